@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+namespace platform {
+
+// Calendar time in whole seconds since the epoch, 64-bit so that stamps go on past 2038.
+using Seconds = std::int64_t;
+
+// A calendar time broken down in the local time zone, for the log stamps.
+struct LocalTime {
+    int year = 0; // full year, e.g. 2026
+    int month = 0; // 1..12
+    int day = 0; // 1..31
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+};
+
+// The one source of "now" for the whole program. Tests replace it with a clock of their own.
+Seconds now();
+LocalTime toLocalTime(Seconds t);
+
+// Installs a replacement for now(); an empty function restores the system clock.
+void setClockForTest(std::function<Seconds()> clock);
+
+// Sleeps for the given number of milliseconds with as little overshoot as the kernel allows;
+// the pacing of every command byte rests on it.
+void sleepMs(int milliseconds);
+
+// Monotonic milliseconds for measuring waits; never goes back.
+std::int64_t monotonicMs();
+
+} // namespace platform

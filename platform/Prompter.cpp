@@ -1,0 +1,126 @@
+#include "platform/Prompter.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QString>
+#include <QStringList>
+
+namespace platform {
+
+std::vector<FileFilter> parseFileFilters(const std::string& filters) {
+    std::vector<FileFilter> out;
+    std::vector<std::string> parts;
+    std::string cur;
+    for (char c : filters) {
+        if (c == '|') {
+            parts.push_back(cur);
+            cur.clear();
+        } else {
+            cur.push_back(c);
+        }
+    }
+    if (!cur.empty())
+        parts.push_back(cur);
+    for (size_t i = 0; i + 1 < parts.size(); i += 2) {
+        if (parts[i].empty())
+            break;
+        out.push_back({parts[i], parts[i + 1]});
+    }
+    return out;
+}
+
+namespace {
+
+// Qt shows a filter as "label (patterns)"; the label already names the pattern, so the
+// pattern is added in Qt's form only to make the chooser filter by it.
+QString qtFilters(const std::string& filters) {
+    QStringList list;
+    for (const auto& f : parseFileFilters(filters)) {
+        QString pattern = QString::fromStdString(f.pattern);
+        pattern.replace(';', ' ');
+        list << QString::fromStdString(f.label) + " (" + pattern + ")";
+    }
+    return list.join(";;");
+}
+
+class QtPrompter : public Prompter {
+public:
+    PromptAnswer messageBox(QWidget* parent, const std::string& text, const std::string& caption,
+                            PromptIcon icon, PromptButtons buttons) override {
+        QMessageBox box(parent);
+        box.setWindowTitle(QString::fromStdString(caption));
+        box.setText(QString::fromStdString(text));
+        switch (icon) {
+        case PromptIcon::Information:
+            box.setIcon(QMessageBox::Information);
+            break;
+        case PromptIcon::Warning:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case PromptIcon::Stop:
+            box.setIcon(QMessageBox::Critical);
+            break;
+        case PromptIcon::Question:
+            box.setIcon(QMessageBox::Question);
+            break;
+        case PromptIcon::None:
+            break;
+        }
+        switch (buttons) {
+        case PromptButtons::Ok:
+            box.setStandardButtons(QMessageBox::Ok);
+            break;
+        case PromptButtons::OkCancel:
+            box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+            break;
+        case PromptButtons::YesNo:
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+            break;
+        }
+        switch (box.exec()) {
+        case QMessageBox::Ok:
+            return PromptAnswer::Ok;
+        case QMessageBox::Yes:
+            return PromptAnswer::Yes;
+        case QMessageBox::No:
+            return PromptAnswer::No;
+        default:
+            return PromptAnswer::Cancel;
+        }
+    }
+
+    std::optional<std::string> openFileName(QWidget* parent, const std::string& filters,
+                                            const std::string& initialPath) override {
+        QString path = QFileDialog::getOpenFileName(parent, QString(),
+                                                    QString::fromStdString(initialPath),
+                                                    qtFilters(filters));
+        if (path.isEmpty())
+            return std::nullopt;
+        return path.toStdString();
+    }
+
+    std::optional<std::string> saveFileName(QWidget* parent, const std::string& filters,
+                                            const std::string& initialPath) override {
+        QString path = QFileDialog::getSaveFileName(
+            parent, QString(), QString::fromStdString(initialPath), qtFilters(filters), nullptr,
+            QFileDialog::DontConfirmOverwrite);
+        if (path.isEmpty())
+            return std::nullopt;
+        return path.toStdString();
+    }
+};
+
+Prompter*& current() {
+    static Prompter* p = nullptr;
+    return p;
+}
+} // namespace
+
+Prompter& prompter() {
+    static QtPrompter qt;
+    return current() ? *current() : qt;
+}
+
+void setPrompter(Prompter* replacement) { current() = replacement; }
+
+} // namespace platform

@@ -1,0 +1,121 @@
+#pragma once
+
+// Every text the windows, message boxes and logs show, in UTF-8. The system-log file gets
+// them converted to cp932 on the way out. A gap written as "　" is the ideographic space.
+namespace texts {
+
+// --- System log messages ---
+inline constexpr const char* LogStarted = "制御ソフト起動しました";
+inline constexpr const char* LogClosing = "制御ソフト終了します";
+inline constexpr const char* LogConnected = "デバイス %s/FW%s を接続しました";
+inline constexpr const char* LogConnectFailed = "デバイス %s を接続できません";
+inline constexpr const char* LogDisconnected = "デバイスを切断しました";
+inline constexpr const char* LogDeviceLost = "デバイスと切断されました";
+inline constexpr const char* LogOutputOnAtDevice = "出力をONしました";
+inline constexpr const char* LogOutputOffAtDevice = "出力をOFFしました";
+inline constexpr const char* LogSourceUsbHost = "USBホスト給電中";
+inline constexpr const char* LogSourceAdapter = "アダプタ給電中";
+inline constexpr const char* LogSourceAdapterIdle = "アダプタ接続　未給電中";
+inline constexpr const char* LogOutputOnByOperator = "出力を ON しました";
+inline constexpr const char* LogOutputOffByOperator = "出力を OFF しました";
+inline constexpr const char* LogSetpointSent = "出力を %.2fV/%.3fA にセットしました";
+inline constexpr const char* LogVoltageTooHigh = "許容設定電圧を超えるため設定できません";
+inline constexpr const char* LogCurrentTooHigh = "許容設定電流を超えるため設定できません";
+inline constexpr const char* LogPowerTooHigh = "許容電力容量を超えるため設定できません";
+inline constexpr const char* LogCsvStarted = "ログを開始しました";
+inline constexpr const char* LogCsvOpenFailed = "ログファイルをオープンできません";
+inline constexpr const char* LogCsvStopped = "ログを停止しました";
+inline constexpr const char* LogCsvWriteFailed = "ログファイルに書き込めません";
+
+// --- Message box captions and texts ---
+inline constexpr const char* CaptionError = "ERROR";
+inline constexpr const char* CaptionOk = "OK";
+inline constexpr const char* ScanNotFound = "デバイスが見つかりません";
+inline constexpr const char* ScanFound = "デバイスが %s で見つかりました";
+
+// --- Main window ---
+inline constexpr const char* MainCaption = "Quorel";
+inline constexpr const char* GroupSetpoints = "設定値";
+inline constexpr const char* GroupOutput = "出力";
+inline constexpr const char* GroupLog = "ログ";
+inline constexpr const char* GroupDevice = "ﾃﾞﾊﾞｲｽ";
+inline constexpr const char* GroupReadings = "現在値";
+inline constexpr const char* GroupHistory = "出力の履歴";
+inline constexpr const char* GroupHistoryWithSpan = "出力の履歴(%d秒)";
+inline constexpr const char* GroupSystemLog = "システムログ";
+inline constexpr const char* ButtonConnect = "接続";
+inline constexpr const char* ButtonDisconnect = "切断";
+inline constexpr const char* ButtonSettings = "設定";
+inline constexpr const char* ButtonLogStart = "開始";
+inline constexpr const char* ButtonLogStop = "停止";
+inline constexpr const char* ButtonSet = "set";
+inline constexpr const char* LabelMain = "Main";
+inline constexpr const char* SourceUsbHostInitial = "USBホスト給電　出力電力1.5W";
+inline constexpr const char* SourceUsbHost = "USBホスト給電中　最大出力電力1.5W";
+inline constexpr const char* SourceAdapter = "ACアダプタ給電中　最大出力電力6.0W";
+inline constexpr const char* SourceAdapterIdle = "ACアダプタ接続　未給電";
+inline constexpr const char* MenuAbout = "REZAZOZER のﾊﾞｰｼﾞｮﾝ情報(&A)...";
+inline constexpr const char* MenuFirmwareUpdate = "ファームウェアの更新";
+inline constexpr const char* AboutCaption = "Quorelのﾊﾞｰｼﾞｮﾝ情報";
+inline constexpr const char* AboutVersion = "Quorel Version 1.0.1.0";
+inline constexpr const char* FontPGothic = "ＭＳ Ｐゴシック";
+inline constexpr const char* FontGothic = "ＭＳ ゴシック";
+
+// --- Settings dialog ---
+inline constexpr const char* SettingsGroupConnection = "接続の設定";
+inline constexpr const char* SettingsPort = "ポート";
+inline constexpr const char* SettingsConnectAtStart = "起動時に接続する";
+inline constexpr const char* SettingsGroupHistory = "出力履歴の設定";
+inline constexpr const char* SettingsSpan = "スパン";
+inline constexpr const char* SettingsAfterRestart = "再起動後に有効";
+inline constexpr const char* SettingsGroupOther = "その他";
+inline constexpr const char* SettingsUseSysLogFile = "システムログをファイルに保存";
+inline constexpr const char* SettingsOffsetAtt = "分圧器の電流をオフセットする";
+inline constexpr const char* SettingsFile = "ﾌｧｲﾙ";
+inline constexpr const char* ButtonBrowse = "参照";
+inline constexpr const char* FilterLogFile = "log file(*.log)|*.log|全て(*.*)|*.*||";
+inline constexpr const char* Span60 = "60秒";
+inline constexpr const char* Span120 = "120秒";
+inline constexpr const char* Span180 = "180秒";
+inline constexpr const char* Span240 = "240秒";
+
+// --- Measurement log chooser ---
+inline constexpr const char* FilterCsv = "CSV(*.csv)|*.csv|全て(*.*)|*.*||";
+inline constexpr const char* CsvIntervalLabel = "ログの出力間隔:";
+inline constexpr const char* CsvInterval1s = "1秒";
+inline constexpr const char* CsvInterval10s = "10秒";
+inline constexpr const char* CsvInterval1m = "1分";
+inline constexpr const char* CsvInterval10m = "10分";
+inline constexpr const char* CsvInterval1h = "1時間";
+inline constexpr const char* CsvAppend = "既存ファイルの場合は追記する";
+
+// --- Firmware update ---
+inline constexpr const char* FirmwareInstructionsCaption = "デバイス側ファームウェア更新プログラムの起動";
+inline constexpr const char* FirmwareInstructions =
+    "ファーム更新に失敗しても更新プログラムの起動ができるよう、更新プログラムは主プログラムと\n"
+    "完全に独立しています。このため、次の手順により更新プログラムを起動してください。\n\n"
+    "1. デバイスからすべてのケーブルを外し、パワーオンリセットするため10秒以上放置します。\n"
+    "2. OUTPUTスイッチを押したままUSBケーブルを接続し、CV(緑色)LEDが点滅するまで押し続けます。\n"
+    "3. 点滅を確認したら、OKボタンを押して、ファームウェア更新に進んでください。";
+inline constexpr const char* FirmwareDialogCaption = "ファームウェア更新";
+inline constexpr const char* FirmwarePort = "ポート";
+inline constexpr const char* FirmwareFile = "ﾌｧｰﾑHEXﾌｧｲﾙ";
+inline constexpr const char* FirmwareUpdateButton = "更新";
+inline constexpr const char* FirmwareCancelButton = "ｷｬﾝｾﾙ";
+inline constexpr const char* FirmwareTakesTime = "この処理には少し時間がかかります。";
+inline constexpr const char* FilterHex = "hex file(*.hex)|*.hex|全て(*.*)|*.*||";
+inline constexpr const char* FirmwareTransferCaption = "ファームウェア転送中...";
+inline constexpr const char* FirmwareTransferAddress = "転送中のアドレス";
+inline constexpr const char* FirmwareFileOpenFailed = "指定のファームウェアHEXファイルを開けません。";
+inline constexpr const char* FirmwareFileReadFailed = "ファームウェアHEXファイル読み込みエラーです。";
+inline constexpr const char* FirmwareConnectFailed =
+    "ファームウェア更新プログラムと通信できません。\n"
+    "ファームウェア更新プログラムの起動手順とポートを確認してください。";
+inline constexpr const char* FirmwareEraseFailed = "フラッシュメモリ消去に失敗しました";
+inline constexpr const char* FirmwareTransferFailed = "ファームウェア転送エラーが発生しました。";
+inline constexpr const char* FirmwareDoneCaption = "ファームウェア更新完了";
+inline constexpr const char* FirmwareDone =
+    "ファームウェア更新は完了しました。\n"
+    "ダイアログを閉じると更新プログラムを終了し、主プログラムが起動します。";
+
+} // namespace texts
