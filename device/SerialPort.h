@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+// The byte transport under both device protocols: a serial port opened exclusively, with
+// bounded waits. Every operation runs on the caller's thread and returns in bounded time:
+// a write waits at most 1000 ms, an idle read about 100 ms, a line reception five reads.
+//
+// The platform part (opening, the waits) lives in one file per platform; the line
+// assembly and the pacing here are shared.
+class SerialPort {
+public:
+    static constexpr int WriteWaitMs = 1000;
+    static constexpr int ReadWaitMs = 100;
+    static constexpr int LineReads = 5;
+    // A port name longer than this does not fit the device path the program forms.
+    static constexpr std::size_t MaxNameLength = 27;
+
+    ~SerialPort();
+    SerialPort(const SerialPort&) = delete;
+    SerialPort& operator=(const SerialPort&) = delete;
+
+    // Opens the named port at the baud rate (8N1, raw, no XON/XOFF); nothing if the port
+    // does not exist, is held by another opener, or the name is too long.
+    static std::unique_ptr<SerialPort> open(const std::string& name, int baud);
+    // Releases the port; an empty pointer is accepted and ignored.
+    static void close(std::unique_ptr<SerialPort>& port);
+
+    // Bytes written, or -1 when the write failed or did not finish within 1000 ms.
+    int write(const std::uint8_t* bytes, int count);
+    // Bytes read (1..capacity) from what is queued, 0 when nothing arrived within about
+    // 100 ms (or capacity is 0), -1 on failure or hang-up.
+    int read(std::uint8_t* buffer, int capacity);
+    // Sends each byte alone with the pause before the first and after every byte.
+    int sendPaced(const std::uint8_t* bytes, int count, int pauseMs);
+    // Collects a reply ending in CR LF within five reads; capacity includes one byte for
+    // the terminating NUL. Returns the bytes received (0 if none), or -1.
+    int receiveLine(std::uint8_t* buffer, int capacity);
+
+    // The device path the name resolves to on this platform.
+    static std::string devicePath(const std::string& name);
+
+private:
+    SerialPort() = default;
+    int fd_ = -1;
+};

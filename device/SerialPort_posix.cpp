@@ -1,0 +1,172 @@
+#include "device/SerialPort.h"
+
+#include "platform/Clock.h"
+#include "platform/Paths.h"
+
+#include <cctype>
+#include <cerrno>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+speed_t baudConstant(int baud) {
+    switch (baud) {
+    case 1200:
+        return B1200;
+    case 2400:
+        return B2400;
+    case 4800:
+        return B4800;
+    case 19200:
+        return B19200;
+    case 38400:
+        return B38400;
+    case 57600:
+        return B57600;
+    case 115200:
+        return B115200;
+    default:
+        return B9600;
+    }
+}
+
+// Applies raw 8N1 without XON/XOFF; the rest of the line settings stay as the driver has
+// them. Failures are not reported: the callers expect an open port even then.
+void configureLine(int fd, int baud) {
+    termios tio{};
+    if (tcgetattr(fd, &tio) != 0)
+        return;
+    cfmakeraw(&tio);
+    tio.c_cflag &= ~(PARENB | CSTOPB | CSIZE);
+    tio.c_cflag |= CS8 | CREAD | CLOCAL;
+    tio.c_iflag &= ~(IXON | IXOFF | IXANY | INPCK);
+    tio.c_cc[VMIN] = 0;
+    tio.c_cc[VTIME] = 0;
+    cfsetispeed(&tio, baudConstant(baud));
+    cfsetospeed(&tio, baudConstant(baud));
+    tcsetattr(fd, TCSANOW, &tio);
+}
+
+void setDtr(int fd, bool on) {
+    int bits = TIOCM_DTR;
+    // A line without modem control (a pseudo-terminal) refuses this; the open goes on.
+    ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &bits);
+}
+
+int remainingMs(std::int64_t deadline) {
+    auto left = deadline - platform::monotonicMs();
+    return left > 0 ? static_cast<int>(left) : 0;
+}
+
+} // namespace
+
+std::string SerialPort::devicePath(const std::string& name) {
+    if (name.find('/') != std::string::npos)
+        return name;
+    if (name.size() > 3 && (name[0] == 'c' || name[0] == 'C') &&
+        (name[1] == 'o' || name[1] == 'O') && (name[2] == 'm' || name[2] == 'M')) {
+        std::string digits = name.substr(3);
+        bool numeric = !digits.empty() && digits.size() < 6;
+        for (char c : digits)
+            numeric = numeric && std::isdigit(static_cast<unsigned char>(c));
+        if (numeric && std::stoi(digits) >= 1) {
+            int n = std::stoi(digits);
+            std::string link = platform::executableDirectory() + "/ports/com" + std::to_string(n);
+            struct stat st{};
+            if (::lstat(link.c_str(), &st) == 0)
+                return link;
+            return "/dev/ttyACM" + std::to_string(n - 1);
+        }
+    }
+    return "/dev/" + name;
+}
+
+std::unique_ptr<SerialPort> SerialPort::open(const std::string& name, int baud) {
+    if (name.empty() || name.size() > MaxNameLength)
+        return nullptr;
+    std::string path = devicePath(name);
+    int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    // Exclusive access: a second opener, in this process or another, is refused. TIOCEXCL
+    // alone would not stop root.
+    if (!isatty(fd) || flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return nullptr;
+    }
+    setDtr(fd, false);
+    configureLine(fd, baud);
+    setDtr(fd, true);
+    std::unique_ptr<SerialPort> port(new SerialPort());
+    port->fd_ = fd;
+    return port;
+}
+
+SerialPort::~SerialPort() {
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+int SerialPort::write(const std::uint8_t* bytes, int count) {
+    if (count <= 0)
+        return 0;
+    const std::int64_t deadline = platform::monotonicMs() + WriteWaitMs;
+    int written = 0;
+    while (written < count) {
+        ssize_t n = ::write(fd_, bytes + written, static_cast<size_t>(count - written));
+        if (n > 0) {
+            written += static_cast<int>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
+            return -1;
+        pollfd p{fd_, POLLOUT, 0};
+        int r = ::poll(&p, 1, remainingMs(deadline));
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r <= 0 || (p.revents & (POLLERR | POLLHUP | POLLNVAL)))
+            return -1;
+    }
+    return written;
+}
+
+int SerialPort::read(std::uint8_t* buffer, int capacity) {
+    // Offered no room, nothing can be stored; waiting would only delay the caller.
+    if (capacity <= 0)
+        return 0;
+    const std::int64_t deadline = platform::monotonicMs() + ReadWaitMs;
+    for (;;) {
+        pollfd p{fd_, POLLIN, 0};
+        int r = ::poll(&p, 1, remainingMs(deadline));
+        if (r < 0) {
+            if (errno == EINTR)
+                continue;
+            return -1;
+        }
+        if (r == 0)
+            return 0; // quiet line; bytes that come later wait in the kernel's queue
+        if (p.revents & POLLIN) {
+            ssize_t n = ::read(fd_, buffer, static_cast<size_t>(capacity));
+            if (n > 0)
+                return static_cast<int>(n);
+            if (n == 0)
+                return -1; // readable but empty: the other end hung up
+            if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK) {
+                if (remainingMs(deadline) == 0)
+                    return 0;
+                continue;
+            }
+            return -1;
+        }
+        if (p.revents & (POLLHUP | POLLERR | POLLNVAL))
+            return -1;
+    }
+}
