@@ -52,14 +52,16 @@ DeviceResult CommandLink::synchronise() {
     return DeviceResult::BadReply;
 }
 
-void CommandLink::disconnect() { SerialPort::close(port_); }
+void CommandLink::disconnect() {
+    SerialPort::close(port_);
+}
 
 DeviceResult CommandLink::send(std::string_view command) {
     if (!port_)
         return DeviceResult::NotConnected;
     int count = static_cast<int>(command.size());
-    if (port_->sendPaced(reinterpret_cast<const std::uint8_t*>(command.data()), count,
-                         pauseMs_) != count)
+    if (port_->sendPaced(reinterpret_cast<const std::uint8_t*>(command.data()), count, pauseMs_) !=
+        count)
         return DeviceResult::LinkError;
     return DeviceResult::Ok;
 }

@@ -4,7 +4,9 @@
 
 #include <cstring>
 
-void SerialPort::close(std::unique_ptr<SerialPort>& port) { port.reset(); }
+void SerialPort::close(std::unique_ptr<SerialPort>& port) {
+    port.reset();
+}
 
 int SerialPort::sendPaced(const std::uint8_t* bytes, int count, int pauseMs) {
     platform::sleepMs(pauseMs);

@@ -78,7 +78,7 @@ std::string SerialPort::devicePath(const std::string& name) {
         if (numeric && std::stoi(digits) >= 1) {
             int n = std::stoi(digits);
             std::string link = platform::executableDirectory() + "/ports/com" + std::to_string(n);
-            struct stat st{};
+            struct stat st {};
             if (::lstat(link.c_str(), &st) == 0)
                 return link;
             return "/dev/ttyACM" + std::to_string(n - 1);

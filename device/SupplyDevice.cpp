@@ -69,11 +69,17 @@ DeviceStatus decodeStatus(const std::string& reply) {
     return s;
 }
 
-DeviceResult connect(const std::string& portName) { return link().connect(portName); }
+DeviceResult connect(const std::string& portName) {
+    return link().connect(portName);
+}
 
-void disconnect() { link().disconnect(); }
+void disconnect() {
+    link().disconnect();
+}
 
-bool isConnected() { return link().isOpen(); }
+bool isConnected() {
+    return link().isOpen();
+}
 
 DeviceResult readVersion(std::string& version) {
     std::string reply;
@@ -111,10 +117,16 @@ DeviceResult readSetpoint(double* volts, double* amps) {
     return DeviceResult::Ok;
 }
 
-DeviceResult setOutput(double volts, double amps) { return expectOk(setCommand(volts, amps)); }
+DeviceResult setOutput(double volts, double amps) {
+    return expectOk(setCommand(volts, amps));
+}
 
-DeviceResult outputOn() { return expectOk("N"); }
+DeviceResult outputOn() {
+    return expectOk("N");
+}
 
-DeviceResult outputOff() { return expectOk("F"); }
+DeviceResult outputOff() {
+    return expectOk("F");
+}
 
 } // namespace SupplyDevice

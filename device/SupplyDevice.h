@@ -6,8 +6,8 @@
 
 // What powers the device, from the first letter of the status reply.
 enum class PowerSource : int {
-    UsbHost = 0, // "U"
-    AcAdapter = 1, // "A"
+    UsbHost = 0,     // "U"
+    AcAdapter = 1,   // "A"
     AdapterIdle = 2, // any other letter: adapter connected but not supplying
 };
 

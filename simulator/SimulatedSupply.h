@@ -42,25 +42,25 @@ public:
     bool linkAs(const std::string& linkPath);
 
     // --- the electrical model ---
-    void setLoadOhms(double ohms); // <= 0 means no load (open circuit)
+    void setLoadOhms(double ohms);     // <= 0 means no load (open circuit)
     void setSourceLetter(char letter); // 'U' USB host, 'A' adapter, anything else idle
     void setVersion(const std::string& text);
     void setSetpoint(double volts, double amps);
     void setOutput(bool on); // as if switched at the device
-    void setNoise(bool on); // +-1 step on the readings
+    void setNoise(bool on);  // +-1 step on the readings
     double voltageSetpoint() const;
     double currentSetpoint() const;
     bool outputOn() const;
     Mode mode() const;
 
     // --- faults ---
-    void setSilent(bool on); // receives but never answers
-    void setSyncIgnored(int count); // the first `count` "X" get no answer
-    void setReplyDelayMs(int ms); // every reply starts this late
+    void setSilent(bool on);                       // receives but never answers
+    void setSyncIgnored(int count);                // the first `count` "X" get no answer
+    void setReplyDelayMs(int ms);                  // every reply starts this late
     void setSplitReplies(bool on, int gapMs = 15); // replies one byte at a time
     void setJunk(const std::string& before, const std::string& after);
     void setRefused(const std::string& commands); // these command letters get "NG\r\n"
-    void setEraseDelayMs(int ms); // the boot-loader's erase takes this long
+    void setEraseDelayMs(int ms);                 // the boot-loader's erase takes this long
     // Replaces every reply: gets the command, returns the bytes to send (nothing: silence).
     void setReplyOverride(std::function<std::optional<std::string>(const std::string&)> f);
     // Unplugs when the given command letter arrives: before answering, or after half of
@@ -91,6 +91,7 @@ private:
     bool openPty();
     void closePty();
     void refreshLink();
+    std::lock_guard<std::mutex> guard() const { return std::lock_guard<std::mutex>(mutex_); }
 
     mutable std::mutex mutex_;
     std::unique_ptr<State> state_;
