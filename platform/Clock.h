@@ -10,9 +10,9 @@ using Seconds = std::int64_t;
 
 // A calendar time broken down in the local time zone, for the log stamps.
 struct LocalTime {
-    int year = 0; // full year, e.g. 2026
+    int year = 0;  // full year, e.g. 2026
     int month = 0; // 1..12
-    int day = 0; // 1..31
+    int day = 0;   // 1..31
     int hour = 0;
     int minute = 0;
     int second = 0;

@@ -91,9 +91,8 @@ public:
 
     std::optional<std::string> openFileName(QWidget* parent, const std::string& filters,
                                             const std::string& initialPath) override {
-        QString path = QFileDialog::getOpenFileName(parent, QString(),
-                                                    QString::fromStdString(initialPath),
-                                                    qtFilters(filters));
+        QString path = QFileDialog::getOpenFileName(
+            parent, QString(), QString::fromStdString(initialPath), qtFilters(filters));
         if (path.isEmpty())
             return std::nullopt;
         return path.toStdString();
@@ -121,6 +120,8 @@ Prompter& prompter() {
     return current() ? *current() : qt;
 }
 
-void setPrompter(Prompter* replacement) { current() = replacement; }
+void setPrompter(Prompter* replacement) {
+    current() = replacement;
+}
 
 } // namespace platform

@@ -35,7 +35,9 @@ LocalTime toLocalTime(Seconds t) {
                      tm.tm_hour,        tm.tm_min,     tm.tm_sec};
 }
 
-void setClockForTest(std::function<Seconds()> clock) { testClock() = std::move(clock); }
+void setClockForTest(std::function<Seconds()> clock) {
+    testClock() = std::move(clock);
+}
 
 void sleepMs(int milliseconds) {
     if (milliseconds <= 0)

@@ -48,10 +48,16 @@ std::string convert(const char* to, const char* from, std::string_view in) {
 }
 } // namespace
 
-std::string utf8ToCp932(std::string_view utf8) { return convert("CP932", "UTF-8", utf8); }
+std::string utf8ToCp932(std::string_view utf8) {
+    return convert("CP932", "UTF-8", utf8);
+}
 
-std::string cp932ToUtf8(std::string_view cp932) { return convert("UTF-8", "CP932", cp932); }
+std::string cp932ToUtf8(std::string_view cp932) {
+    return convert("UTF-8", "CP932", cp932);
+}
 
-bool isCp932LeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+bool isCp932LeadByte(unsigned char c) {
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
 
 } // namespace platform

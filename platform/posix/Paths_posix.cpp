@@ -28,8 +28,12 @@ std::string executableDirectory() {
     return path.substr(0, slash);
 }
 
-void setExecutableDirectoryForTest(const std::string& dir) { overrideDir() = dir; }
+void setExecutableDirectoryForTest(const std::string& dir) {
+    overrideDir() = dir;
+}
 
-bool changeCurrentDirectory(const std::string& dir) { return ::chdir(dir.c_str()) == 0; }
+bool changeCurrentDirectory(const std::string& dir) {
+    return ::chdir(dir.c_str()) == 0;
+}
 
 } // namespace platform
