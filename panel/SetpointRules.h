@@ -1,0 +1,67 @@
+#pragma once
+
+#include "device/SupplyDevice.h"
+
+#include <string>
+
+// The rules of set-point entry, apart from the window: limits, power capacity, the grids
+// of sent values and of the stepping arrows, deriving one value from the other.
+namespace SetpointRules {
+
+constexpr double MaxVolts = 20.0;
+constexpr double MaxAmps = 1.0;
+constexpr int StepsPerVolt = 2; // the arrows step 0.5 V
+constexpr int StepsPerAmp = 40; // and 0.025 A
+constexpr int SpinLower = 0;
+constexpr int SpinUpper = 40;
+
+// Power the present source allows, in watts.
+double powerCapacity(PowerSource source);
+
+// The leading decimal number of a text, 0.0 when there is none (as atof reads it).
+double readNumber(const std::string& text);
+
+// Characters that may be typed into a set-point field: backspace, "." and digits.
+bool isAllowedCharacter(int ch);
+
+// One press of an arrow: from the field's text, one grid step up (+1) or down (-1), the
+// position clamped to [lower, upper] (swapped when given the wrong way round).
+std::string stepVoltageText(const std::string& text, int step, int lower = SpinLower,
+                            int upper = SpinUpper);
+std::string stepCurrentText(const std::string& text, int step, int lower = SpinLower,
+                            int upper = SpinUpper);
+
+// Values brought to the device's grids, truncated toward zero.
+double voltsOnGrid(double volts);
+double ampsOnGrid(double amps);
+
+std::string formatVolts(double volts);
+std::string formatAmps(double amps);
+
+enum class Outcome {
+    Send,           // the pair goes to the device
+    VoltageTooHigh, // the voltage is outside 0..20 V
+    CurrentTooHigh, // the current is outside 0..1 A
+    PowerTooHigh,   // the pair draws more than the source allows
+};
+
+enum class Leading { Voltage, Current };
+
+// What one press of a set button decides. The set-points are the values the window holds
+// afterwards (-1.0 marks the rejected field); the texts are rewritten only when flagged.
+struct Decision {
+    Outcome outcome = Outcome::Send;
+    double voltageSetpoint = 0.0;
+    double currentSetpoint = 0.0;
+    bool rewriteVoltage = false;
+    bool rewriteCurrent = false;
+    std::string voltageText; // what the voltage field shows when rewritten
+    std::string currentText;
+};
+
+// `previousVolts` / `previousAmps` are the set-points held before the press; a value that
+// is rejected before the other one is read leaves the other unchanged.
+Decision decide(Leading leading, const std::string& voltsText, const std::string& ampsText,
+                PowerSource source, bool derive, double previousVolts, double previousAmps);
+
+} // namespace SetpointRules
