@@ -58,10 +58,21 @@ inline constexpr const char* MenuAbout = "REZAZOZER のﾊﾞｰｼﾞｮﾝ情�
 inline constexpr const char* MenuFirmwareUpdate = "ファームウェアの更新";
 inline constexpr const char* AboutCaption = "Quorelのﾊﾞｰｼﾞｮﾝ情報";
 inline constexpr const char* AboutVersion = "Quorel Version 1.0.1.0";
+inline constexpr const char* AboutLine1 = "USB プログラマブル電源 制御ソフト";
+inline constexpr const char* AboutLine2 = "出力 0～20V / 0～1A";
+inline constexpr const char* AboutLine3 = "USBホスト給電 1.5W / ACアダプタ 6.0W";
+inline constexpr const char* AboutLine4 = "Qt 6 / Linux 版";
+inline constexpr const char* AboutLine5 = "Copyright (C) Quorel";
+inline constexpr const char* MenuTitle = "Quorel";
+inline constexpr const char* MenuClose = "閉じる(&C)";
 inline constexpr const char* FontPGothic = "ＭＳ Ｐゴシック";
 inline constexpr const char* FontGothic = "ＭＳ ゴシック";
 
 // --- Settings dialog ---
+inline constexpr const char* SettingsCaption = "設定";
+inline constexpr const char* ButtonScan = "SCAN";
+inline constexpr const char* SettingsOk = "OK";
+inline constexpr const char* SettingsCancel = "ｷｬﾝｾﾙ";
 inline constexpr const char* SettingsGroupConnection = "接続の設定";
 inline constexpr const char* SettingsPort = "ポート";
 inline constexpr const char* SettingsConnectAtStart = "起動時に接続する";
@@ -90,7 +101,8 @@ inline constexpr const char* CsvInterval1h = "1時間";
 inline constexpr const char* CsvAppend = "既存ファイルの場合は追記する";
 
 // --- Firmware update ---
-inline constexpr const char* FirmwareInstructionsCaption = "デバイス側ファームウェア更新プログラムの起動";
+inline constexpr const char* FirmwareInstructionsCaption =
+    "デバイス側ファームウェア更新プログラムの起動";
 inline constexpr const char* FirmwareInstructions =
     "ファーム更新に失敗しても更新プログラムの起動ができるよう、更新プログラムは主プログラムと\n"
     "完全に独立しています。このため、次の手順により更新プログラムを起動してください。\n\n"
@@ -106,8 +118,10 @@ inline constexpr const char* FirmwareTakesTime = "この処理には少し時間
 inline constexpr const char* FilterHex = "hex file(*.hex)|*.hex|全て(*.*)|*.*||";
 inline constexpr const char* FirmwareTransferCaption = "ファームウェア転送中...";
 inline constexpr const char* FirmwareTransferAddress = "転送中のアドレス";
-inline constexpr const char* FirmwareFileOpenFailed = "指定のファームウェアHEXファイルを開けません。";
-inline constexpr const char* FirmwareFileReadFailed = "ファームウェアHEXファイル読み込みエラーです。";
+inline constexpr const char* FirmwareFileOpenFailed =
+    "指定のファームウェアHEXファイルを開けません。";
+inline constexpr const char* FirmwareFileReadFailed =
+    "ファームウェアHEXファイル読み込みエラーです。";
 inline constexpr const char* FirmwareConnectFailed =
     "ファームウェア更新プログラムと通信できません。\n"
     "ファームウェア更新プログラムの起動手順とポートを確認してください。";

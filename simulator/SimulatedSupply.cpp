@@ -38,6 +38,7 @@ struct SimulatedSupply::State {
     std::string refused;
     int eraseDelayMs = 0;
     std::function<std::optional<std::string>(const std::string&)> override;
+    SimulatedSupply::ReplyFilter filter;
     char unplugOn = 0;
     bool unplugMidReply = false;
     // protocol
@@ -271,6 +272,7 @@ void SimulatedSupply::handleByte(std::uint8_t b) {
     const char letter = command[0];
     std::string answer;
     bool answers = true;
+    bool refused = false;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         State& s = *state_;
@@ -285,6 +287,15 @@ void SimulatedSupply::handleByte(std::uint8_t b) {
         }
         if (s.silent)
             return;
+        // A refused command changes nothing in the device.
+        if (s.refused.find(letter) != std::string::npos) {
+            answer = "NG";
+            refused = true;
+        }
+    }
+    if (refused) {
+        reply(command, answer + "\r\n");
+        return;
     }
 
     if (letter == 'X') {
@@ -390,10 +401,14 @@ void SimulatedSupply::reply(const std::string& command, std::string text) {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         State& s = *state_;
-        if (s.refused.find(command[0]) != std::string::npos)
-            text = "NG\r\n";
         if (s.override) {
             auto replaced = s.override(command);
+            if (!replaced)
+                return;
+            text = *replaced;
+        }
+        if (s.filter) {
+            auto replaced = s.filter(command, text);
             if (!replaced)
                 return;
             text = *replaced;
@@ -519,6 +534,10 @@ void SimulatedSupply::setReplyOverride(
     std::function<std::optional<std::string>(const std::string&)> f) {
     auto held = guard();
     state_->override = std::move(f);
+}
+void SimulatedSupply::setReplyFilter(ReplyFilter f) {
+    auto held = guard();
+    state_->filter = std::move(f);
 }
 void SimulatedSupply::setUnplugOn(char command, bool midReply) {
     auto held = guard();

@@ -63,6 +63,11 @@ public:
     void setEraseDelayMs(int ms);                 // the boot-loader's erase takes this long
     // Replaces every reply: gets the command, returns the bytes to send (nothing: silence).
     void setReplyOverride(std::function<std::optional<std::string>(const std::string&)> f);
+    // Rewrites replies: gets the command and the reply the device would give (with its
+    // CR LF), returns the bytes to send instead (nothing: silence).
+    using ReplyFilter =
+        std::function<std::optional<std::string>(const std::string&, const std::string&)>;
+    void setReplyFilter(ReplyFilter f);
     // Unplugs when the given command letter arrives: before answering, or after half of
     // its reply when `midReply` is set. Zero turns it off.
     void setUnplugOn(char command, bool midReply = false);

@@ -1,0 +1,349 @@
+// Start-up, construction of the window, connection and the window's menu.
+#include "panel/MainDialog.h"
+
+#include "config/SettingsDialog.h"
+#include "logs/SystemLog.h"
+#include "panel/AboutDialog.h"
+#include "panel/DialogUnits.h"
+#include "panel/SpinArrows.h"
+#include "platform/Clock.h"
+#include "platform/ControlIds.h"
+#include "platform/Prompter.h"
+#include "plot/HistoryPlotSetup.h"
+#include "plot/MeterStatic.h"
+#include "plot/clPlot.h"
+#include "resources/Images.h"
+#include "resources/Texts.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+QString qs(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+std::string format(const char* pattern, const std::string& a) {
+    std::string out(pattern);
+    auto at = out.find("%s");
+    if (at != std::string::npos)
+        out.replace(at, 2, a);
+    return out;
+}
+
+} // namespace
+
+MainDialog::MainDialog(QWidget* parent) : QDialog(parent) {
+    // The settings are loaded by the Settings member before anything else reads them.
+    status = DeviceStatus{};
+    voltageSetpoint = 0.0;
+    currentSetpoint = 0.0;
+    connected = false;
+    plot = std::make_unique<clPlot>();
+    createControls();
+    systemLog = std::make_unique<SystemLog>(settings, logPane);
+}
+
+MainDialog::~MainDialog() {
+    SupplyDevice::disconnect();
+    endMeasurementLog(false);
+}
+
+int MainDialog::DoModal() {
+    OnInitDialog();
+    return exec();
+}
+
+void MainDialog::createControls() {
+    setWindowTitle(qs(texts::MainCaption));
+    setWindowIcon(images::appIcon());
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    QFont dialogFont(qs(texts::FontPGothic), 9);
+    setFont(dialogFont);
+    const DialogUnits du(dialogFont);
+
+    auto* menuBar = new QMenuBar(this);
+    menuBar->setObjectName("menu");
+    const int top = menuBar->sizeHint().height();
+    auto place = [&](QWidget* w, int x, int y, int width, int height, int id = 0) {
+        QRect r = du.rect(x, y, width, height);
+        w->setGeometry(r.translated(0, top));
+        if (id)
+            platform::setControlId(w, id);
+    };
+    auto group = [&](const char* text, int x, int y, int width, int height) {
+        auto* g = new QGroupBox(qs(text), this);
+        place(g, x, y, width, height);
+        g->lower();
+        return g;
+    };
+    auto label = [&](const char* text, int x, int y, int width, int height, int id = 0) {
+        auto* l = new QLabel(qs(text), this);
+        place(l, x, y, width, height, id);
+        return l;
+    };
+    auto button = [&](const char* text, int x, int y, int width, int height, int id) {
+        auto* b = new QPushButton(qs(text), this);
+        place(b, x, y, width, height, id);
+        b->setAutoDefault(false);
+        return b;
+    };
+    auto meter = [&](const char* text, QColor colour, int x, int y, int width, int height, int id) {
+        auto* m = new MeterStatic(this);
+        m->setText(qs(text));
+        m->setTextColor(colour);
+        place(m, x, y, width, height, id);
+        return m;
+    };
+
+    // Set-point entry, upper left.
+    group(texts::GroupSetpoints, 4, 2, 134, 50);
+    label(texts::LabelMain, 8, 10, 20, 8);
+    deriveCurrent = new QCheckBox(this);
+    place(deriveCurrent, 10, 20, 10, 10, IdDeriveCurrent);
+    voltageEdit = new QLineEdit(this);
+    voltageEdit->setAlignment(Qt::AlignRight);
+    place(voltageEdit, 24, 18, 48, 13, IdVoltageEdit);
+    voltageSpin = new SpinArrows(this);
+    place(voltageSpin, 72, 18, 9, 13, IdVoltageSpin);
+    label("V", 84, 20, 8, 9);
+    setVoltageButton = button(texts::ButtonSet, 96, 17, 36, 14, IdSetVoltage);
+    deriveVoltage = new QCheckBox(this);
+    place(deriveVoltage, 10, 36, 10, 10, IdDeriveVoltage);
+    currentEdit = new QLineEdit(this);
+    currentEdit->setAlignment(Qt::AlignRight);
+    place(currentEdit, 24, 34, 48, 13, IdCurrentEdit);
+    currentSpin = new SpinArrows(this);
+    place(currentSpin, 72, 34, 9, 13, IdCurrentSpin);
+    label("A", 84, 36, 8, 9);
+    setCurrentButton = button(texts::ButtonSet, 96, 33, 36, 14, IdSetCurrent);
+
+    // Button column, right.
+    group(texts::GroupOutput, 142, 2, 49, 28);
+    outputButton = button("", 148, 11, 37, 15, IdOutputButton);
+    outputButton->setIconSize(QSize(28, 12));
+    group(texts::GroupLog, 142, 32, 49, 28);
+    logButton = button(texts::ButtonLogStart, 148, 41, 37, 15, IdLogButton);
+    group(texts::GroupDevice, 142, 62, 49, 54);
+    connectButton = button(texts::ButtonConnect, 148, 71, 37, 15, IdConnectButton);
+    portText = label("comx", 146, 89, 42, 9, IdPortText);
+    portText->setAlignment(Qt::AlignCenter);
+    settingsButton = button(texts::ButtonSettings, 148, 99, 37, 15, IdSettingsButton);
+
+    // Readouts, power bar and source, below the entry.
+    group(texts::GroupReadings, 4, 54, 134, 62);
+    cvLabel = meter("CV", QColor(0, 127, 0), 8, 63, 20, 18, IdCvLabel);
+    voltageMeter = meter("--.--", QColor(0, 127, 0), 29, 63, 42, 18, IdVoltageMeter);
+    voltageMeter->setRightAligned(true);
+    voltageMeter->setClientEdge(true);
+    label("V", 72, 72, 6, 9);
+    ccLabel = meter("CC", QColor(127, 0, 0), 79, 63, 20, 18, IdCcLabel);
+    currentMeter = meter("-.---", QColor(127, 0, 0), 100, 63, 30, 18, IdCurrentMeter);
+    currentMeter->setRightAligned(true);
+    currentMeter->setClientEdge(true);
+    label("A", 131, 72, 6, 9);
+    powerBar = new QProgressBar(this);
+    powerBar->setTextVisible(false);
+    powerBar->setRange(0, 1500);
+    powerBar->setValue(0);
+    place(powerBar, 10, 85, 114, 8, IdPowerBar);
+    label("W", 127, 85, 8, 9);
+    label("0", 9, 94, 10, 8);
+    const char* scales[3] = {"0.5", "1.0", "1.5"};
+    const int scaleIds[3] = {IdScale1, IdScale2, IdScale3};
+    for (int k = 0; k < 3; ++k) {
+        // At a third, two thirds and the end of the bar, centred on those points.
+        int x = 10 + 114 * (k + 1) / 3 - 8;
+        scaleLabels[k] = label(scales[k], x, 94, 16, 8, scaleIds[k]);
+        scaleLabels[k]->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    }
+    sourceText = label(texts::SourceUsbHostInitial, 9, 104, 126, 9, IdSourceText);
+
+    // The history plot across the middle, over the hidden frame.
+    historyGroup = group(texts::GroupHistory, 4, 118, 187, 80);
+    platform::setControlId(historyGroup, IdHistoryGroup);
+    plotFrame = new QWidget(this);
+    place(plotFrame, 8, 128, 179, 66, IdPlotFrame);
+    plotFrame->hide();
+
+    // The system log at the bottom.
+    group(texts::GroupSystemLog, 4, 200, 187, 50);
+    logPane = new QPlainTextEdit(this);
+    logPane->setReadOnly(true);
+    logPane->setLineWrapMode(QPlainTextEdit::NoWrap);
+    logPane->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    logPane->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    place(logPane, 8, 209, 179, 38, IdLogPane);
+
+    setFixedSize(du.x(195), du.y(253) + top);
+    createMenu();
+    menuBar->setGeometry(0, 0, width(), top);
+
+    connect(connectButton, &QPushButton::clicked, this, &MainDialog::OnConnectButton);
+    connect(settingsButton, &QPushButton::clicked, this, &MainDialog::OnSettingsButton);
+    connect(setVoltageButton, &QPushButton::clicked, this, &MainDialog::OnSetVoltage);
+    connect(setCurrentButton, &QPushButton::clicked, this, &MainDialog::OnSetCurrent);
+    connect(voltageSpin, &SpinArrows::deltaPos, this, &MainDialog::OnVoltageSpin);
+    connect(currentSpin, &SpinArrows::deltaPos, this, &MainDialog::OnCurrentSpin);
+    connect(deriveCurrent, &QCheckBox::clicked, this, &MainDialog::OnDeriveCurrentCheck);
+    connect(deriveVoltage, &QCheckBox::clicked, this, &MainDialog::OnDeriveVoltageCheck);
+    connect(outputButton, &QPushButton::clicked, this, &MainDialog::OnOutputButton);
+    connect(logButton, &QPushButton::clicked, this, &MainDialog::OnLogButton);
+    voltageEdit->installEventFilter(this);
+    currentEdit->installEventFilter(this);
+}
+
+void MainDialog::createMenu() {
+    auto* bar = findChild<QMenuBar*>("menu");
+    QMenu* menu = bar->addMenu(qs(texts::MenuTitle));
+    // Both commands are added only when both texts exist, as a pair.
+    if (*texts::MenuFirmwareUpdate && *texts::MenuAbout) {
+        menu->addAction(qs(texts::MenuFirmwareUpdate), this,
+                        [this] { OnSysCommand(SysMenuFirmwareUpdate); });
+        menu->addSeparator();
+        menu->addAction(qs(texts::MenuAbout), this, [this] { OnSysCommand(SysMenuAbout); });
+        menu->addSeparator();
+    }
+    QAction* close =
+        menu->addAction(qs(texts::MenuClose), this, [this] { OnSysCommand(SysMenuClose); });
+    close->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
+}
+
+bool MainDialog::OnInitDialog() {
+    voltageEdit->setText("0");
+    voltageSpin->setBuddy(voltageEdit);
+    voltageSpin->setRange(0, 40);
+    currentEdit->setText("0");
+    currentSpin->setBuddy(currentEdit);
+    currentSpin->setRange(0, 40);
+
+    setupPlot();
+    char caption[64];
+    std::snprintf(caption, sizeof caption, texts::GroupHistoryWithSpan, settings.plotSpan());
+    historyGroup->setTitle(QString::fromUtf8(caption));
+    portText->setText(QString::fromStdString(settings.comPort()));
+
+    pollTimer = new QTimer(this);
+    pollTimer->setObjectName("PollTimer");
+    pollTimer->setTimerType(Qt::PreciseTimer);
+    connect(pollTimer, &QTimer::timeout, this, &MainDialog::OnTimer);
+    pollTimer->start(PollPeriodMs);
+
+    onBitmap = images::lamp(true);
+    offBitmap = images::lamp(false);
+    showLamp(false);
+
+    AppendSystemLog(texts::LogStarted);
+    if (settings.connectAtStart())
+        OnConnectButton();
+    return true;
+}
+
+void MainDialog::setupPlot() {
+    setUpHistoryPlot(*plot, this, plotFrame->geometry(), settings.plotSpan());
+}
+
+void MainDialog::feedPlot(double volts, double amps) {
+    const platform::Seconds now = platform::now();
+    plot->appendSample(0, now, volts);
+    plot->appendSample(1, now, amps);
+    plot->update();
+}
+
+void MainDialog::clearPlot() {
+    plot->clearSamples();
+}
+
+void MainDialog::AppendSystemLog(const std::string& message) {
+    systemLog->append(message);
+}
+
+void MainDialog::OnConnectButton() {
+    if (connected) {
+        connected = false;
+        SupplyDevice::disconnect();
+        connectButton->setText(qs(texts::ButtonConnect));
+        AppendSystemLog(texts::LogDisconnected);
+        return;
+    }
+    const std::string port = settings.comPort();
+    bool ok = SupplyDevice::connect(port) == DeviceResult::Ok;
+    if (ok) {
+        ok = SupplyDevice::readSetpoint(&voltageSetpoint, &currentSetpoint) == DeviceResult::Ok;
+        if (ok) {
+            showSetpoints();
+            ok = SupplyDevice::readStatus(status) == DeviceResult::Ok;
+        }
+        std::string version;
+        if (ok) {
+            lastOutputOn = status.outputOn;
+            lastSource = status.source;
+            ok = SupplyDevice::readVersion(version) == DeviceResult::Ok;
+        }
+        if (ok) {
+            // The version is kept whole; the message has room for any reply.
+            std::string message = format(texts::LogConnected, port);
+            message = format(message.c_str(), version);
+            AppendSystemLog(message);
+            clearPlot();
+            connectButton->setText(qs(texts::ButtonDisconnect));
+            outputButton->setEnabled(true);
+            connected = true;
+            return;
+        }
+        SupplyDevice::disconnect();
+    }
+    const std::string message = format(texts::LogConnectFailed, port);
+    AppendSystemLog(message);
+    platform::prompter().messageBox(this, message, texts::CaptionError, platform::PromptIcon::Stop,
+                                    platform::PromptButtons::Ok);
+}
+
+void MainDialog::OnSettingsButton() {
+    SettingsDialog dialog(settings, this);
+    dialog.exec();
+    portText->setText(QString::fromStdString(settings.comPort()));
+}
+
+void MainDialog::OnSysCommand(int command) {
+    if ((command & 0xFFF0) == SysMenuAbout) {
+        AboutDialog about(this);
+        about.exec();
+        return;
+    }
+    if (command == SysMenuFirmwareUpdate) {
+        // runFirmwareUpdateCommand(this, settings.comPort());
+        return;
+    }
+    if (command == SysMenuClose)
+        close();
+}
+
+void MainDialog::closeEvent(QCloseEvent* event) {
+    AppendSystemLog(texts::LogClosing);
+    event->accept();
+    QDialog::done(QDialog::Accepted);
+}
+
+void MainDialog::keyPressEvent(QKeyEvent* event) {
+    // Esc never closes the window, and F1 asks for no help.
+    if (event->key() == Qt::Key_Escape || event->key() == Qt::Key_F1) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}

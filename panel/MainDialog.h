@@ -1,0 +1,163 @@
+#pragma once
+
+#include "config/Settings.h"
+#include "device/SupplyDevice.h"
+
+#include <QDialog>
+#include <QPixmap>
+
+#include <memory>
+#include <string>
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QTimer;
+class MeterStatic;
+class SpinArrows;
+class SystemLog;
+class clPlot;
+
+// The one window of the program (layout 102): set-point entry, output switch, CSV log
+// button, device connection, live readouts with the power bar, the history plot and the
+// system log. It owns everything the operator works with and reaches the device only
+// through SupplyDevice. The handlers are split by concern over three files: start-up and
+// connection, the poll, set-points and output switching.
+class MainDialog : public QDialog {
+    Q_OBJECT
+public:
+    enum ControlId {
+        IdLogButton = 7,
+        IdConnectButton = 6,
+        IdSettingsButton = 5,
+        IdPowerBar = 1001,
+        IdVoltageMeter = 1004,
+        IdCurrentMeter = 1005,
+        IdCvLabel = 1006,
+        IdCcLabel = 1007,
+        IdVoltageEdit = 1009,
+        IdCurrentEdit = 1010,
+        IdDeriveCurrent = 1012,
+        IdDeriveVoltage = 1013,
+        IdVoltageSpin = 1023,
+        IdCurrentSpin = 1024,
+        IdSetVoltage = 1025,
+        IdScale1 = 1029,
+        IdScale2 = 1030,
+        IdScale3 = 1031,
+        IdSourceText = 1034,
+        IdPortText = 1035,
+        IdPlotFrame = 1039,
+        IdLogPane = 1042,
+        IdHistoryGroup = 1053,
+        IdOutputButton = 1055,
+        IdSetCurrent = 1060,
+        IdPlot = 12000,
+    };
+    // Commands of the window's menu.
+    enum MenuCommand { SysMenuFirmwareUpdate = 1, SysMenuAbout = 16, SysMenuClose = 0xF060 };
+    static constexpr int PollPeriodMs = 500;
+    // Current drawn by the 7.8 kOhm voltage divider across the output, per volt.
+    static constexpr double DividerAmpsPerVolt = 0.0001282051282051282;
+
+    explicit MainDialog(QWidget* parent = nullptr);
+    ~MainDialog() override;
+
+    // Runs the window: initialisation, then the modal loop until it is closed.
+    int DoModal();
+    bool OnInitDialog();
+
+    // Handlers, named after the controls and messages that trigger them.
+    void OnConnectButton();
+    void OnSettingsButton();
+    void OnSysCommand(int command);
+    void OnTimer();
+    void OnSetVoltage();
+    void OnSetCurrent();
+    void OnVoltageSpin(int step);
+    void OnCurrentSpin(int step);
+    void OnDeriveCurrentCheck();
+    void OnDeriveVoltageCheck();
+    void OnOutputButton();
+    void OnLogButton();
+
+    // The one way any part of the window writes to the system log (UTF-8 text).
+    void AppendSystemLog(const std::string& message);
+
+    bool isConnected() const { return connected; }
+    const Settings& liveSettings() const { return settings; }
+    double voltageSetpointValue() const { return voltageSetpoint; }
+    double currentSetpointValue() const { return currentSetpoint; }
+    bool outputLampLit() const { return lampLit; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createControls();
+    void createMenu();
+    void setupPlot();
+    void loseDevice();
+    void showSourceDisplay(PowerSource source);
+    void setPowerBar(int milliwatts);
+    void showLamp(bool on);
+    void refreshRejectHighlight();
+    void applyDecision(bool voltageLeading);
+    void showSetpoints();
+    void enableDeviceButtons(bool on);
+
+    // Hooks of the poll for the history plot and the measurement log.
+    void feedPlot(double volts, double amps);
+    void clearPlot();
+    void WriteMeasurementLine();
+    void endMeasurementLog(bool logIt);
+
+    // --- the window's state ---
+    PowerSource lastSource = PowerSource::UsbHost;
+    int lastOutputOn = 0;
+    QPixmap offBitmap;
+    QPixmap onBitmap;
+    int csvAppend = 0;
+    int csvInterval = 1;
+    DeviceStatus status;
+    std::unique_ptr<clPlot> plot;
+    bool connected = false;
+    Settings settings;
+    double currentSetpoint = 0.0;
+    double voltageSetpoint = 0.0;
+    std::FILE* csvFile = nullptr;
+    bool lampLit = false;
+
+    // --- controls ---
+    MeterStatic* cvLabel = nullptr;
+    MeterStatic* ccLabel = nullptr;
+    QProgressBar* powerBar = nullptr;
+    MeterStatic* currentMeter = nullptr;
+    MeterStatic* voltageMeter = nullptr;
+    QLineEdit* voltageEdit = nullptr;
+    QLineEdit* currentEdit = nullptr;
+    SpinArrows* voltageSpin = nullptr;
+    SpinArrows* currentSpin = nullptr;
+    QCheckBox* deriveCurrent = nullptr;
+    QCheckBox* deriveVoltage = nullptr;
+    QPushButton* setVoltageButton = nullptr;
+    QPushButton* setCurrentButton = nullptr;
+    QPushButton* outputButton = nullptr;
+    QPushButton* logButton = nullptr;
+    QPushButton* connectButton = nullptr;
+    QPushButton* settingsButton = nullptr;
+    QLabel* portText = nullptr;
+    QLabel* scaleLabels[3] = {nullptr, nullptr, nullptr};
+    QLabel* sourceText = nullptr;
+    QGroupBox* historyGroup = nullptr;
+    QWidget* plotFrame = nullptr;
+    QPlainTextEdit* logPane = nullptr;
+    QTimer* pollTimer = nullptr;
+    std::unique_ptr<SystemLog> systemLog;
+};
