@@ -1,8 +1,12 @@
 #include "support/ScriptedPrompter.h"
 
-ScriptedPrompter::ScriptedPrompter() { platform::setPrompter(this); }
+ScriptedPrompter::ScriptedPrompter() {
+    platform::setPrompter(this);
+}
 
-ScriptedPrompter::~ScriptedPrompter() { platform::setPrompter(nullptr); }
+ScriptedPrompter::~ScriptedPrompter() {
+    platform::setPrompter(nullptr);
+}
 
 platform::PromptAnswer ScriptedPrompter::messageBox(QWidget*, const std::string& text,
                                                     const std::string& caption,

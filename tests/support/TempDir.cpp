@@ -30,4 +30,6 @@ void TempDir::write(const std::string& path, const std::string& bytes) {
     out << bytes;
 }
 
-bool TempDir::exists(const std::string& path) { return std::filesystem::exists(path); }
+bool TempDir::exists(const std::string& path) {
+    return std::filesystem::exists(path);
+}

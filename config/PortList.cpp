@@ -1,0 +1,82 @@
+#include "config/PortList.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+namespace PortList {
+
+namespace {
+
+// The N of "comN" when the name is one of the list's first 32 items in another spelling
+// ("COM7", "com07"), else 0.
+int comNumber(const std::string& name) {
+    if (name.size() < 4 || name.size() > 8)
+        return 0;
+    for (int i = 0; i < 3; ++i)
+        if (std::tolower(static_cast<unsigned char>(name[static_cast<std::size_t>(i)])) != "com"[i])
+            return 0;
+    int n = 0;
+    for (std::size_t i = 3; i < name.size(); ++i) {
+        if (!std::isdigit(static_cast<unsigned char>(name[i])))
+            return 0;
+        n = n * 10 + (name[i] - '0');
+    }
+    return n >= 1 && n <= ComPortCount ? n : 0;
+}
+
+} // namespace
+
+std::string comName(int n) {
+    return "com" + std::to_string(n);
+}
+
+std::vector<std::string> serialDevicesPresent(const std::string& devDir) {
+    std::vector<std::pair<std::pair<int, long>, std::string>> found;
+    const std::pair<const char*, int> families[] = {{"ttyACM", 0}, {"ttyUSB", 1}};
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(devDir, ec), end; !ec && it != end;
+         it.increment(ec)) {
+        std::string name = it->path().filename().string();
+        for (const auto& [prefix, rank] : families) {
+            std::string p = prefix;
+            if (name.size() <= p.size() || name.compare(0, p.size(), p) != 0 ||
+                name.size() - p.size() > 6)
+                continue;
+            std::string digits = name.substr(p.size());
+            if (!std::all_of(digits.begin(), digits.end(),
+                             [](unsigned char c) { return std::isdigit(c); }))
+                continue;
+            found.push_back({{rank, std::stol(digits)}, it->path().string()});
+        }
+    }
+    std::sort(found.begin(), found.end());
+    std::vector<std::string> out;
+    for (auto& f : found)
+        out.push_back(std::move(f.second));
+    return out;
+}
+
+std::vector<std::string> choices(const std::string& savedPort,
+                                 const std::vector<std::string>& devices) {
+    std::vector<std::string> items;
+    for (int n = 1; n <= ComPortCount; ++n)
+        items.push_back(comName(n));
+    for (const auto& d : devices)
+        if (std::find(items.begin(), items.end(), d) == items.end())
+            items.push_back(d);
+    if (!savedPort.empty() && selectionFor(savedPort, items) < 0)
+        items.push_back(savedPort);
+    return items;
+}
+
+int selectionFor(const std::string& savedPort, const std::vector<std::string>& items) {
+    if (int n = comNumber(savedPort); n > 0 && static_cast<int>(items.size()) >= n)
+        return n - 1;
+    auto it = std::find(items.begin(), items.end(), savedPort);
+    return it == items.end() ? -1 : static_cast<int>(it - items.begin());
+}
+
+} // namespace PortList

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The ports the settings dialog offers: "com1" to "com32", then the serial devices present,
+// then the saved port when it is none of these, so that confirming the dialog keeps a
+// setting the list would otherwise not show.
+namespace PortList {
+
+constexpr int ComPortCount = 32;
+
+// Full paths of the USB serial devices in the folder (ttyACM*, then ttyUSB*, each in the
+// order of their numbers).
+std::vector<std::string> serialDevicesPresent(const std::string& devDir = "/dev");
+
+// The items of the port list.
+std::vector<std::string> choices(const std::string& savedPort,
+                                 const std::vector<std::string>& devices);
+
+// The item that shows the saved port: "comN" in any case, N from 1 to 32 written in digits,
+// is item N - 1; any other name is the item that equals it. -1 when no item shows it.
+int selectionFor(const std::string& savedPort, const std::vector<std::string>& items);
+
+// The item that SCAN selects for "comN".
+std::string comName(int n);
+
+} // namespace PortList

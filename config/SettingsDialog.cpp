@@ -1,0 +1,191 @@
+#include "config/SettingsDialog.h"
+
+#include "config/PortList.h"
+#include "config/Settings.h"
+#include "device/SupplyDevice.h"
+#include "platform/ControlIds.h"
+#include "platform/Prompter.h"
+#include "resources/Texts.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QVBoxLayout>
+
+#include <cstdlib>
+
+namespace {
+
+QString qs(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+const char* const spanItems[] = {texts::Span60, texts::Span120, texts::Span180, texts::Span240};
+
+// The item of the span list for a span in seconds; a span the list does not offer shows
+// as its first item.
+int spanIndex(int seconds) {
+    switch (seconds) {
+    case 120:
+        return 1;
+    case 180:
+        return 2;
+    case 240:
+        return 3;
+    default:
+        return 0;
+    }
+}
+
+template <class W> W* withId(W* control, int id) {
+    platform::setControlId(control, id);
+    return control;
+}
+
+} // namespace
+
+SettingsDialog::SettingsDialog(Settings& settings, QWidget* parent)
+    : QDialog(parent), settings_(settings) {
+    setWindowTitle(qs(texts::SettingsCaption));
+
+    comPort_ = withId(new QComboBox, IdComPort);
+    comPort_->setMinimumContentsLength(12);
+    scan_ = withId(new QPushButton(qs(texts::ButtonScan)), IdScan);
+    scan_->setAutoDefault(false);
+    connectAtStart_ = withId(new QCheckBox(qs(texts::SettingsConnectAtStart)), IdConnectAtStart);
+    plotSpan_ = withId(new QComboBox, IdPlotSpan);
+    for (const char* item : spanItems)
+        plotSpan_->addItem(qs(item));
+    useSysLogFile_ = withId(new QCheckBox(qs(texts::SettingsUseSysLogFile)), IdUseSysLogFile);
+    sysLogFileName_ = withId(new QLineEdit, IdSysLogFileName);
+    sysLogFileName_->setMinimumWidth(220);
+    browse_ = withId(new QPushButton(qs(texts::ButtonBrowse)), IdBrowse);
+    browse_->setAutoDefault(false);
+    offsetAtt_ = withId(new QCheckBox(qs(texts::SettingsOffsetAtt)), IdOffsetAtt);
+    auto* ok = withId(new QPushButton(qs(texts::SettingsOk)), IdOk);
+    ok->setDefault(true);
+    auto* cancel = withId(new QPushButton(qs(texts::SettingsCancel)), IdCancel);
+    cancel->setAutoDefault(false);
+
+    auto* connection = new QGroupBox(qs(texts::SettingsGroupConnection));
+    auto* connectionGrid = new QGridLayout(connection);
+    connectionGrid->addWidget(new QLabel(qs(texts::SettingsPort)), 0, 0);
+    connectionGrid->addWidget(comPort_, 0, 1);
+    connectionGrid->addWidget(scan_, 0, 2);
+    connectionGrid->addWidget(connectAtStart_, 1, 0, 1, 3);
+
+    auto* history = new QGroupBox(qs(texts::SettingsGroupHistory));
+    auto* historyRow = new QHBoxLayout(history);
+    historyRow->addWidget(new QLabel(qs(texts::SettingsSpan)));
+    historyRow->addWidget(plotSpan_);
+    historyRow->addWidget(new QLabel(qs(texts::SettingsAfterRestart)));
+    historyRow->addStretch();
+
+    auto* sysLog = new QGroupBox(qs(texts::GroupSystemLog));
+    auto* sysLogGrid = new QGridLayout(sysLog);
+    sysLogGrid->addWidget(useSysLogFile_, 0, 0, 1, 3);
+    sysLogGrid->addWidget(new QLabel(qs(texts::SettingsFile)), 1, 0);
+    sysLogGrid->addWidget(sysLogFileName_, 1, 1);
+    sysLogGrid->addWidget(browse_, 1, 2);
+
+    auto* other = new QGroupBox(qs(texts::SettingsGroupOther));
+    auto* otherRow = new QVBoxLayout(other);
+    otherRow->addWidget(offsetAtt_);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+
+    auto* top = new QVBoxLayout(this);
+    top->addWidget(connection);
+    top->addWidget(history);
+    top->addWidget(sysLog);
+    top->addWidget(other);
+    top->addLayout(buttons);
+    setLayout(top);
+
+    connect(scan_, &QPushButton::clicked, this, &SettingsDialog::OnScan);
+    connect(browse_, &QPushButton::clicked, this, &SettingsDialog::OnBrowse);
+    connect(ok, &QPushButton::clicked, this, &SettingsDialog::OnOK);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void SettingsDialog::showEvent(QShowEvent* event) {
+    // A window coming back from the minimised state keeps what the operator has entered.
+    if (!event->spontaneous())
+        OnInitDialog();
+    QDialog::showEvent(event);
+}
+
+void SettingsDialog::OnInitDialog() {
+    // The device list is taken afresh: an adapter may have been plugged in since last time.
+    auto items = PortList::choices(settings_.comPort(), PortList::serialDevicesPresent());
+    comPort_->clear();
+    for (const auto& item : items)
+        comPort_->addItem(QString::fromStdString(item));
+    comPort_->setCurrentIndex(PortList::selectionFor(settings_.comPort(), items));
+
+    connectAtStart_->setChecked(settings_.connectAtStart());
+    plotSpan_->setCurrentIndex(spanIndex(settings_.plotSpan()));
+    useSysLogFile_->setChecked(settings_.useSysLogFile());
+    sysLogFileName_->setText(QString::fromStdString(settings_.sysLogFileName()));
+
+    // The scan opens the one device link itself, so it must not run while that link is held
+    // for the main window: neither while the device answers nor while the link is open but
+    // silent (the main window's poll notices that and closes the link).
+    std::string version;
+    bool answering = SupplyDevice::readVersion(version) == DeviceResult::Ok;
+    scan_->setEnabled(!answering && !SupplyDevice::isConnected());
+
+    offsetAtt_->setChecked(settings_.offsetAtt());
+}
+
+void SettingsDialog::OnOK() {
+    settings_.setComPort(comPort_->currentText().toStdString());
+    settings_.setConnectAtStart(connectAtStart_->isChecked());
+    settings_.setPlotSpan(std::atoi(plotSpan_->currentText().toStdString().c_str()));
+    settings_.setUseSysLogFile(useSysLogFile_->isChecked());
+    settings_.setSysLogFileName(sysLogFileName_->text().toStdString());
+    settings_.setOffsetAtt(offsetAtt_->isChecked());
+    accept();
+}
+
+void SettingsDialog::OnScan() {
+    if (SupplyDevice::isConnected())
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    int found = 0;
+    for (int n = 1; n <= PortList::ComPortCount && !found; ++n) {
+        if (SupplyDevice::connect(PortList::comName(n)) == DeviceResult::Ok) {
+            SupplyDevice::disconnect();
+            found = n;
+        }
+    }
+    QApplication::restoreOverrideCursor();
+    if (!found) {
+        platform::prompter().messageBox(this, texts::ScanNotFound, texts::CaptionError,
+                                        platform::PromptIcon::Stop, platform::PromptButtons::Ok);
+        return;
+    }
+    comPort_->setCurrentIndex(found - 1);
+    std::string text = texts::ScanFound;
+    text.replace(text.find("%s"), 2, PortList::comName(found));
+    platform::prompter().messageBox(this, text, texts::CaptionOk, platform::PromptIcon::Information,
+                                    platform::PromptButtons::Ok);
+}
+
+void SettingsDialog::OnBrowse() {
+    // The chosen name goes into the box only; it becomes the live setting when the dialog is
+    // confirmed, so Cancel leaves the log where it was.
+    auto chosen = platform::prompter().saveFileName(this, texts::FilterLogFile, std::string());
+    if (chosen)
+        sysLogFileName_->setText(QString::fromStdString(*chosen));
+}
