@@ -6,6 +6,7 @@
 #include "panel/AboutDialog.h"
 #include "panel/DialogUnits.h"
 #include "panel/SpinArrows.h"
+#include "firmware/FirmwareUpdateDialog.h"
 #include "platform/Clock.h"
 #include "platform/ControlIds.h"
 #include "platform/Prompter.h"
@@ -138,56 +139,56 @@ void MainDialog::createControls() {
     outputButton->setIconSize(QSize(28, 12));
     group(texts::GroupLog, 142, 32, 49, 28);
     logButton = button(texts::ButtonLogStart, 148, 41, 37, 15, IdLogButton);
-    group(texts::GroupDevice, 142, 62, 49, 54);
-    connectButton = button(texts::ButtonConnect, 148, 71, 37, 15, IdConnectButton);
-    portText = label("comx", 146, 89, 42, 9, IdPortText);
+    group(texts::GroupDevice, 142, 62, 49, 68);
+    connectButton = button(texts::ButtonConnect, 148, 72, 37, 15, IdConnectButton);
+    portText = label("comx", 145, 93, 43, 9, IdPortText);
     portText->setAlignment(Qt::AlignCenter);
-    settingsButton = button(texts::ButtonSettings, 148, 99, 37, 15, IdSettingsButton);
+    settingsButton = button(texts::ButtonSettings, 148, 108, 37, 15, IdSettingsButton);
 
-    // Readouts, power bar and source, below the entry.
-    group(texts::GroupReadings, 4, 54, 134, 62);
-    cvLabel = meter("CV", QColor(0, 127, 0), 8, 63, 20, 18, IdCvLabel);
-    voltageMeter = meter("--.--", QColor(0, 127, 0), 29, 63, 42, 18, IdVoltageMeter);
+    // Readouts, power bar and source, below the entry: each mode label above its readout.
+    group(texts::GroupReadings, 4, 54, 134, 76);
+    cvLabel = meter("CV", QColor(0, 127, 0), 10, 62, 20, 16, IdCvLabel);
+    ccLabel = meter("CC", QColor(127, 0, 0), 74, 62, 20, 16, IdCcLabel);
+    voltageMeter = meter("--.--", QColor(0, 127, 0), 8, 79, 52, 18, IdVoltageMeter);
     voltageMeter->setRightAligned(true);
     voltageMeter->setClientEdge(true);
-    label("V", 72, 72, 6, 9);
-    ccLabel = meter("CC", QColor(127, 0, 0), 79, 63, 20, 18, IdCcLabel);
-    currentMeter = meter("-.---", QColor(127, 0, 0), 100, 63, 30, 18, IdCurrentMeter);
+    label("V", 61, 88, 6, 9);
+    currentMeter = meter("-.---", QColor(127, 0, 0), 72, 79, 52, 18, IdCurrentMeter);
     currentMeter->setRightAligned(true);
     currentMeter->setClientEdge(true);
-    label("A", 131, 72, 6, 9);
+    label("A", 125, 88, 6, 9);
     powerBar = new QProgressBar(this);
     powerBar->setTextVisible(false);
     powerBar->setRange(0, 1500);
     powerBar->setValue(0);
-    place(powerBar, 10, 85, 114, 8, IdPowerBar);
-    label("W", 127, 85, 8, 9);
-    label("0", 9, 94, 10, 8);
+    place(powerBar, 10, 100, 112, 8, IdPowerBar);
+    label("W", 125, 100, 8, 9);
+    label("0", 9, 109, 10, 8);
     const char* scales[3] = {"0.5", "1.0", "1.5"};
     const int scaleIds[3] = {IdScale1, IdScale2, IdScale3};
     for (int k = 0; k < 3; ++k) {
         // At a third, two thirds and the end of the bar, centred on those points.
-        int x = 10 + 114 * (k + 1) / 3 - 8;
-        scaleLabels[k] = label(scales[k], x, 94, 16, 8, scaleIds[k]);
+        int x = 10 + 112 * (k + 1) / 3 - 8;
+        scaleLabels[k] = label(scales[k], x, 109, 16, 8, scaleIds[k]);
         scaleLabels[k]->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     }
-    sourceText = label(texts::SourceUsbHostInitial, 9, 104, 126, 9, IdSourceText);
+    sourceText = label(texts::SourceUsbHostInitial, 9, 119, 126, 9, IdSourceText);
 
     // The history plot across the middle, over the hidden frame.
-    historyGroup = group(texts::GroupHistory, 4, 118, 187, 80);
+    historyGroup = group(texts::GroupHistory, 4, 132, 187, 70);
     platform::setControlId(historyGroup, IdHistoryGroup);
     plotFrame = new QWidget(this);
-    place(plotFrame, 8, 128, 179, 66, IdPlotFrame);
+    place(plotFrame, 8, 142, 179, 56, IdPlotFrame);
     plotFrame->hide();
 
     // The system log at the bottom.
-    group(texts::GroupSystemLog, 4, 200, 187, 50);
+    group(texts::GroupSystemLog, 4, 204, 187, 47);
     logPane = new QPlainTextEdit(this);
     logPane->setReadOnly(true);
     logPane->setLineWrapMode(QPlainTextEdit::NoWrap);
     logPane->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     logPane->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    place(logPane, 8, 209, 179, 38, IdLogPane);
+    place(logPane, 8, 213, 179, 34, IdLogPane);
 
     setFixedSize(du.x(195), du.y(253) + top);
     createMenu();
@@ -326,7 +327,7 @@ void MainDialog::OnSysCommand(int command) {
         return;
     }
     if (command == SysMenuFirmwareUpdate) {
-        // runFirmwareUpdateCommand(this, settings.comPort());
+        runFirmwareUpdateCommand(this, settings.comPort());
         return;
     }
     if (command == SysMenuClose)
