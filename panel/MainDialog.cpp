@@ -2,11 +2,11 @@
 #include "panel/MainDialog.h"
 
 #include "config/SettingsDialog.h"
+#include "firmware/FirmwareUpdateDialog.h"
 #include "logs/SystemLog.h"
 #include "panel/AboutDialog.h"
 #include "panel/DialogUnits.h"
 #include "panel/SpinArrows.h"
-#include "firmware/FirmwareUpdateDialog.h"
 #include "platform/Clock.h"
 #include "platform/ControlIds.h"
 #include "platform/Prompter.h"
@@ -60,7 +60,7 @@ MainDialog::MainDialog(QWidget* parent) : QDialog(parent) {
 
 MainDialog::~MainDialog() {
     SupplyDevice::disconnect();
-    endMeasurementLog(false);
+    endMeasurementLog();
 }
 
 int MainDialog::DoModal() {

@@ -2,6 +2,7 @@
 
 #include "config/Settings.h"
 #include "device/SupplyDevice.h"
+#include "logs/MeasurementLog.h"
 
 #include <QDialog>
 #include <QPixmap>
@@ -93,6 +94,7 @@ public:
     double voltageSetpointValue() const { return voltageSetpoint; }
     double currentSetpointValue() const { return currentSetpoint; }
     bool outputLampLit() const { return lampLit; }
+    bool measurementLogRunning() const { return measurementLog.running(); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -116,7 +118,7 @@ private:
     void feedPlot(double volts, double amps);
     void clearPlot();
     void WriteMeasurementLine();
-    void endMeasurementLog(bool logIt);
+    void endMeasurementLog();
 
     // --- the window's state ---
     PowerSource lastSource = PowerSource::UsbHost;
@@ -131,7 +133,7 @@ private:
     Settings settings;
     double currentSetpoint = 0.0;
     double voltageSetpoint = 0.0;
-    std::FILE* csvFile = nullptr;
+    MeasurementLog measurementLog;
     bool lampLit = false;
 
     // --- controls ---

@@ -91,7 +91,7 @@ void MainDialog::OnTimer() {
         currentMeter->setText(QStringLiteral("-.---"));
         powerBar->setValue(powerBar->minimum());
         enableDeviceButtons(false);
-        endMeasurementLog(false);
+        endMeasurementLog();
         logButton->setEnabled(false);
         return;
     }

@@ -1,0 +1,93 @@
+#include "logs/LogFileDialog.h"
+
+#include "logs/MeasurementLog.h"
+#include "platform/ControlIds.h"
+#include "platform/Prompter.h"
+#include "resources/Texts.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QLabel>
+
+namespace {
+
+LogFileChooser& testChooser() {
+    static LogFileChooser chooser;
+    return chooser;
+}
+
+QStringList qtFilters(const char* filters) {
+    QStringList list;
+    for (const auto& f : platform::parseFileFilters(filters))
+        list << QString::fromStdString(f.label) + " (" + QString::fromStdString(f.pattern) + ")";
+    return list;
+}
+
+} // namespace
+
+LogFileDialog::LogFileDialog(QWidget* parent) : QFileDialog(parent) {
+    // Qt's own dialog, so that the extra controls can sit in it.
+    setOption(QFileDialog::DontUseNativeDialog, true);
+    setOption(QFileDialog::DontConfirmOverwrite, true);
+    setAcceptMode(QFileDialog::AcceptSave);
+    setFileMode(QFileDialog::AnyFile);
+    setDefaultSuffix(QString());
+    setNameFilters(qtFilters(texts::FilterCsv));
+
+    intervalList_ = new QComboBox(this);
+    for (const char* item : {texts::CsvInterval1s, texts::CsvInterval10s, texts::CsvInterval1m,
+                             texts::CsvInterval10m, texts::CsvInterval1h})
+        intervalList_->addItem(QString::fromUtf8(item));
+    platform::setControlId(intervalList_, IdInterval);
+    appendBox_ = new QCheckBox(QString::fromUtf8(texts::CsvAppend), this);
+    platform::setControlId(appendBox_, IdAppend);
+
+    // Below the file list, in the dialog's own grid.
+    if (auto* grid = qobject_cast<QGridLayout*>(layout())) {
+        const int row = grid->rowCount();
+        grid->addWidget(new QLabel(QString::fromUtf8(texts::CsvIntervalLabel), this), row, 0);
+        grid->addWidget(intervalList_, row, 1);
+        grid->addWidget(appendBox_, row + 1, 1);
+    }
+}
+
+int LogFileDialog::itemForSeconds(int seconds) {
+    for (int i = 0; i < 5; ++i) {
+        if (MeasurementLog::Intervals[i] == seconds)
+            return i;
+    }
+    return 0;
+}
+
+int LogFileDialog::secondsForItem(int item) {
+    return item >= 0 && item < 5 ? MeasurementLog::Intervals[item] : 1;
+}
+
+void LogFileDialog::showEvent(QShowEvent* event) {
+    QFileDialog::showEvent(event);
+    intervalList_->setCurrentIndex(itemForSeconds(interval));
+    appendBox_->setChecked(append != 0);
+}
+
+void LogFileDialog::done(int result) {
+    interval = secondsForItem(intervalList_->currentIndex());
+    append = appendBox_->isChecked() ? 1 : 0;
+    QFileDialog::done(result);
+}
+
+std::optional<LogFileChoice> chooseLogFile(QWidget* parent, int interval, bool append) {
+    if (testChooser())
+        return testChooser()(parent, interval, append);
+    LogFileDialog dialog(parent);
+    dialog.interval = interval;
+    dialog.append = append ? 1 : 0;
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return LogFileChoice{dialog.selectedFiles().front().toStdString(), dialog.interval,
+                         dialog.append != 0};
+}
+
+void setLogFileChooserForTest(LogFileChooser chooser) {
+    testChooser() = std::move(chooser);
+}
