@@ -1,6 +1,7 @@
 #include "config/SettingsDialog.h"
 
 #include "config/PortList.h"
+#include "config/PortScan.h"
 #include "config/Settings.h"
 #include "device/SupplyDevice.h"
 #include "platform/ControlIds.h"
@@ -20,6 +21,7 @@
 #include <QVBoxLayout>
 
 #include <cstdlib>
+#include <optional>
 
 namespace {
 
@@ -162,22 +164,17 @@ void SettingsDialog::OnScan() {
     if (SupplyDevice::isConnected())
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    int found = 0;
-    for (int n = 1; n <= PortList::ComPortCount && !found; ++n) {
-        if (SupplyDevice::connect(PortList::comName(n)) == DeviceResult::Ok) {
-            SupplyDevice::disconnect();
-            found = n;
-        }
-    }
+    const std::optional<std::string> found = PortScan::scanForSupply();
     QApplication::restoreOverrideCursor();
     if (!found) {
         platform::prompter().messageBox(this, texts::ScanNotFound, texts::CaptionError,
                                         platform::PromptIcon::Stop, platform::PromptButtons::Ok);
         return;
     }
-    comPort_->setCurrentIndex(found - 1);
+    // The list always starts with com1 to com32, so the found port is item N - 1.
+    comPort_->setCurrentIndex(comPort_->findText(QString::fromStdString(*found)));
     std::string text = texts::ScanFound;
-    text.replace(text.find("%s"), 2, PortList::comName(found));
+    text.replace(text.find("%s"), 2, *found);
     platform::prompter().messageBox(this, text, texts::CaptionOk, platform::PromptIcon::Information,
                                     platform::PromptButtons::Ok);
 }

@@ -1,8 +1,7 @@
 #include "firmware/FirmwareUpdateDialog.h"
 
-#include "firmware/BootLoader.h"
-#include "firmware/HexImage.h"
 #include "firmware/TransferProgressDialog.h"
+#include "firmware/UpdateProcedure.h"
 #include "panel/DialogUnits.h"
 #include "platform/ControlIds.h"
 #include "platform/Prompter.h"
@@ -17,6 +16,7 @@
 #include <QPushButton>
 
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -58,9 +58,10 @@ protected:
 };
 
 // Lets windows repaint between two blocks and nothing else: no input, no timers, so no
-// poll of the main window runs during the transfer.
-void paintOnly(QWidget* window) {
-    window->repaint();
+// poll of the main window runs during the transfer. Only what changed is painted (the
+// address and the bar): repainting the whole progress window after every block took four
+// times as long, time that adds to every one of the 384 block gaps.
+void paintOnly() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
 }
 
@@ -145,67 +146,34 @@ void FirmwareUpdateDialog::showError(const char* text) {
 }
 
 void FirmwareUpdateDialog::runUpdate(const std::string& portName, const std::string& filePath) {
-    // 1. The progress window, hidden until the flash is erased.
+    // A fresh progress window for each run, hidden until the flash is erased and destroyed
+    // when the run ends, after its message.
     auto progress = std::make_unique<TransferProgressDialog>(this);
     emit progressWindowCreated(progress.get());
-    // 8. However the run ends, after its message: the link closed, the window destroyed.
-    struct End {
-        std::unique_ptr<TransferProgressDialog>& window;
-        ~End() {
-            BootLoader::disconnect();
-            window.reset();
-        }
-    } end{progress};
+    std::optional<DiscardOperatorInput> discard;
 
-    // 2. The whole file is read before the boot-loader is contacted, so a missing or
-    //    malformed file never erases the device.
-    HexImage::Bytes image{};
-    switch (HexImage::load(filePath, image)) {
-    case HexImageResult::Loaded:
-        break;
-    case HexImageResult::CannotOpen:
-        showError(texts::FirmwareFileOpenFailed);
-        return;
-    case HexImageResult::ReadError:
-        showError(texts::FirmwareFileReadFailed);
-        return;
-    }
+    UpdateProcedure::Callbacks callbacks;
+    callbacks.transferStarting = [&](int lowWord, int highWord) {
+        progress->show();
+        progress->setRange(lowWord, highWord);
+        discard.emplace();
+    };
+    callbacks.blockStarting = [&](int wordAddress) { progress->showAddress(wordAddress); };
+    callbacks.blockDone = [&](int, bool) { paintOnly(); };
+    callbacks.transferEnded = [&] { discard.reset(); };
+    callbacks.finished = [&](UpdateProcedure::Outcome outcome) {
+        if (outcome == UpdateProcedure::Outcome::Completed)
+            platform::prompter().messageBox(
+                this, UpdateProcedure::message(outcome), texts::FirmwareDoneCaption,
+                platform::PromptIcon::Information, platform::PromptButtons::Ok);
+        else
+            showError(UpdateProcedure::message(outcome));
+    };
 
-    // 3., 4.
-    if (BootLoader::connect(portName) != DeviceResult::Ok) {
-        showError(texts::FirmwareConnectFailed);
-        return;
-    }
-    if (BootLoader::eraseFlash() != DeviceResult::Ok) {
-        showError(texts::FirmwareEraseFailed);
-        return;
-    }
-
-    // 5., 6. All blocks in ascending order straight after the erase: the boot-loader
-    //    places each one after the last. A failed block leaves the device in its
-    //    boot-loader, ready for another run.
-    progress->show();
-    progress->setRange(FirstBlockByte / 2, HexImage::Size / 2);
-    bool sent = true;
-    {
-        DiscardOperatorInput discard;
-        for (int block = 0; block < BlockCount && sent; ++block) {
-            int a = FirstBlockByte + block * BootLoader::BlockBytes;
-            progress->showAddress(a / 2);
-            sent = BootLoader::writeBlock(image.data() + a) == DeviceResult::Ok;
-            paintOnly(progress.get());
-        }
-    }
-    if (!sent) {
-        showError(texts::FirmwareTransferFailed);
-        return;
-    }
-
-    // 7.
-    platform::prompter().messageBox(this, texts::FirmwareDone, texts::FirmwareDoneCaption,
-                                    platform::PromptIcon::Information, platform::PromptButtons::Ok);
-    BootLoader::quit();
-    accept();
+    const auto result = UpdateProcedure::run(portName, filePath, callbacks);
+    if (result.outcome == UpdateProcedure::Outcome::Completed)
+        accept();
+    progress.reset();
 }
 
 void runFirmwareUpdateCommand(QWidget* parent, const std::string& comPort) {

@@ -21,17 +21,14 @@ public:
         IdCancel = 2,
     };
 
-    static constexpr int FirstBlockByte = 0x400;
-    static constexpr int BlockCount = 384;
-
     explicit FirmwareUpdateDialog(QWidget* parent = nullptr);
 
     void setPortName(const std::string& port) { portName_ = port; }
     const std::string& portName() const { return portName_; }
     const std::string& filePath() const { return filePath_; }
 
-    // The whole update: read the file, connect to the boot-loader, erase, send the blocks,
-    // quit. Reports in its own message boxes; closes the dialog with OK only on success.
+    // The whole update (UpdateProcedure) with the progress window while the blocks go.
+    // Reports in its own message boxes; closes the dialog with OK only on success.
     void runUpdate(const std::string& portName, const std::string& filePath);
 
 signals:

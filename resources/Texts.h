@@ -132,4 +132,17 @@ inline constexpr const char* FirmwareDone =
     "ファームウェア更新は完了しました。\n"
     "ダイアログを閉じると更新プログラムを終了し、主プログラムが起動します。";
 
+// --- Command-line tool (quorelctl) ---
+// What a device operation's result means, after the message of the step that failed.
+inline constexpr const char* ResultOpenFailed = "ポートを開けません";
+inline constexpr const char* ResultLinkError = "通信エラーが発生しました";
+inline constexpr const char* ResultBadReply = "デバイスが正しく応答しません";
+inline constexpr const char* ResultNotConnected = "デバイスが接続されていません";
+// The output read back after switching is not what was asked for.
+inline constexpr const char* OutputNotFollowed = "デバイスの出力が切り替わりませんでした";
+// The update's final message where no dialog is left to close.
+inline constexpr const char* FirmwareDoneNoDialog =
+    "ファームウェア更新は完了しました。\n"
+    "更新プログラムを終了し、主プログラムが起動します。";
+
 } // namespace texts

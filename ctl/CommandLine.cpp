@@ -1,0 +1,167 @@
+#include "ctl/CommandLine.h"
+
+#include "logs/MeasurementLog.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+
+namespace ctl {
+
+namespace {
+
+struct CommandSpec {
+    const char* name;
+    std::size_t minOperands;
+    std::size_t maxOperands;
+    std::vector<std::string> valueOptions;
+    std::vector<std::string> flagOptions;
+};
+
+const std::vector<CommandSpec>& specs() {
+    static const std::vector<CommandSpec> all = {
+        {"scan", 0, 0, {}, {}},
+        {"info", 0, 0, {"port"}, {}},
+        {"status", 0, 0, {"port", "watch", "count"}, {"csv", "json"}},
+        {"set", 2, 2, {"port"}, {"derive-current", "derive-voltage"}},
+        {"on", 0, 0, {"port"}, {}},
+        {"off", 0, 0, {"port"}, {}},
+        {"log", 1, 1, {"port", "interval", "duration"}, {"append"}},
+        {"update", 1, 1, {"port"}, {}},
+        {"help", 0, 1, {}, {}},
+    };
+    return all;
+}
+
+const CommandSpec* findSpec(const std::string& name) {
+    for (const auto& s : specs())
+        if (name == s.name)
+            return &s;
+    return nullptr;
+}
+
+bool contains(const std::vector<std::string>& list, const std::string& word) {
+    return std::find(list.begin(), list.end(), word) != list.end();
+}
+
+} // namespace
+
+std::optional<std::string> CommandLine::value(const std::string& name) const {
+    auto it = values.find(name);
+    if (it == values.end())
+        return std::nullopt;
+    return it->second;
+}
+
+const std::vector<std::string>& commandNames() {
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> n;
+        for (const auto& s : specs())
+            n.push_back(s.name);
+        return n;
+    }();
+    return names;
+}
+
+std::optional<std::string> parseCommandLine(const std::vector<std::string>& args,
+                                            CommandLine& line) {
+    // Whether an option takes a value does not depend on the command, so options may stand
+    // before the command too; which ones a command accepts is checked once it is known.
+    static const std::vector<std::string> valueOptions = {"port", "watch", "count", "interval",
+                                                          "duration"};
+    std::vector<std::string> given;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (optionsEnded || a == "-" || a.empty() || a[0] != '-') {
+            if (line.command.empty())
+                line.command = a;
+            else
+                line.operands.push_back(a);
+        } else if (a == "--") {
+            optionsEnded = true;
+        } else if (a == "-h" || a == "--help") {
+            line.help = true;
+        } else if (a.compare(0, 2, "--") != 0) {
+            return "unknown option " + a;
+        } else {
+            const auto eq = a.find('=');
+            const std::string name = a.substr(2, eq == std::string::npos ? eq : eq - 2);
+            given.push_back(name);
+            if (contains(valueOptions, name)) {
+                std::string v;
+                if (eq != std::string::npos)
+                    v = a.substr(eq + 1);
+                else if (i + 1 < args.size())
+                    v = args[++i];
+                else
+                    return "--" + name + " needs a value";
+                if (line.values.count(name))
+                    return "--" + name + " given twice";
+                line.values[name] = v;
+            } else if (eq != std::string::npos) {
+                return "--" + name + " takes no value";
+            } else {
+                line.flags.insert(name);
+            }
+        }
+    }
+
+    const CommandSpec* spec = nullptr;
+    if (!line.command.empty()) {
+        spec = findSpec(line.command);
+        if (!spec)
+            return "unknown command " + line.command;
+    }
+    for (const auto& name : given) {
+        if (!spec)
+            return "unknown option --" + name + " (no command given)";
+        if (!contains(spec->valueOptions, name) && !contains(spec->flagOptions, name))
+            return "quorelctl " + line.command + " has no option --" + name;
+    }
+    if (line.help || !spec)
+        return std::nullopt;
+    if (line.operands.size() < spec->minOperands)
+        return "quorelctl " + line.command + ": missing operand";
+    if (line.operands.size() > spec->maxOperands)
+        return "quorelctl " + line.command + ": unexpected operand " +
+               line.operands[spec->maxOperands];
+    return std::nullopt;
+}
+
+std::optional<double> parseSeconds(const std::string& text) {
+    if (text.empty())
+        return std::nullopt;
+    errno = 0;
+    char* end = nullptr;
+    const double v = std::strtod(text.c_str(), &end);
+    if (errno != 0 || *end != '\0' || !std::isfinite(v) || v <= 0.0)
+        return std::nullopt;
+    // No real run lasts a century; a bound keeps the arithmetic in milliseconds exact.
+    if (v > 3.0e9)
+        return std::nullopt;
+    return v;
+}
+
+std::optional<long> parseCount(const std::string& text) {
+    if (text.empty() || text[0] == '-' || text[0] == '+')
+        return std::nullopt;
+    errno = 0;
+    char* end = nullptr;
+    const long v = std::strtol(text.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0' || v < 1)
+        return std::nullopt;
+    return v;
+}
+
+std::optional<int> parseInterval(const std::string& text) {
+    static const char* const names[] = {"1s", "10s", "1m", "10m", "1h"};
+    static_assert(std::size(names) == std::size(MeasurementLog::Intervals));
+    for (std::size_t i = 0; i < std::size(names); ++i)
+        if (text == names[i])
+            return MeasurementLog::Intervals[i];
+    return std::nullopt;
+}
+
+} // namespace ctl

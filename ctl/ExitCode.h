@@ -1,0 +1,35 @@
+#pragma once
+
+#include "device/DeviceResult.h"
+
+// What quorelctl tells the shell. Every device result has a code of its own (10 plus the
+// result), so a script can tell a missing port from a silent device; rejections, an output
+// that did not follow and file troubles each have theirs.
+namespace ctl {
+
+enum ExitCode : int {
+    Success = 0,
+    NotFound = 1, // scan: no supply answers on com1 to com32
+    Usage = 2,    // unknown command or option, missing or malformed value
+
+    DeviceOpenFailed = 11,
+    DeviceLinkError = 12,
+    DeviceBadReply = 13,
+    DeviceNotConnected = 14,
+
+    VoltageRejected = 21,   // set: above 20 V; nothing sent
+    CurrentRejected = 22,   // set: above 1 A; nothing sent
+    PowerRejected = 23,     // set: above the present source's capacity; nothing sent
+    OutputNotFollowed = 24, // on/off: the status read back shows the other state
+
+    FileCannotOpen = 31,  // the CSV log or the HEX file cannot be opened
+    FileMalformed = 32,   // the HEX file has a malformed line; the device was not contacted
+    FileWriteFailed = 33, // a CSV line could not be written; the log ended
+};
+
+// 0 for Ok, 10 plus the result otherwise.
+int exitCodeFor(DeviceResult result);
+// What the result means, in the system's words.
+const char* resultText(DeviceResult result);
+
+} // namespace ctl

@@ -1,0 +1,137 @@
+#include "ctl/Help.h"
+
+#include "ctl/ExitCode.h"
+
+#include <cstdio>
+#include <map>
+
+namespace ctl {
+
+namespace {
+
+const char* const overview =
+    "usage: quorelctl COMMAND [OPTIONS]\n"
+    "\n"
+    "Drives the Quorel power supply from a shell, with the rules of the Quorel panel.\n"
+    "\n"
+    "commands:\n"
+    "  scan                      find the port where the supply answers (com1 to com32)\n"
+    "  info                      port, firmware, set-points, source, output, mode, readings\n"
+    "  status                    one reading, or one every interval (--watch)\n"
+    "  set VOLTS AMPS            send new set-points, checked as the panel checks them\n"
+    "  on, off                   switch the output and check that the device followed\n"
+    "  log FILE                  write the CSV measurement log until stopped\n"
+    "  update FILE.hex           replace the firmware through the boot-loader\n"
+    "  help [COMMAND]            this text, or a command's\n"
+    "\n"
+    "options of every command that connects:\n"
+    "  --port NAME    \"comN\" or a device path; otherwise ComPort of Quorel.ini beside the\n"
+    "                 executable, otherwise com1\n"
+    "  --help, -h     the command's help\n"
+    "\n"
+    "Messages go to standard error, results to standard output. While UseSysLogFile is on in\n"
+    "Quorel.ini, set, on, off and log write their lines to the panel's system-log file.\n"
+    "\n";
+
+const std::map<std::string, const char*>& commandTexts() {
+    static const std::map<std::string, const char*> t = {
+        {"scan", "usage: quorelctl scan\n"
+                 "\n"
+                 "Tries com1 to com32 in order, as the settings dialog's SCAN does, and prints\n"
+                 "the first port where the supply answers. Exit 1 when none answers.\n"},
+        {"info", "usage: quorelctl info [--port NAME]\n"
+                 "\n"
+                 "Connects as the panel's connect button does and prints the port, the\n"
+                 "firmware version, the set-points, the power source, the output state, the\n"
+                 "regulation mode and the measured voltage and current.\n"},
+        {"status",
+         "usage: quorelctl status [--port NAME] [--watch SECONDS] [--count N] [--csv | --json]\n"
+         "\n"
+         "Prints one reading. --watch takes one every SECONDS until stopped (Ctrl-C, SIGTERM)\n"
+         "or until --count readings; --count alone takes N readings a second apart.\n"
+         "--csv prints the measurement log's line, --json one JSON object per line.\n"
+         "With OffsetAtt on, the current is corrected for the voltage divider as in the\n"
+         "panel.\n"},
+        {"set",
+         "usage: quorelctl set VOLTS AMPS [--port NAME] [--derive-current | --derive-voltage]\n"
+         "\n"
+         "Checks the pair as the panel's set buttons do: at most 20 V, at most 1 A, and at\n"
+         "most the power the present source allows (1.5 W from the USB host, 6.0 W from\n"
+         "the AC adapter); the voltage goes to its 0.02 V grid, truncated. A rejected pair\n"
+         "is not sent. --derive-current replaces AMPS by the capacity divided by the\n"
+         "voltage (at most 1 A); --derive-voltage leads with the current and replaces\n"
+         "VOLTS by the capacity divided by the current (at most 20 V). VOLTS and AMPS are\n"
+         "digits and a point only.\n"},
+        {"on", "usage: quorelctl on [--port NAME]\n"
+               "\n"
+               "Switches the output on, reads the status back, exit 24 if it is still off.\n"},
+        {"off", "usage: quorelctl off [--port NAME]\n"
+                "\n"
+                "Switches the output off, reads the status back, exit 24 if it is still on.\n"},
+        {"log", "usage: quorelctl log FILE [--port NAME] [--interval 1s|10s|1m|10m|1h] [--append]\n"
+                "                     [--duration SECONDS]\n"
+                "\n"
+                "Polls every 500 ms and writes a CSV line whenever the interval (default 1s) has\n"
+                "passed, in the panel's format: YY/MM/DD HH:MM:SS,set V,set A,OFF|CV|CC,V,A.\n"
+                "Without --append an existing FILE is emptied. Runs until --duration ends or\n"
+                "until SIGINT or SIGTERM; every line is complete and on disk as it is written.\n"},
+        {"update",
+         "usage: quorelctl update FILE.hex [--port NAME]\n"
+         "\n"
+         "Replaces the firmware: reads the whole file, connects to the boot-loader,\n"
+         "erases the flash and writes the 384 blocks (about 35 seconds), then ends the\n"
+         "boot-loader so the main firmware starts. A missing or malformed file never\n"
+         "touches the device. Start the boot-loader first: unplug every cable and wait\n"
+         "ten seconds, then hold the OUTPUT switch while plugging in the USB cable until\n"
+         "the green CV lamp blinks.\n"},
+        {"help", "usage: quorelctl help [COMMAND]\n"},
+    };
+    return t;
+}
+
+} // namespace
+
+std::string exitCodeHelp() {
+    struct Row {
+        int code;
+        const char* meaning;
+    };
+    static const Row rows[] = {
+        {Success, "success"},
+        {NotFound, "scan: no supply answers on com1 to com32"},
+        {Usage, "usage: unknown command or option, missing or malformed value"},
+        {DeviceOpenFailed, "the port cannot be opened (missing, or held by another program)"},
+        {DeviceLinkError, "a write or read on the port failed"},
+        {DeviceBadReply, "the device gave a wrong reply or none"},
+        {DeviceNotConnected, "no link was open"},
+        {VoltageRejected, "set: voltage above 20 V; nothing sent"},
+        {CurrentRejected, "set: current above 1 A; nothing sent"},
+        {PowerRejected, "set: power above the present source's capacity; nothing sent"},
+        {OutputNotFollowed, "on/off: the device did not switch its output"},
+        {FileCannotOpen, "the log file or the HEX file cannot be opened"},
+        {FileMalformed, "the HEX file is malformed; the device was not contacted"},
+        {FileWriteFailed, "a log line could not be written; the log ended"},
+    };
+    std::string text = "exit codes:\n";
+    char line[160];
+    for (const Row& r : rows) {
+        std::snprintf(line, sizeof line, "  %3d  %s\n", r.code, r.meaning);
+        text += line;
+    }
+    text += "  The update reports a failed connect, erase or block with the code of the\n"
+            "  boot-loader's result (11 to 14).\n";
+    return text;
+}
+
+std::string overviewHelp() {
+    return overview + exitCodeHelp();
+}
+
+std::string commandHelp(const std::string& command) {
+    auto it = commandTexts().find(command);
+    if (it == commandTexts().end())
+        return overviewHelp();
+    return std::string(it->second) + "\n" + exitCodeHelp();
+}
+
+} // namespace ctl

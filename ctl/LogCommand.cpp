@@ -1,0 +1,83 @@
+// log: the measurement log of the window, polled every 500 ms, from a shell.
+#include "ctl/Commands.h"
+
+#include "ctl/ExitCode.h"
+#include "ctl/ReadingFormat.h"
+#include "ctl/Session.h"
+#include "ctl/StopSignal.h"
+#include "logs/MeasurementLog.h"
+#include "panel/MainDialog.h"
+#include "platform/Clock.h"
+#include "resources/Texts.h"
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+
+namespace ctl {
+
+int logCommand(Session& s) {
+    const std::string& path = s.line.operands[0];
+    int interval = 1;
+    if (auto text = s.line.value("interval")) {
+        auto seconds = parseInterval(*text);
+        if (!seconds) {
+            s.err << "quorelctl log: --interval is one of 1s, 10s, 1m, 10m, 1h\n";
+            return Usage;
+        }
+        interval = *seconds;
+    }
+    std::optional<double> duration;
+    if (auto text = s.line.value("duration")) {
+        duration = parseSeconds(*text);
+        if (!duration) {
+            s.err << "quorelctl log: --duration needs a positive number of seconds\n";
+            return Usage;
+        }
+    }
+
+    StopOnSignals stopOnSignals;
+    // Connected first, as in the window: a file that is to be emptied is left alone when
+    // there is no device to log.
+    if (int code = s.connect())
+        return code;
+    MeasurementLog log;
+    if (!log.open(path, s.line.has("append"), interval)) {
+        s.log(texts::LogCsvOpenFailed);
+        s.err << texts::LogCsvOpenFailed << '\n' << std::flush;
+        return FileCannotOpen;
+    }
+    s.log(texts::LogCsvStarted);
+    s.err << texts::LogCsvStarted << '\n' << std::flush;
+
+    const std::int64_t start = platform::monotonicMs();
+    const std::int64_t end = duration ? start + std::llround(*duration * 1000) : -1;
+    std::int64_t next = start;
+    for (;;) {
+        if (stopRequested() || (end >= 0 && platform::monotonicMs() >= end))
+            break;
+        if (DeviceResult r = s.poll(); r != DeviceResult::Ok) {
+            // Every line written so far is complete; the log ends with the connection.
+            log.close();
+            s.log(texts::LogDeviceLost);
+            return s.failed(texts::LogDeviceLost, r);
+        }
+        const Reading reading{0, s.status, s.voltageSetpoint, s.currentSetpoint};
+        if (log.write(platform::now(), toMeasurement(reading)) ==
+            MeasurementLog::WriteResult::Failed) {
+            s.log(texts::LogCsvWriteFailed);
+            s.err << texts::LogCsvWriteFailed << '\n' << std::flush;
+            return FileWriteFailed;
+        }
+        // A delayed poll delays the next one; none is made up.
+        next = std::max(next + MainDialog::PollPeriodMs, platform::monotonicMs());
+        if (!waitUntil(end >= 0 ? std::min(next, end) : next))
+            break;
+    }
+    log.close();
+    s.log(texts::LogCsvStopped);
+    s.err << texts::LogCsvStopped << '\n' << std::flush;
+    return Success;
+}
+
+} // namespace ctl

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "config/Settings.h"
+#include "ctl/CommandLine.h"
+#include "device/SupplyDevice.h"
+#include "logs/SystemLog.h"
+
+#include <memory>
+#include <ostream>
+#include <string>
+
+// What every quorelctl command works with: the settings beside the executable, the system
+// log they name, the port to use, and the one device link, connected as the panel's connect
+// button does it. The link is closed when the session ends.
+namespace ctl {
+
+class Session {
+public:
+    Session(const CommandLine& line, std::ostream& out, std::ostream& err);
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    std::ostream& out;
+    std::ostream& err;
+    const CommandLine& line;
+
+    const Settings& settings() const { return *settings_; }
+    // --port, else ComPort of the settings (which falls back to "com1").
+    const std::string& port() const { return port_; }
+
+    // A line for the system log: into its file while UseSysLogFile is on.
+    void log(const std::string& message);
+
+    // Connect, set-points, status, version: the panel's connect sequence. On failure prints
+    // "デバイス <port> を接続できません" with the reason and gives the exit code.
+    int connect();
+    // One poll as the window's timer makes it: the status with the divider correction when
+    // OffsetAtt is on, the set-points read again when the source changes to the USB host.
+    DeviceResult poll();
+    // Prints the message (if any) with the reason and gives the exit code.
+    int failed(const std::string& message, DeviceResult result);
+
+    std::string version;
+    DeviceStatus status;
+    double voltageSetpoint = 0.0;
+    double currentSetpoint = 0.0;
+
+private:
+    std::unique_ptr<Settings> settings_;
+    std::unique_ptr<SystemLog> systemLog_;
+    std::string port_;
+    PowerSource lastSource_ = PowerSource::UsbHost;
+};
+
+// printf with one text or number, for the system's message formats.
+std::string format(const char* pattern, const std::string& text);
+
+} // namespace ctl

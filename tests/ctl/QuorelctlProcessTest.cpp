@@ -1,0 +1,115 @@
+// The real quorelctl program as a child process: the exit code reaches the shell, and a
+// signal during `log` ends it cleanly with every line complete.
+#include "CtlTestSupport.h"
+
+#include "ctl/ExitCode.h"
+
+#include <csignal>
+#include <fcntl.h>
+#include <regex>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+struct Child {
+    pid_t pid = -1;
+
+    // Runs a copy of quorelctl from the folder with the arguments, so that no settings of
+    // the build folder apply; its output and messages go to files in that folder.
+    Child(const TempDir& dir, const std::vector<std::string>& args) {
+        const std::string program = dir.file("quorelctl");
+        std::filesystem::copy_file(QUORELCTL_PATH, program,
+                                   std::filesystem::copy_options::overwrite_existing);
+        const std::string outFile = dir.file("out");
+        const std::string errFile = dir.file("err");
+        std::vector<std::string> all = {program};
+        all.insert(all.end(), args.begin(), args.end());
+        pid = ::fork();
+        if (pid == 0) {
+            int out = ::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            ::dup2(out, 1);
+            ::dup2(err, 2);
+            std::vector<char*> argv;
+            for (auto& a : all)
+                argv.push_back(a.data());
+            argv.push_back(nullptr);
+            ::execv(argv[0], argv.data());
+            ::_exit(127);
+        }
+    }
+    // The exit status, or -1 when the child had to be killed after the time allowed.
+    int wait(int timeoutMs) {
+        const auto end = platform::monotonicMs() + timeoutMs;
+        int status = 0;
+        while (platform::monotonicMs() < end) {
+            if (::waitpid(pid, &status, WNOHANG) == pid) {
+                pid = -1;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            }
+            platform::sleepMs(20);
+        }
+        return -1;
+    }
+    ~Child() {
+        if (pid > 0) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, nullptr, 0);
+        }
+    }
+};
+
+TEST(QuorelctlProgram, ExitCodeAndMessageReachTheShell) {
+    TempDir dir;
+    Child child(dir, {"info", "--port", "/dev/pts/99999"});
+    EXPECT_EQ(child.wait(5000), ctl::DeviceOpenFailed);
+    EXPECT_EQ(TempDir::read(dir.file("err")),
+              "デバイス /dev/pts/99999 を接続できません (ポートを開けません)\n");
+}
+
+class StopSignal : public testing::TestWithParam<int> {};
+
+TEST_P(StopSignal, DuringLogEndsItWithEveryLineComplete) {
+    TempDir dir;
+    sim::SimulatedSupply sim;
+    ASSERT_TRUE(sim.start());
+    sim.setOutput(true);
+    const std::string csv = dir.file("m.csv");
+    Child child(dir, {"log", csv, "--port", sim.portPath()});
+
+    // Two lines a second apart, then the signal.
+    const auto end = platform::monotonicMs() + 8000;
+    auto linesSoFar = [&] {
+        const std::string text = TempDir::read(csv);
+        return std::count(text.begin(), text.end(), '\n');
+    };
+    while (platform::monotonicMs() < end && linesSoFar() < 2)
+        platform::sleepMs(20);
+    ASSERT_EQ(::kill(child.pid, GetParam()), 0);
+    const auto signalled = platform::monotonicMs();
+    EXPECT_EQ(child.wait(5000), ctl::Success);
+    EXPECT_LT(platform::monotonicMs() - signalled, 1000);
+
+    const std::string text = TempDir::read(csv);
+    std::regex line(R"(\d\d/\d\d/\d\d \d\d:\d\d:\d\d,5\.00,0\.500,CV,5\.00,0\.100\r\n)");
+    std::size_t at = 0, count = 0;
+    std::smatch m;
+    while (at < text.size()) {
+        const std::string rest = text.substr(at);
+        ASSERT_TRUE(std::regex_search(rest, m, line) && m.position(0) == 0)
+            << "incomplete or wrong line at byte " << at << ": " << rest;
+        at += static_cast<std::size_t>(m.length(0));
+        ++count;
+    }
+    EXPECT_GE(count, 2u);
+    EXPECT_EQ(TempDir::read(dir.file("err")), "ログを開始しました\nログを停止しました\n");
+    // The port is free again.
+    EXPECT_EQ(SupplyDevice::connect(sim.portPath()), DeviceResult::Ok);
+    SupplyDevice::disconnect();
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, StopSignal, testing::Values(SIGINT, SIGTERM),
+                         [](const auto& info) { return info.param == SIGINT ? "Int" : "Term"; });
+
+} // namespace
