@@ -115,6 +115,15 @@ std::optional<std::size_t> findKey(const std::vector<Line>& lines, SectionSpan s
     return std::nullopt;
 }
 
+// What the last line of a file needs before a line can follow it: nothing after its LF, the
+// LF after a lone CR (read as its line end, so CR LF would leave a CR in its text), CR LF
+// when it has no line end at all.
+std::string missingLineEnd(const std::string& content, const Line& line) {
+    if (line.end == line.textEnd)
+        return "\r\n";
+    return content[line.end - 1] == '\n' ? "" : "\n";
+}
+
 } // namespace
 
 bool namesEqual(const std::string& a, const std::string& b) {
@@ -190,16 +199,14 @@ std::string setValue(const std::string& content, const std::string& section, con
                 last = i;
         const Line& after = lines[last];
         std::string out = content.substr(0, after.end);
-        if (after.end == after.textEnd)
-            out += "\r\n";
+        out += missingLineEnd(content, after);
         out += key + "=" + value + "\r\n";
         out += content.substr(after.end);
         return out;
     }
     std::string out = content;
     if (!lines.empty()) {
-        if (lines.back().end == lines.back().textEnd)
-            out += "\r\n";
+        out += missingLineEnd(content, lines.back());
         // A blank line parts the new section from the text above it.
         if (!trim(lines.back().text).empty())
             out += "\r\n";

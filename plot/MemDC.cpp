@@ -56,6 +56,9 @@ MemDC::MemDC(QPainter& target, const QRect& clipBox)
     : target_(target), area_(clipBox.normalized()),
       image_(std::max(area_.width(), 1), std::max(area_.height(), 1), QImage::Format_RGB32),
       font_(QGuiApplication::font()) {
+    // A new image holds whatever the heap held before; pixels its user leaves unpainted must
+    // not carry that to the screen.
+    image_.fill(Qt::black);
     painter_.begin(&image_);
     // Points are given in the target's coordinates; the image starts at the clip box.
     painter_.translate(-area_.left(), -area_.top());

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages that building, running and testing Quorel need.
+# Installs the Debian 12 packages that building, running and testing Quorel need (clang,
+# its sanitizer and libFuzzer run-times and the symbolizer for the fuzz programs).
 # Packages already present are skipped, so a prepared machine is not touched.
 set -euo pipefail
 
@@ -9,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont-gothic
   xvfb xauth imagemagick
+  clang-14 libclang-rt-14-dev llvm-14
 )
 
 missing=()

@@ -45,6 +45,22 @@ INSTANTIATE_TEST_SUITE_P(
                       // From far outside the context: only the part inside is walked.
                       LineCase{{5, -16000000}, {5, 10}, {5, 0}, {5, 9}, {5, 10}}));
 
+TEST(MemDCDrawing, PixelsLeftUnpaintedReachTheTargetBlackNotAsLeftoverMemory) {
+    PlotTestApp app;
+    // A freed picture of the same size is what a new one most likely reuses.
+    { QImage(64, 64, QImage::Format_RGB32).fill(qRgb(1, 2, 3)); }
+    QImage image(64, 64, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        MemDC dc(painter, image.rect());
+        dc.fillSolidRect({0, 0, 32, 64}, Qt::white);
+    }
+    EXPECT_EQ(image.pixel(10, 10), White);
+    for (QPoint p : {QPoint(32, 0), QPoint(40, 20), QPoint(63, 63)})
+        EXPECT_EQ(image.pixel(p), Ink) << p.x() << "," << p.y();
+}
+
 TEST(MemDCDrawing, RectanglesExcludeRightAndBottomAndPointsDrawNothing) {
     PlotTestApp app;
     QImage image(10, 10, QImage::Format_RGB32);
