@@ -29,6 +29,11 @@ void setClockForTest(std::function<Seconds()> clock);
 // the pacing of every command byte rests on it.
 void sleepMs(int milliseconds);
 
+// Installs a replacement for the pauses of sleepMs, so that a test can run hours of paced
+// traffic without waiting them out; an empty function restores real sleeping. It is called
+// from whichever thread pauses.
+void setSleepForTest(std::function<void(int)> sleeper);
+
 // Monotonic milliseconds for measuring waits; never goes back.
 std::int64_t monotonicMs();
 

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <ctime>
+#include <memory>
 #include <mutex>
 #include <sys/prctl.h>
 
@@ -13,11 +14,41 @@ std::function<Seconds()>& testClock() {
     return clock;
 }
 
+// The replacement pauses of a test. Guarded, since the simulated device pauses on a thread
+// of its own while a test may swap the function.
+struct TestSleeper {
+    std::mutex mutex;
+    std::shared_ptr<const std::function<void(int)>> sleeper;
+};
+TestSleeper& testSleeper() {
+    static TestSleeper s;
+    return s;
+}
+
 // The default timer slack of 50 us is added to every pause of the byte pacing; a pause of
-// 10 ms must stay close to 10 ms, so the slack is lowered once for the process.
+// 10 ms must stay close to 10 ms, so the slack is lowered. The slack belongs to each thread,
+// so every thread that pauses (the interface thread, the simulated device's) lowers its own.
 void lowerTimerSlack() {
-    static std::once_flag once;
-    std::call_once(once, [] { prctl(PR_SET_TIMERSLACK, 1UL, 0, 0, 0); });
+    thread_local bool lowered = false;
+    if (!lowered) {
+        prctl(PR_SET_TIMERSLACK, 1UL, 0, 0, 0);
+        lowered = true;
+    }
+}
+
+// The kernel wakes a sleeper some 50 to 150 us after its deadline, more on a busy machine.
+// Over the 6912 pauses of a firmware update that adds up to most of a second, so a pause
+// sleeps until this long before its end and waits out the rest awake.
+constexpr std::int64_t AwakeTailNs = 150000;
+
+std::int64_t monotonicNs() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<std::int64_t>(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+}
+
+timespec toTimespec(std::int64_t ns) {
+    return timespec{static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
 }
 } // namespace
 
@@ -39,19 +70,34 @@ void setClockForTest(std::function<Seconds()> clock) {
     testClock() = std::move(clock);
 }
 
+void setSleepForTest(std::function<void(int)> sleeper) {
+    TestSleeper& s = testSleeper();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    s.sleeper =
+        sleeper ? std::make_shared<const std::function<void(int)>>(std::move(sleeper)) : nullptr;
+}
+
 void sleepMs(int milliseconds) {
     if (milliseconds <= 0)
         return;
-    lowerTimerSlack();
-    timespec deadline{};
-    clock_gettime(CLOCK_MONOTONIC, &deadline);
-    deadline.tv_sec += milliseconds / 1000;
-    deadline.tv_nsec += static_cast<long>(milliseconds % 1000) * 1000000L;
-    if (deadline.tv_nsec >= 1000000000L) {
-        deadline.tv_sec += 1;
-        deadline.tv_nsec -= 1000000000L;
+    std::shared_ptr<const std::function<void(int)>> replaced;
+    {
+        TestSleeper& s = testSleeper();
+        std::lock_guard<std::mutex> lock(s.mutex);
+        replaced = s.sleeper;
     }
-    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) == EINTR) {
+    if (replaced) {
+        (*replaced)(milliseconds);
+        return;
+    }
+    lowerTimerSlack();
+    // Both the wake-up and the end are absolute, so an interrupted sleep resumes on the
+    // same schedule and the pause is never cut short.
+    const std::int64_t deadline = monotonicNs() + std::int64_t{milliseconds} * 1000000;
+    const timespec wake = toTimespec(deadline - AwakeTailNs);
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &wake, nullptr) == EINTR) {
+    }
+    while (monotonicNs() < deadline) {
     }
 }
 
