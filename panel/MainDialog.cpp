@@ -186,6 +186,8 @@ void MainDialog::createControls() {
     logPane = new QPlainTextEdit(this);
     logPane->setReadOnly(true);
     logPane->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Weeks of running must not grow the pane without end; the file keeps every line.
+    logPane->setMaximumBlockCount(MaxLogPaneLines + 1); // each line ends in a line feed
     logPane->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     logPane->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     place(logPane, 8, 213, 179, 34, IdLogPane);

@@ -62,6 +62,7 @@ public:
     // Commands of the window's menu.
     enum MenuCommand { SysMenuFirmwareUpdate = 1, SysMenuAbout = 16, SysMenuClose = 0xF060 };
     static constexpr int PollPeriodMs = 500;
+    static constexpr int MaxLogPaneLines = 50000;
     // Current drawn by the 7.8 kOhm voltage divider across the output, per volt.
     static constexpr double DividerAmpsPerVolt = 0.0001282051282051282;
 

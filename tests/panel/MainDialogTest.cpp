@@ -352,3 +352,17 @@ TEST_F(MainWindow, EscapeDoesNotCloseButTheCloseCommandDoesAndLogsIt) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(MainWindow, LogPaneDropsTheOldestLinesBeyondItsLimit) {
+    open();
+    for (int i = 0; i < MainDialog::MaxLogPaneLines + 10; ++i)
+        window->AppendSystemLog("line " + std::to_string(i));
+    auto lines = logMessages();
+    ASSERT_EQ(lines.size(), static_cast<size_t>(MainDialog::MaxLogPaneLines));
+    EXPECT_EQ(lines.back(), "line " + std::to_string(MainDialog::MaxLogPaneLines + 9));
+    EXPECT_EQ(lines.front(), "line 10");
+}
+
+} // namespace
