@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QEventLoop>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -57,11 +58,15 @@ protected:
     }
 };
 
-// Lets windows repaint between two blocks and nothing else: no input, no timers, so no
-// poll of the main window runs during the transfer. Only what changed is painted (the
+// Lets windows repaint between two blocks and nothing else: the window system's expose and
+// paint events are handled (a progress window shown for the first time needs its expose),
+// but no timer runs, so no poll of the main window happens during the transfer, and input is
+// held back (and then dropped by the discard filter). Only what changed is painted (the
 // address and the bar): repainting the whole progress window after every block took four
 // times as long, time that adds to every one of the 384 block gaps.
 void paintOnly() {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
+                                    QEventLoop::X11ExcludeTimers);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
 }
 
