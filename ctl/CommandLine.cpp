@@ -11,7 +11,7 @@ namespace ctl {
 
 namespace {
 
-struct CommandSpec {
+struct CommandForm {
     const char* name;
     std::size_t minOperands;
     std::size_t maxOperands;
@@ -19,8 +19,8 @@ struct CommandSpec {
     std::vector<std::string> flagOptions;
 };
 
-const std::vector<CommandSpec>& specs() {
-    static const std::vector<CommandSpec> all = {
+const std::vector<CommandForm>& commandForms() {
+    static const std::vector<CommandForm> all = {
         {"scan", 0, 0, {}, {}},
         {"info", 0, 0, {"port"}, {}},
         {"status", 0, 0, {"port", "watch", "count"}, {"csv", "json"}},
@@ -34,8 +34,8 @@ const std::vector<CommandSpec>& specs() {
     return all;
 }
 
-const CommandSpec* findSpec(const std::string& name) {
-    for (const auto& s : specs())
+const CommandForm* findForm(const std::string& name) {
+    for (const auto& s : commandForms())
         if (name == s.name)
             return &s;
     return nullptr;
@@ -57,7 +57,7 @@ std::optional<std::string> CommandLine::value(const std::string& name) const {
 const std::vector<std::string>& commandNames() {
     static const std::vector<std::string> names = [] {
         std::vector<std::string> n;
-        for (const auto& s : specs())
+        for (const auto& s : commandForms())
             n.push_back(s.name);
         return n;
     }();
@@ -108,25 +108,25 @@ std::optional<std::string> parseCommandLine(const std::vector<std::string>& args
         }
     }
 
-    const CommandSpec* spec = nullptr;
+    const CommandForm* form = nullptr;
     if (!line.command.empty()) {
-        spec = findSpec(line.command);
-        if (!spec)
+        form = findForm(line.command);
+        if (!form)
             return "unknown command " + line.command;
     }
     for (const auto& name : given) {
-        if (!spec)
+        if (!form)
             return "unknown option --" + name + " (no command given)";
-        if (!contains(spec->valueOptions, name) && !contains(spec->flagOptions, name))
+        if (!contains(form->valueOptions, name) && !contains(form->flagOptions, name))
             return "quorelctl " + line.command + " has no option --" + name;
     }
-    if (line.help || !spec)
+    if (line.help || !form)
         return std::nullopt;
-    if (line.operands.size() < spec->minOperands)
+    if (line.operands.size() < form->minOperands)
         return "quorelctl " + line.command + ": missing operand";
-    if (line.operands.size() > spec->maxOperands)
+    if (line.operands.size() > form->maxOperands)
         return "quorelctl " + line.command + ": unexpected operand " +
-               line.operands[spec->maxOperands];
+               line.operands[form->maxOperands];
     return std::nullopt;
 }
 
