@@ -77,3 +77,11 @@ DeviceResult CommandLink::transact(std::string_view command, std::string& reply)
     reply.assign(reinterpret_cast<char*>(buffer), static_cast<size_t>(n));
     return DeviceResult::Ok;
 }
+
+DeviceResult CommandLink::transactOk(std::string_view command) {
+    std::string reply;
+    DeviceResult r = transact(command, reply);
+    if (r != DeviceResult::Ok)
+        return r;
+    return reply == "OK\r\n" ? DeviceResult::Ok : DeviceResult::BadReply;
+}

@@ -28,6 +28,8 @@ public:
     // Sends the command paced, then takes the reply line into `reply`.
     // NotConnected, LinkError, or Ok with whatever reply came (possibly empty).
     DeviceResult transact(std::string_view command, std::string& reply);
+    // A command whose only good answer is "OK\r\n".
+    DeviceResult transactOk(std::string_view command);
     // Sends the command paced and reads nothing.
     DeviceResult send(std::string_view command);
 

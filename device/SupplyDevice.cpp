@@ -21,14 +21,6 @@ int digitValue(char c) {
     return 0;
 }
 
-DeviceResult expectOk(std::string_view command) {
-    std::string reply;
-    DeviceResult r = link().transact(command, reply);
-    if (r != DeviceResult::Ok)
-        return r;
-    return reply == "OK\r\n" ? DeviceResult::Ok : DeviceResult::BadReply;
-}
-
 // Counts are truncated toward zero in double precision, as the device expects: 4.1 V is
 // 204.999... units and goes out as 204.
 unsigned toUnits(double value, double scale) {
@@ -118,15 +110,15 @@ DeviceResult readSetpoint(double* volts, double* amps) {
 }
 
 DeviceResult setOutput(double volts, double amps) {
-    return expectOk(setCommand(volts, amps));
+    return link().transactOk(setCommand(volts, amps));
 }
 
 DeviceResult outputOn() {
-    return expectOk("N");
+    return link().transactOk("N");
 }
 
 DeviceResult outputOff() {
-    return expectOk("F");
+    return link().transactOk("F");
 }
 
 } // namespace SupplyDevice

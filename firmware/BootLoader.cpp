@@ -11,14 +11,6 @@ CommandLink& link() {
     return theLink;
 }
 
-DeviceResult expectOk(std::string_view command) {
-    std::string reply;
-    DeviceResult r = link().transact(command, reply);
-    if (r != DeviceResult::Ok)
-        return r;
-    return reply == "OK\r\n" ? DeviceResult::Ok : DeviceResult::BadReply;
-}
-
 } // namespace
 
 DeviceResult connect(const std::string& portName) {
@@ -34,7 +26,7 @@ bool isConnected() {
 }
 
 DeviceResult eraseFlash() {
-    return expectOk("E");
+    return link().transactOk("E");
 }
 
 std::string blockCommand(const std::uint8_t* bytes) {
@@ -48,7 +40,7 @@ std::string blockCommand(const std::uint8_t* bytes) {
 }
 
 DeviceResult writeBlock(const std::uint8_t* bytes) {
-    return expectOk(blockCommand(bytes));
+    return link().transactOk(blockCommand(bytes));
 }
 
 DeviceResult quit() {

@@ -7,6 +7,7 @@
 #include "platform/Paths.h"
 #include "resources/Texts.h"
 #include "simulator/SimulatedSupply.h"
+#include "support/QtTestApp.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
 
@@ -25,14 +26,6 @@
 
 namespace {
 
-QApplication& qtApp() {
-    static int argc = 1;
-    static char name[] = "test_config";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
-}
-
 class SettingsTest : public ::testing::Test {
 protected:
     TempDir dir;
@@ -40,7 +33,7 @@ protected:
     ScriptedPrompter prompter;
 
     void SetUp() override {
-        qtApp();
+        qtTestApp();
         platform::setExecutableDirectoryForTest(dir.path());
     }
     void TearDown() override {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/LocalTime.h"
+
 #include "ctl/Quorelctl.h"
 #include "device/SupplyDevice.h"
 #include "firmware/BootLoader.h"
@@ -59,15 +61,7 @@ protected:
     // reading.
     void setSteppingClock(int year, int month, int day, int hour, int minute, int second,
                           int step) {
-        std::tm tm{};
-        tm.tm_year = year - 1900;
-        tm.tm_mon = month - 1;
-        tm.tm_mday = day;
-        tm.tm_hour = hour;
-        tm.tm_min = minute;
-        tm.tm_sec = second;
-        tm.tm_isdst = -1;
-        const platform::Seconds base = std::mktime(&tm);
+        const platform::Seconds base = localSeconds(year, month, day, hour, minute, second);
         auto calls = std::make_shared<std::atomic<int>>(0);
         platform::setClockForTest(
             [=] { return base + step * platform::Seconds(calls->fetch_add(1)); });

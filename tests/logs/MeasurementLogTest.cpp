@@ -1,4 +1,5 @@
 #include "logs/MeasurementLog.h"
+#include "support/LocalTime.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -9,19 +10,6 @@
 #include <unistd.h>
 
 namespace {
-
-// 2026-03-04 05:06:07 local time, whatever the zone.
-platform::Seconds localStamp(int year, int mon, int day, int h, int m, int s) {
-    std::tm tm{};
-    tm.tm_year = year - 1900;
-    tm.tm_mon = mon - 1;
-    tm.tm_mday = day;
-    tm.tm_hour = h;
-    tm.tm_min = m;
-    tm.tm_sec = s;
-    tm.tm_isdst = -1;
-    return static_cast<platform::Seconds>(std::mktime(&tm));
-}
 
 class MeasurementLogTest : public ::testing::Test {
 protected:
@@ -47,7 +35,7 @@ protected:
     std::string path = dir.file("log.csv");
     MeasurementLog log;
     MeasurementReading reading{5.0, 0.5, 4.99, 0.123, 0, 1};
-    const platform::Seconds t0 = localStamp(2026, 3, 4, 5, 6, 7);
+    const platform::Seconds t0 = localSeconds(2026, 3, 4, 5, 6, 7);
 };
 
 TEST_F(MeasurementLogTest, LineHasSixFieldsWithTwoDigitYearAndCrLf) {

@@ -12,6 +12,9 @@
 #include <QScrollBar>
 #include <QTextBlock>
 
+#include "support/LocalTime.h"
+#include "support/QtTestApp.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -21,32 +24,12 @@
 
 namespace {
 
-QApplication& qtApp() {
-    static int argc = 1;
-    static char name[] = "test_logs";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
-}
-
-platform::Seconds localSeconds(int year, int month, int day, int hour, int minute, int second) {
-    std::tm tm{};
-    tm.tm_year = year - 1900;
-    tm.tm_mon = month - 1;
-    tm.tm_mday = day;
-    tm.tm_hour = hour;
-    tm.tm_min = minute;
-    tm.tm_sec = second;
-    tm.tm_isdst = -1;
-    return static_cast<platform::Seconds>(std::mktime(&tm));
-}
-
 class SystemLogTest : public ::testing::Test {
 protected:
     TempDir dir;
     QPlainTextEdit pane;
 
-    SystemLogTest() : pane((qtApp(), nullptr)) {}
+    SystemLogTest() : pane((qtTestApp(), nullptr)) {}
 
     void SetUp() override {
         platform::setExecutableDirectoryForTest(dir.path());
