@@ -136,6 +136,7 @@ private:
     double voltageSetpoint = 0.0;
     MeasurementLog measurementLog;
     bool lampLit = false;
+    bool lampShown = false;
 
     // --- controls ---
     MeterStatic* cvLabel = nullptr;

@@ -51,7 +51,11 @@ void MainDialog::enableDeviceButtons(bool on) {
 }
 
 void MainDialog::showLamp(bool on) {
+    // Setting the same image again would repaint the button on every tick.
+    if (lampShown && lampLit == on)
+        return;
     lampLit = on;
+    lampShown = true;
     outputButton->setIcon(QIcon(on ? onBitmap : offBitmap));
 }
 
