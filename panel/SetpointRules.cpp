@@ -68,63 +68,62 @@ double ampsOnGrid(double amps) {
     return std::trunc(amps * 1000) * 0.001;
 }
 
+namespace {
+
+// One of the two quantities of a set: where its entry comes from, its limit and grid, and
+// where the decision keeps its value and text.
+struct Quantity {
+    const std::string& entry;
+    double limit;
+    Outcome tooHigh;
+    double (*onGrid)(double);
+    std::string (*format)(double);
+    double& setpoint;
+    bool& rewrite;
+    std::string& text;
+};
+
+} // namespace
+
 Decision decide(Leading leading, const std::string& voltsText, const std::string& ampsText,
                 PowerSource source, bool derive, double previousVolts, double previousAmps) {
     const double capacity = powerCapacity(source);
     Decision d;
     d.voltageSetpoint = previousVolts;
     d.currentSetpoint = previousAmps;
-    const bool voltageLeads = leading == Leading::Voltage;
+    Quantity volts{voltsText,   MaxVolts,          Outcome::VoltageTooHigh, voltsOnGrid,
+                   formatVolts, d.voltageSetpoint, d.rewriteVoltage,        d.voltageText};
+    Quantity amps{ampsText,   MaxAmps,           Outcome::CurrentTooHigh, ampsOnGrid,
+                  formatAmps, d.currentSetpoint, d.rewriteCurrent,        d.currentText};
+    Quantity& lead = leading == Leading::Voltage ? volts : amps;
+    Quantity& other = leading == Leading::Voltage ? amps : volts;
 
     // The leading field is read and tested first; the other one only if the first passed.
-    auto readVolts = [&] {
-        d.voltageSetpoint = readNumber(voltsText);
-        if (!withinLimit(d.voltageSetpoint, MaxVolts)) {
-            d.voltageSetpoint = -1.0;
-            d.outcome = Outcome::VoltageTooHigh;
-            return false;
-        }
-        return true;
+    auto read = [&d](Quantity& q) {
+        q.setpoint = readNumber(q.entry);
+        if (withinLimit(q.setpoint, q.limit))
+            return true;
+        q.setpoint = -1.0;
+        d.outcome = q.tooHigh;
+        return false;
     };
-    auto readAmps = [&] {
-        d.currentSetpoint = readNumber(ampsText);
-        if (!withinLimit(d.currentSetpoint, MaxAmps)) {
-            d.currentSetpoint = -1.0;
-            d.outcome = Outcome::CurrentTooHigh;
-            return false;
-        }
-        return true;
+    auto bringToGrid = [](Quantity& q) {
+        q.setpoint = q.onGrid(q.setpoint);
+        q.rewrite = true;
+        q.text = q.format(q.setpoint);
     };
-    if (voltageLeads ? !(readVolts() && readAmps()) : !(readAmps() && readVolts()))
+    if (!read(lead) || !read(other))
         return d;
 
-    if (voltageLeads) {
-        d.voltageSetpoint = voltsOnGrid(d.voltageSetpoint);
-        d.rewriteVoltage = true;
-        d.voltageText = formatVolts(d.voltageSetpoint);
-        if (derive) {
-            // 0 V makes the quotient infinite, which the limit turns into 1 A.
-            d.currentSetpoint = std::min(capacity / d.voltageSetpoint, MaxAmps);
-            d.currentSetpoint = ampsOnGrid(d.currentSetpoint);
-            d.rewriteCurrent = true;
-            d.currentText = formatAmps(d.currentSetpoint);
-        } else if (d.currentSetpoint * d.voltageSetpoint > capacity) {
-            d.voltageSetpoint = -1.0;
-            d.outcome = Outcome::PowerTooHigh;
-        }
-    } else {
-        d.currentSetpoint = ampsOnGrid(d.currentSetpoint);
-        d.rewriteCurrent = true;
-        d.currentText = formatAmps(d.currentSetpoint);
-        if (derive) {
-            d.voltageSetpoint = std::min(capacity / d.currentSetpoint, MaxVolts);
-            d.voltageSetpoint = voltsOnGrid(d.voltageSetpoint);
-            d.rewriteVoltage = true;
-            d.voltageText = formatVolts(d.voltageSetpoint);
-        } else if (d.currentSetpoint * d.voltageSetpoint > capacity) {
-            d.currentSetpoint = -1.0;
-            d.outcome = Outcome::PowerTooHigh;
-        }
+    bringToGrid(lead);
+    if (derive) {
+        // A leading value of 0 makes the quotient infinite, which the other's limit caps.
+        other.setpoint = std::min(capacity / lead.setpoint, other.limit);
+        bringToGrid(other);
+    } else if (d.currentSetpoint * d.voltageSetpoint > capacity) {
+        // The other value goes out as typed; the device's grid truncates it.
+        lead.setpoint = -1.0;
+        d.outcome = Outcome::PowerTooHigh;
     }
     return d;
 }
