@@ -113,25 +113,25 @@ void MainDialog::createControls() {
 
     // Set-point entry, upper left.
     group(texts::GroupSetpoints, 4, 2, 134, 50);
-    label(texts::LabelMain, 8, 10, 20, 8);
+    label(texts::LabelMain, 8, 11, 20, 8);
     deriveCurrent = new QCheckBox(this);
-    place(deriveCurrent, 10, 20, 10, 10, IdDeriveCurrent);
+    place(deriveCurrent, 10, 22, 10, 10, IdDeriveCurrent);
     voltageEdit = new QLineEdit(this);
     voltageEdit->setAlignment(Qt::AlignRight);
-    place(voltageEdit, 24, 18, 48, 13, IdVoltageEdit);
+    place(voltageEdit, 24, 20, 48, 13, IdVoltageEdit);
     voltageSpin = new SpinArrows(this);
-    place(voltageSpin, 72, 18, 9, 13, IdVoltageSpin);
-    label("V", 84, 20, 8, 9);
-    setVoltageButton = button(texts::ButtonSet, 96, 17, 36, 14, IdSetVoltage);
+    place(voltageSpin, 72, 20, 9, 13, IdVoltageSpin);
+    label("V", 84, 22, 8, 9);
+    setVoltageButton = button(texts::ButtonSet, 96, 19, 36, 14, IdSetVoltage);
     deriveVoltage = new QCheckBox(this);
-    place(deriveVoltage, 10, 36, 10, 10, IdDeriveVoltage);
+    place(deriveVoltage, 10, 38, 10, 10, IdDeriveVoltage);
     currentEdit = new QLineEdit(this);
     currentEdit->setAlignment(Qt::AlignRight);
-    place(currentEdit, 24, 34, 48, 13, IdCurrentEdit);
+    place(currentEdit, 24, 36, 48, 13, IdCurrentEdit);
     currentSpin = new SpinArrows(this);
-    place(currentSpin, 72, 34, 9, 13, IdCurrentSpin);
-    label("A", 84, 36, 8, 9);
-    setCurrentButton = button(texts::ButtonSet, 96, 33, 36, 14, IdSetCurrent);
+    place(currentSpin, 72, 36, 9, 13, IdCurrentSpin);
+    label("A", 84, 38, 8, 9);
+    setCurrentButton = button(texts::ButtonSet, 96, 35, 36, 14, IdSetCurrent);
 
     // Button column, right.
     group(texts::GroupOutput, 142, 2, 49, 28);
