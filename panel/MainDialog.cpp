@@ -114,24 +114,24 @@ void MainDialog::createControls() {
     // Set-point entry, upper left.
     group(texts::GroupSetpoints, 4, 2, 134, 50);
     label(texts::LabelMain, 8, 11, 20, 8);
-    deriveCurrent = new QCheckBox(this);
-    place(deriveCurrent, 10, 22, 10, 10, IdDeriveCurrent);
-    voltageEdit = new QLineEdit(this);
-    voltageEdit->setAlignment(Qt::AlignRight);
-    place(voltageEdit, 24, 20, 48, 13, IdVoltageEdit);
-    voltageSpin = new SpinArrows(this);
-    place(voltageSpin, 72, 20, 9, 13, IdVoltageSpin);
-    label("V", 84, 22, 8, 9);
-    setVoltageButton = button(texts::ButtonSet, 96, 19, 36, 14, IdSetVoltage);
-    deriveVoltage = new QCheckBox(this);
-    place(deriveVoltage, 10, 38, 10, 10, IdDeriveVoltage);
-    currentEdit = new QLineEdit(this);
-    currentEdit->setAlignment(Qt::AlignRight);
-    place(currentEdit, 24, 36, 48, 13, IdCurrentEdit);
-    currentSpin = new SpinArrows(this);
-    place(currentSpin, 72, 36, 9, 13, IdCurrentSpin);
-    label("A", 84, 38, 8, 9);
-    setCurrentButton = button(texts::ButtonSet, 96, 35, 36, 14, IdSetCurrent);
+    // One row per set-point: derive box, field, arrows, unit, set button.
+    auto entryRow = [&](int y, const char* unit, QCheckBox*& derive, QLineEdit*& edit,
+                        SpinArrows*& spin, QPushButton*& set, int deriveId, int editId, int spinId,
+                        int setId) {
+        derive = new QCheckBox(this);
+        place(derive, 10, y + 2, 10, 10, deriveId);
+        edit = new QLineEdit(this);
+        edit->setAlignment(Qt::AlignRight);
+        place(edit, 24, y, 48, 13, editId);
+        spin = new SpinArrows(this);
+        place(spin, 72, y, 9, 13, spinId);
+        label(unit, 84, y + 2, 8, 9);
+        set = button(texts::ButtonSet, 96, y - 1, 36, 14, setId);
+    };
+    entryRow(20, "V", deriveCurrent, voltageEdit, voltageSpin, setVoltageButton, IdDeriveCurrent,
+             IdVoltageEdit, IdVoltageSpin, IdSetVoltage);
+    entryRow(36, "A", deriveVoltage, currentEdit, currentSpin, setCurrentButton, IdDeriveVoltage,
+             IdCurrentEdit, IdCurrentSpin, IdSetCurrent);
 
     // Button column, right.
     group(texts::GroupOutput, 142, 2, 49, 28);
