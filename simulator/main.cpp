@@ -15,7 +15,7 @@ void onSignal(int) {
     stopRequested = 1;
 }
 
-const char* usage = "usage: quorel-sim [--link PATH] [--boot]\n"
+const char* usage = "usage: quorel-sim [--link PATH] [--boot] [--help]\n"
                     "Prints the port it answers on, then takes commands on standard input:\n"
                     "  load OHMS            resistive load (0: none)\n"
                     "  source U|A|X         USB host, AC adapter, adapter idle\n"
@@ -109,6 +109,9 @@ int main(int argc, char** argv) {
             link = argv[++i];
         } else if (std::strcmp(argv[i], "--boot") == 0) {
             mode = sim::Mode::BootLoader;
+        } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::cout << usage;
+            return 0;
         } else {
             std::cerr << usage;
             return 2;
