@@ -7,6 +7,7 @@
 
 int ControlApp::InitInstance(int argc, char** argv) {
     QApplication app(argc, argv);
+    QGuiApplication::setDesktopFileName(DesktopEntryId);
     fonts::registerFontSubstitutions();
     MainDialog dialog;
     dialog.DoModal();

@@ -1,5 +1,9 @@
 #pragma once
 
+// The name of the installed desktop entry and icon, so that a desktop session ties the
+// running window to its menu entry and icon.
+inline constexpr const char* DesktopEntryId = "io.github.quorel.Quorel";
+
 // The application: prepares the toolkit and the fonts, runs the main window modally and
 // ends the program when it closes.
 class ControlApp {

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that building, running and testing Quorel need (clang,
-# its sanitizer and libFuzzer run-times and the symbolizer for the fuzz programs).
+# its sanitizer and libFuzzer run-times and the symbolizer for the fuzz programs; the icon
+# renderer, the Debian tools and the desktop-file, AppStream and manual-page checkers for the
+# package).
 # Packages already present are skipped, so a prepared machine is not touched.
 set -euo pipefail
 
@@ -11,6 +13,7 @@ packages=(
   fonts-ipafont-gothic
   xvfb xauth imagemagick
   clang-14 libclang-rt-14-dev llvm-14
+  librsvg2-bin dpkg-dev file man-db desktop-file-utils appstream lintian
 )
 
 missing=()
