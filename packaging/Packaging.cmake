@@ -1,5 +1,6 @@
-# What `cmake --install` puts under the prefix: the three programs, the desktop entry, the
-# icon in the hicolor theme, the AppStream metainfo and the manual pages. Test programs,
+# What `cmake --install` puts under the prefix, and the Debian package CPack builds of it:
+# the three programs, the desktop entry, the icon in the hicolor theme, the AppStream
+# metainfo, the manual pages and the Debian copyright and changelog. Test programs,
 # benchmarks and their libraries have no install rule, so they never reach the package.
 include(GNUInstallDirs)
 
@@ -45,7 +46,7 @@ else()
                   "only the scalable icon is installed")
 endif()
 
-# Manual pages are installed compressed at the highest level and
+# Manual pages and the Debian changelog are installed compressed at the highest level and
 # without a time stamp, so that the same sources give the same package.
 function(quorel_gzip source output)
   add_custom_command(
@@ -63,4 +64,45 @@ foreach(page IN LISTS QUOREL_MANUAL_PAGES)
   list(APPEND compressed_files ${gz})
   install(FILES ${gz} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endforeach()
+
+set(changelog_gz ${QUOREL_PACKAGING_BUILD_DIR}/changelog.Debian.gz)
+quorel_gzip(${QUOREL_PACKAGING_DIR}/debian/changelog ${changelog_gz})
+list(APPEND compressed_files ${changelog_gz})
 add_custom_target(quorel_compressed_docs ALL DEPENDS ${compressed_files})
+
+install(FILES ${QUOREL_PACKAGING_DIR}/debian/copyright ${changelog_gz}
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quorel)
+
+# --- The Debian package ---
+set(QUOREL_PACKAGE_MAINTAINER "Quorel developers <quorel@example.org>"
+    CACHE STRING "Maintainer field of the Debian package")
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME quorel)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+# The first packaging of this version; the Debian changelog carries the same number.
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "control panel for a programmable USB bench power supply")
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${QUOREL_PACKAGE_MAINTAINER})
+set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The windows' Japanese texts are laid out for the IPA Gothic faces they are mapped to.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic")
+# The long description; CPack puts the summary above it.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "Quorel is the desktop control panel for a small programmable bench power
+supply (0 to 20 V, 0 to 1 A; 1.5 W from the USB host, 6.0 W from an AC
+adapter) that shows up as a serial port. One window connects the supply,
+sets voltage and current limit, switches the output, shows live readouts
+and a scrolling voltage and current history, records CSV measurement logs,
+keeps a time-stamped system log and replaces the firmware through the
+supply's boot-loader. The user interface is in Japanese.
+.
+The package also holds quorelctl, which does the same from a shell, and
+quorel-sim, a simulated supply on a pseudo-terminal for trying both
+without hardware.")
+include(CPack)
