@@ -14,13 +14,14 @@ void compact(std::string& buffer, std::size_t& start) {
 
 } // namespace
 
-Connection::Connection(Instrument& instrument, std::size_t maxWaitingReply)
-    : interpreter_(instrument), maxWaitingReply_(maxWaitingReply) {}
+Connection::Connection(Instrument& instrument, std::size_t maxWaitingReply,
+                       std::size_t maxLineBytes)
+    : interpreter_(instrument), maxWaitingReply_(maxWaitingReply), maxLineBytes_(maxLineBytes) {}
 
 void Connection::queueLine(std::string_view line) {
     if (!line.empty() && line.back() == '\r')
         line.remove_suffix(1);
-    if (line.size() > MaxLineBytes) {
+    if (line.size() > maxLineBytes_) {
         queued_ += '\n';
         return;
     }
@@ -42,7 +43,7 @@ void Connection::receive(std::string_view bytes) {
             continue;
         }
         // One byte more than the limit may still be the CR of a CR LF.
-        if (partial_.size() + piece.size() > MaxLineBytes + 1) {
+        if (partial_.size() + piece.size() > maxLineBytes_ + 1) {
             partial_.clear();
             queued_ += '\n';
             discarding_ = lf == std::string_view::npos;
@@ -70,7 +71,7 @@ void Connection::endOfInput() {
 }
 
 bool Connection::wantsInput() const {
-    return !ended_ && !overflowed_ && queued_.size() - queuedStart_ < MaxLineBytes;
+    return !ended_ && !overflowed_ && queued_.size() - queuedStart_ < maxLineBytes_;
 }
 
 bool Connection::hasWork() const {

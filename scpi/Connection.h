@@ -17,7 +17,9 @@ public:
     static constexpr std::size_t MaxLineBytes = 64 * 1024;
     static constexpr std::size_t MaxWaitingReply = 1024 * 1024;
 
-    explicit Connection(Instrument& instrument, std::size_t maxWaitingReply = MaxWaitingReply);
+    // The limits are the defaults but for fuzzing, which reaches them with small inputs.
+    explicit Connection(Instrument& instrument, std::size_t maxWaitingReply = MaxWaitingReply,
+                        std::size_t maxLineBytes = MaxLineBytes);
 
     // Bytes from the client, any split; complete lines wait for executeNext.
     void receive(std::string_view bytes);
@@ -52,6 +54,7 @@ private:
 
     Interpreter interpreter_;
     std::size_t maxWaitingReply_;
+    std::size_t maxLineBytes_;
     std::string partial_;         // the line being received, without its end
     bool discarding_ = false;     // inside a too-long line, up to its LF
     std::string queued_;          // complete lines, each ending in LF; "\n" alone marks a
