@@ -56,8 +56,8 @@ struct Watch {
 
 class Server {
 public:
-    // Called for every client that connects, is refused or leaves; it must not call back
-    // into the server.
+    // Called for every client that connects, is refused or leaves, stop() and the
+    // destructor included; it must not call back into the server.
     using Reporter = std::function<void(const ClientReport&)>;
 
     explicit Server(scpi::Instrument& instrument, Reporter reporter = {});
