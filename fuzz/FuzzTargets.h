@@ -18,3 +18,10 @@ int fuzzIni(const std::uint8_t* data, std::size_t size);
 // simulated supply; see DeviceRepliesTarget.cpp for the layout. Each input takes a few
 // seconds at most.
 int fuzzDeviceReplies(const std::uint8_t* data, std::size_t size);
+
+// Arbitrary bytes as one line of the instrument language; see ScpiLineTarget.cpp.
+int fuzzScpiLine(const std::uint8_t* data, std::size_t size);
+
+// Arbitrary bytes as one client's stream to the instrument language, cut at arbitrary
+// points; see ScpiStreamTarget.cpp.
+int fuzzScpiStream(const std::uint8_t* data, std::size_t size);

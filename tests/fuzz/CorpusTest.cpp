@@ -49,6 +49,8 @@ int run(int (*target)(const std::uint8_t*, std::size_t), const fs::path& file) {
 class HexImageCorpus : public ::testing::TestWithParam<fs::path> {};
 class IniCorpus : public ::testing::TestWithParam<fs::path> {};
 class DeviceRepliesCorpus : public ::testing::TestWithParam<fs::path> {};
+class ScpiLineCorpus : public ::testing::TestWithParam<fs::path> {};
+class ScpiStreamCorpus : public ::testing::TestWithParam<fs::path> {};
 
 TEST_P(HexImageCorpus, LoadsAsTheReaderRulesSay) {
     EXPECT_EQ(run(fuzzHexImage, GetParam()), 0);
@@ -62,10 +64,27 @@ TEST_P(DeviceRepliesCorpus, BadRepliesGiveResultsInBoundedTime) {
     EXPECT_EQ(run(fuzzDeviceReplies, GetParam()), 0);
 }
 
+TEST_P(ScpiLineCorpus, RepliesStayOneLineAndSetpointsWithinTheRules) {
+    EXPECT_EQ(run(fuzzScpiLine, GetParam()), 0);
+}
+
+TEST_P(ScpiStreamCorpus, PiecesRunAsTheWholeAndUnfinishedLinesNever) {
+    EXPECT_EQ(run(fuzzScpiStream, GetParam()), 0);
+}
+
 INSTANTIATE_TEST_SUITE_P(Corpus, HexImageCorpus, ::testing::ValuesIn(corpus("hex_image")), nameOf);
 INSTANTIATE_TEST_SUITE_P(Corpus, IniCorpus, ::testing::ValuesIn(corpus("ini")), nameOf);
 INSTANTIATE_TEST_SUITE_P(Corpus, DeviceRepliesCorpus, ::testing::ValuesIn(corpus("device_replies")),
                          nameOf);
+
+INSTANTIATE_TEST_SUITE_P(Corpus, ScpiLineCorpus, ::testing::ValuesIn(corpus("scpi_line")), nameOf);
+INSTANTIATE_TEST_SUITE_P(Corpus, ScpiStreamCorpus, ::testing::ValuesIn(corpus("scpi_stream")),
+                         nameOf);
+
+TEST(FuzzCorpus, InstrumentLanguageTargetsHaveSeeds) {
+    for (const char* target : {"scpi_line", "scpi_stream"})
+        EXPECT_GE(corpus(target).size(), 5u) << target;
+}
 
 TEST(FuzzCorpus, EveryTargetHasSeeds) {
     for (const char* target : {"hex_image", "ini", "device_replies"})
