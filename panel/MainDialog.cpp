@@ -49,18 +49,17 @@ std::string format(const char* pattern, const std::string& a) {
 
 MainDialog::MainDialog(QWidget* parent) : QDialog(parent) {
     // The settings are loaded by the Settings member before anything else reads them.
-    status = DeviceStatus{};
-    voltageSetpoint = 0.0;
-    currentSetpoint = 0.0;
-    connected = false;
+    session_ = std::make_unique<session::MeasurementSession>(settings);
+    session_->addObserver(this);
     plot = std::make_unique<clPlot>();
     createControls();
     systemLog = std::make_unique<SystemLog>(settings, logPane);
 }
 
 MainDialog::~MainDialog() {
+    session_->removeObserver(this);
     SupplyDevice::disconnect();
-    endMeasurementLog();
+    session_->stopMeasurementLog();
 }
 
 int MainDialog::DoModal() {
@@ -276,44 +275,31 @@ void MainDialog::AppendSystemLog(const std::string& message) {
 }
 
 void MainDialog::OnConnectButton() {
-    if (connected) {
-        connected = false;
-        SupplyDevice::disconnect();
+    if (session_->connected()) {
+        session_->disconnect();
         connectButton->setText(qs(texts::ButtonConnect));
         AppendSystemLog(texts::LogDisconnected);
         return;
     }
     const std::string port = settings.comPort();
-    bool ok = SupplyDevice::connect(port) == DeviceResult::Ok;
-    if (ok) {
-        ok = SupplyDevice::readSetpoint(&voltageSetpoint, &currentSetpoint) == DeviceResult::Ok;
-        if (ok) {
-            showSetpoints();
-            ok = SupplyDevice::readStatus(status) == DeviceResult::Ok;
-        }
-        std::string version;
-        if (ok) {
-            lastOutputOn = status.outputOn;
-            lastSource = status.source;
-            ok = SupplyDevice::readVersion(version) == DeviceResult::Ok;
-        }
-        if (ok) {
-            // The version is kept whole; the message has room for any reply.
-            std::string message = format(texts::LogConnected, port);
-            message = format(message.c_str(), version);
-            AppendSystemLog(message);
-            clearPlot();
-            connectButton->setText(qs(texts::ButtonDisconnect));
-            outputButton->setEnabled(true);
-            connected = true;
-            return;
-        }
-        SupplyDevice::disconnect();
-    }
+    if (session_->connect(port) == DeviceResult::Ok)
+        return;
     const std::string message = format(texts::LogConnectFailed, port);
     AppendSystemLog(message);
     platform::prompter().messageBox(this, message, texts::CaptionError, platform::PromptIcon::Stop,
                                     platform::PromptButtons::Ok);
+}
+
+void MainDialog::onConnected(bool automatic) {
+    // The version is kept whole; the message has room for any reply.
+    std::string message = format(texts::LogConnected, session_->portName());
+    message = format(message.c_str(), session_->version());
+    AppendSystemLog(message);
+    // A connection the session made again by itself continues the history.
+    if (!automatic)
+        clearPlot();
+    connectButton->setText(qs(texts::ButtonDisconnect));
+    outputButton->setEnabled(true);
 }
 
 void MainDialog::OnSettingsButton() {

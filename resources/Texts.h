@@ -145,4 +145,21 @@ inline constexpr const char* FirmwareDoneNoDialog =
     "ファームウェア更新は完了しました。\n"
     "更新プログラムを終了し、主プログラムが起動します。";
 
+// --- Measurement session: counters, protections, reconnection ---
+inline constexpr const char* ProtectionOverVoltage = "過電圧保護";
+inline constexpr const char* ProtectionOverCurrent = "過電流保護";
+inline constexpr const char* ProtectionOverPower = "過電力保護";
+// The protection's name, its level and the measured value.
+inline constexpr const char* LogProtectionTripped = "%sが作動し出力をOFFしました(設定 %s　測定 %s)";
+inline constexpr const char* LogProtectionCleared = "%sの作動を解除しました";
+// The protection's name and the largest level allowed.
+inline constexpr const char* LogProtectionLevelRefused =
+    "%sのレベルは0より大きく%s以下で設定してください";
+inline constexpr const char* LogProtectionDelayRefused =
+    "過電流保護の遅延時間は0～3600秒で設定してください";
+inline constexpr const char* LogOutputRefusedTripped = "保護が作動中のため出力をONできません";
+inline constexpr const char* LogCountersReset = "積算値をリセットしました";
+// The key of section [SESSION] whose value could not be used.
+inline constexpr const char* LogSessionSettingBad = "設定 [SESSION] %s の値が正しくないため既定値を使います";
+
 } // namespace texts
