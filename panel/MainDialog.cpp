@@ -4,6 +4,7 @@
 #include "config/SettingsDialog.h"
 #include "firmware/FirmwareUpdateDialog.h"
 #include "logs/SystemLog.h"
+#include "measurement/MeasurementWindow.h"
 #include "panel/AboutDialog.h"
 #include "panel/DialogUnits.h"
 #include "panel/SpinArrows.h"
@@ -15,6 +16,7 @@
 #include "plot/clPlot.h"
 #include "resources/Images.h"
 #include "resources/Texts.h"
+#include "session/SessionSettings.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -50,6 +52,7 @@ std::string format(const char* pattern, const std::string& a) {
 MainDialog::MainDialog(QWidget* parent) : QDialog(parent) {
     // The settings are loaded by the Settings member before anything else reads them.
     session_ = std::make_unique<session::MeasurementSession>(settings);
+    session::SessionSettings::load(settings.ini(), badSessionKeys_).applyTo(*session_);
     session_->addObserver(this);
     plot = std::make_unique<clPlot>();
     createControls();
@@ -57,6 +60,8 @@ MainDialog::MainDialog(QWidget* parent) : QDialog(parent) {
 }
 
 MainDialog::~MainDialog() {
+    // The measurement window's pages observe the session, which goes before Qt's children.
+    delete measurementWindow_;
     session_->removeObserver(this);
     SupplyDevice::disconnect();
     session_->stopMeasurementLog();
@@ -217,6 +222,9 @@ void MainDialog::createMenu() {
         menu->addAction(qs(texts::MenuFirmwareUpdate), this,
                         [this] { OnSysCommand(SysMenuFirmwareUpdate); });
         menu->addSeparator();
+        QAction* measurement = menu->addAction(qs(texts::MenuMeasurement), this,
+                                               [this] { OnSysCommand(SysMenuMeasurement); });
+        measurement->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
         menu->addAction(qs(texts::MenuAbout), this, [this] { OnSysCommand(SysMenuAbout); });
         menu->addSeparator();
     }
@@ -250,6 +258,8 @@ bool MainDialog::OnInitDialog() {
     showLamp(false);
 
     AppendSystemLog(texts::LogStarted);
+    for (const std::string& key : badSessionKeys_)
+        AppendSystemLog(format(texts::LogSessionSettingBad, key));
     if (settings.connectAtStart())
         OnConnectButton();
     return true;
@@ -315,7 +325,19 @@ void MainDialog::OnSysCommand(int command) {
         return;
     }
     if (command == SysMenuFirmwareUpdate) {
+        // The boot-loader may answer on the same port: no reconnection may take it meanwhile.
+        session_->suspendReconnect(true);
         runFirmwareUpdateCommand(this, settings.comPort());
+        session_->suspendReconnect(false);
+        return;
+    }
+    if (command == SysMenuMeasurement) {
+        if (!measurementWindow_)
+            measurementWindow_ = new MeasurementWindow(
+                *session_, settings, [this](const std::string& m) { AppendSystemLog(m); }, this);
+        measurementWindow_->show();
+        measurementWindow_->raise();
+        measurementWindow_->activateWindow();
         return;
     }
     if (command == SysMenuClose)

@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class QCheckBox;
 class QGroupBox;
@@ -18,6 +19,7 @@ class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QTimer;
+class MeasurementWindow;
 class MeterStatic;
 class SpinArrows;
 class SystemLog;
@@ -61,7 +63,12 @@ public:
         IdPlot = 12000,
     };
     // Commands of the window's menu.
-    enum MenuCommand { SysMenuFirmwareUpdate = 1, SysMenuAbout = 16, SysMenuClose = 0xF060 };
+    enum MenuCommand {
+        SysMenuFirmwareUpdate = 1,
+        SysMenuMeasurement = 2,
+        SysMenuAbout = 16,
+        SysMenuClose = 0xF060
+    };
     static constexpr int PollPeriodMs = session::PollPeriodMs;
     static constexpr int MaxLogPaneLines = 50000;
     static constexpr double DividerAmpsPerVolt = session::DividerAmpsPerVolt;
@@ -97,6 +104,8 @@ public:
     bool outputLampLit() const { return lampLit; }
     bool measurementLogRunning() const { return session_->measurementLogRunning(); }
     session::MeasurementSession& measurementSession() { return *session_; }
+    // Opened from the menu; created on first use, kept while the window lives.
+    MeasurementWindow* measurementWindow() const { return measurementWindow_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -140,6 +149,8 @@ private:
     Settings settings;
     std::unique_ptr<session::MeasurementSession> session_;
     bool lampLit = false;
+    MeasurementWindow* measurementWindow_ = nullptr;
+    std::vector<std::string> badSessionKeys_;
     bool lampShown = false;
 
     // --- controls ---

@@ -58,4 +58,11 @@ std::string clearedMessage(ProtectionKind kind) {
     return printf2(texts::LogProtectionCleared, protectionName(kind), "");
 }
 
+std::string formatDuration(double seconds) {
+    const long long whole = seconds > 0 ? static_cast<long long>(seconds) : 0;
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "%lld:%02lld:%02lld", whole / 3600, whole / 60 % 60, whole % 60);
+    return buf;
+}
+
 } // namespace session

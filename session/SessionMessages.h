@@ -17,4 +17,7 @@ std::string clearedMessage(ProtectionKind kind);
 // A level in its unit as the panel formats it ("5.00V", "0.500A", "3.00W").
 std::string formatLevel(ProtectionKind kind, double value);
 
+// Seconds as "H:MM:SS" (hours as many as there are).
+std::string formatDuration(double seconds);
+
 } // namespace session
