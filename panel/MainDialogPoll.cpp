@@ -131,6 +131,10 @@ void MainDialog::onSetpointsChanged(session::SetpointOrigin origin) {
 }
 
 void MainDialog::onTrip(const session::Trip& trip) {
+    // The session has sent the off command; the lamp follows at once, as for the button.
+    showLamp(false);
+    cvLabel->setEnabled(false);
+    ccLabel->setEnabled(false);
     AppendSystemLog(session::tripMessage(trip));
 }
 
