@@ -28,6 +28,11 @@ const std::vector<CommandForm>& commandForms() {
         {"on", 0, 0, {"port"}, {}},
         {"off", 0, 0, {"port"}, {}},
         {"log", 1, 1, {"port", "interval", "duration"}, {"append"}},
+        {"monitor",
+         0,
+         0,
+         {"port", "duration", "interval", "ovp", "ocp", "ocp-delay", "opp", "csv"},
+         {"reconnect", "json"}},
         {"update", 1, 1, {"port"}, {}},
         {"help", 0, 1, {}, {}},
     };
@@ -68,8 +73,23 @@ std::optional<std::string> parseCommandLine(const std::vector<std::string>& args
                                             CommandLine& line) {
     // Whether an option takes a value does not depend on the command, so options may stand
     // before the command too; which ones a command accepts is checked once it is known.
-    static const std::vector<std::string> valueOptions = {"port", "watch", "count", "interval",
-                                                          "duration"};
+    static const std::vector<std::string> commonValueOptions = {
+        "port", "watch", "count", "interval", "duration", "ovp", "ocp", "ocp-delay", "opp"};
+    // "--csv" is a flag of status and names the file of monitor; the command decides, so it
+    // is looked for first: the first word that is not an option or an option's value.
+    std::vector<std::string> valueOptions = commonValueOptions;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--")
+            break;
+        if (a.empty() || a[0] != '-' || a == "-") {
+            if (a == "monitor")
+                valueOptions.push_back("csv");
+            break;
+        }
+        if (a.find('=') == std::string::npos && contains(commonValueOptions, a.substr(2)))
+            ++i;
+    }
     std::vector<std::string> given;
     bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {

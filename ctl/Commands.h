@@ -13,6 +13,7 @@ int statusCommand(Session& s);
 int setCommand(Session& s);
 int outputCommand(Session& s, bool on);
 int logCommand(Session& s);
+int monitorCommand(Session& s);
 int updateCommand(Session& s, bool progressOnTerminal);
 
 // Sleeps until the monotonic time `untilMs` in short slices; false as soon as a stop is

@@ -74,11 +74,11 @@ int infoCommand(Session& s) {
         return code;
     if (DeviceResult r = s.poll(); r != DeviceResult::Ok)
         return s.failed(texts::LogDeviceLost, r);
-    const DeviceStatus& st = s.status;
+    const DeviceStatus& st = s.status();
     s.out << "port      " << s.port() << '\n'
-          << "firmware  " << s.version << '\n'
-          << "setpoint  " << SetpointRules::formatVolts(s.voltageSetpoint) << " V  "
-          << SetpointRules::formatAmps(s.currentSetpoint) << " A\n"
+          << "firmware  " << s.version() << '\n'
+          << "setpoint  " << SetpointRules::formatVolts(s.voltageSetpoint()) << " V  "
+          << SetpointRules::formatAmps(s.currentSetpoint()) << " A\n"
           << "source    " << sourceText(st.source) << '\n'
           << "output    " << (st.outputOn ? "ON" : "OFF") << '\n'
           << "mode      " << (st.constantCurrent ? "CC" : "CV") << '\n'
@@ -121,7 +121,8 @@ int statusCommand(Session& s) {
             break;
         if (DeviceResult r = s.poll(); r != DeviceResult::Ok)
             return s.failed(texts::LogDeviceLost, r);
-        Reading reading{platform::now(), s.status, s.voltageSetpoint, s.currentSetpoint};
+        Reading reading{s.measurement().lastReading().time, s.status(), s.voltageSetpoint(),
+                        s.currentSetpoint()};
         if (s.line.has("csv"))
             s.out << csvLine(reading);
         else if (s.line.has("json"))
@@ -165,11 +166,12 @@ int setCommand(Session& s) {
 
     if (int code = s.connect())
         return code;
-    const auto d = SetpointRules::decide(leading, volts, amps, s.status.source, derive,
-                                         s.voltageSetpoint, s.currentSetpoint);
+    const auto d = SetpointRules::decide(leading, volts, amps, s.status().source, derive,
+                                         s.voltageSetpoint(), s.currentSetpoint());
     if (d.outcome != Outcome::Send)
         return rejected(s, d.outcome);
-    if (DeviceResult r = SupplyDevice::setOutput(d.voltageSetpoint, d.currentSetpoint);
+    if (DeviceResult r = s.measurement().sendSetpoints(d.voltageSetpoint, d.currentSetpoint,
+                                                       session::SetpointOrigin::Operator);
         r != DeviceResult::Ok)
         return s.failed("", r);
     char message[256];
@@ -183,7 +185,8 @@ int setCommand(Session& s) {
 int outputCommand(Session& s, bool on) {
     if (int code = s.connect())
         return code;
-    const DeviceResult sent = on ? SupplyDevice::outputOn() : SupplyDevice::outputOff();
+    DeviceResult sent = DeviceResult::Ok;
+    s.measurement().requestOutput(on, &sent);
     // The operator's switching is logged as the window's button logs it, and what the
     // device then shows as the window's next poll would.
     const char* operatorMessage = on ? texts::LogOutputOnByOperator : texts::LogOutputOffByOperator;

@@ -21,6 +21,7 @@ enum ExitCode : int {
     CurrentRejected = 22,   // set: above 1 A; nothing sent
     PowerRejected = 23,     // set: above the present source's capacity; nothing sent
     OutputNotFollowed = 24, // on/off: the status read back shows the other state
+    ProtectionTripped = 25, // monitor: a protection switched the output off
 
     FileCannotOpen = 31,  // the CSV log or the HEX file cannot be opened
     FileMalformed = 32,   // the HEX file has a malformed line; the device was not contacted

@@ -21,6 +21,7 @@ const char* const overview =
     "  set VOLTS AMPS            send new set-points, checked as the panel checks them\n"
     "  on, off                   switch the output and check that the device followed\n"
     "  log FILE                  write the CSV measurement log until stopped\n"
+    "  monitor                   readings, counters and protections, a summary at the end\n"
     "  update FILE.hex           replace the firmware through the boot-loader\n"
     "  help [COMMAND]            this text, or a command's\n"
     "\n"
@@ -75,6 +76,23 @@ const std::map<std::string, const char*>& commandTexts() {
                 "passed, in the panel's format: YY/MM/DD HH:MM:SS,set V,set A,OFF|CV|CC,V,A.\n"
                 "Without --append an existing FILE is emptied. Runs until --duration ends or\n"
                 "until SIGINT or SIGTERM; every line is complete and on disk as it is written.\n"},
+        {"monitor",
+         "usage: quorelctl monitor [--port NAME] [--duration S] [--interval S] [--ovp V]\n"
+         "                         [--ocp A] [--ocp-delay S] [--opp W] [--reconnect]\n"
+         "                         [--csv FILE] [--json]\n"
+         "\n"
+         "Polls every 500 ms through the measurement session and prints a reading every\n"
+         "--interval seconds (default 1) until --duration ends or until SIGINT or SIGTERM;\n"
+         "then a summary: elapsed time, charge (Ah), energy (Wh), output-on time, and the\n"
+         "smallest, largest and time-weighted mean voltage, current and power, with every\n"
+         "trip. --ovp, --ocp and --opp switch the output off as soon as a reading exceeds\n"
+         "the level (the current after --ocp-delay seconds over it); exit 25 then.\n"
+         "--reconnect waits for a lost device and connects again every 2 s; without it a\n"
+         "lost device ends the command. --csv writes the measurement log (emptied first)\n"
+         "at the interval in whole seconds. --json prints readings as JSON lines and the\n"
+         "summary as one JSON object on the last line: elapsed_s, charge_Ah, energy_Wh,\n"
+         "output_on_s, readings, voltage/current/power {min,max,avg}, trips [{kind,level,\n"
+         "value,time}].\n"},
         {"update",
          "usage: quorelctl update FILE.hex [--port NAME]\n"
          "\n"
@@ -108,6 +126,7 @@ std::string exitCodeHelp() {
         {CurrentRejected, "set: current above 1 A; nothing sent"},
         {PowerRejected, "set: power above the present source's capacity; nothing sent"},
         {OutputNotFollowed, "on/off: the device did not switch its output"},
+        {ProtectionTripped, "monitor: a protection switched the output off"},
         {FileCannotOpen, "the log file or the HEX file cannot be opened"},
         {FileMalformed, "the HEX file is malformed; the device was not contacted"},
         {FileWriteFailed, "a log line could not be written; the log ended"},

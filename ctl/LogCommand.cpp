@@ -2,11 +2,8 @@
 #include "ctl/Commands.h"
 
 #include "ctl/ExitCode.h"
-#include "ctl/ReadingFormat.h"
 #include "ctl/Session.h"
 #include "ctl/StopSignal.h"
-#include "logs/MeasurementLog.h"
-#include "panel/MainDialog.h"
 #include "platform/Clock.h"
 #include "resources/Texts.h"
 
@@ -41,8 +38,8 @@ int logCommand(Session& s) {
     // there is no device to log.
     if (int code = s.connect())
         return code;
-    MeasurementLog log;
-    if (!log.open(path, s.line.has("append"), interval)) {
+    session::MeasurementSession& m = s.measurement();
+    if (!m.startMeasurementLog(path, s.line.has("append"), interval)) {
         s.log(texts::LogCsvOpenFailed);
         s.err << texts::LogCsvOpenFailed << '\n' << std::flush;
         return FileCannotOpen;
@@ -56,25 +53,24 @@ int logCommand(Session& s) {
     for (;;) {
         if (stopRequested() || (end >= 0 && platform::monotonicMs() >= end))
             break;
+        // The session writes the line of every poll whose interval has passed.
         if (DeviceResult r = s.poll(); r != DeviceResult::Ok) {
             // Every line written so far is complete; the log ends with the connection.
-            log.close();
+            m.stopMeasurementLog();
             s.log(texts::LogDeviceLost);
             return s.failed(texts::LogDeviceLost, r);
         }
-        const Reading reading{0, s.status, s.voltageSetpoint, s.currentSetpoint};
-        if (log.write(platform::now(), toMeasurement(reading)) ==
-            MeasurementLog::WriteResult::Failed) {
+        if (!m.measurementLogRunning()) {
             s.log(texts::LogCsvWriteFailed);
             s.err << texts::LogCsvWriteFailed << '\n' << std::flush;
             return FileWriteFailed;
         }
         // A delayed poll delays the next one; none is made up.
-        next = std::max(next + MainDialog::PollPeriodMs, platform::monotonicMs());
+        next = std::max(next + session::PollPeriodMs, platform::monotonicMs());
         if (!waitUntil(end >= 0 ? std::min(next, end) : next))
             break;
     }
-    log.close();
+    m.stopMeasurementLog();
     s.log(texts::LogCsvStopped);
     s.err << texts::LogCsvStopped << '\n' << std::flush;
     return Success;

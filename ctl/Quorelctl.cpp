@@ -63,5 +63,7 @@ int runQuorelctl(const std::vector<std::string>& args, std::ostream& out, std::o
         return outputCommand(session, c == "on");
     if (c == "log")
         return logCommand(session);
+    if (c == "monitor")
+        return monitorCommand(session);
     return updateCommand(session, progressOnTerminal);
 }

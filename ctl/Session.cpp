@@ -1,7 +1,6 @@
 #include "ctl/Session.h"
 
 #include "ctl/ExitCode.h"
-#include "panel/MainDialog.h"
 #include "platform/Paths.h"
 #include "resources/Texts.h"
 
@@ -38,11 +37,13 @@ std::string format(const char* pattern, const std::string& text) {
 
 Session::Session(const CommandLine& commandLine, std::ostream& o, std::ostream& e)
     : out(o), err(e), line(commandLine), settings_(loadSettingsKeepingDirectory()),
-      systemLog_(std::make_unique<SystemLog>(*settings_)) {
+      systemLog_(std::make_unique<SystemLog>(*settings_)),
+      measurement_(std::make_unique<session::MeasurementSession>(*settings_)) {
     port_ = line.value("port").value_or(settings_->comPort());
 }
 
 Session::~Session() {
+    measurement_.reset();
     SupplyDevice::disconnect();
 }
 
@@ -60,38 +61,9 @@ int Session::failed(const std::string& message, DeviceResult result) {
 }
 
 int Session::connect() {
-    DeviceResult r = SupplyDevice::connect(port_);
-    if (r == DeviceResult::Ok)
-        r = SupplyDevice::readSetpoint(&voltageSetpoint, &currentSetpoint);
-    if (r == DeviceResult::Ok)
-        r = SupplyDevice::readStatus(status);
-    if (r == DeviceResult::Ok)
-        r = SupplyDevice::readVersion(version);
-    if (r != DeviceResult::Ok) {
-        SupplyDevice::disconnect();
+    if (DeviceResult r = measurement_->connect(port_); r != DeviceResult::Ok)
         return failed(format(texts::LogConnectFailed, port_), r);
-    }
-    lastSource_ = status.source;
     return Success;
-}
-
-DeviceResult Session::poll() {
-    DeviceResult r = SupplyDevice::readStatus(status);
-    if (r != DeviceResult::Ok)
-        return r;
-    if (settings_->offsetAtt())
-        status.current = status.current - status.voltage * MainDialog::DividerAmpsPerVolt;
-    // On a change to the USB host the device's set-points are read again, as the window's
-    // poll does, so that the readings carry what the device now holds.
-    if (status.source != lastSource_) {
-        if (status.source == PowerSource::UsbHost) {
-            r = SupplyDevice::readSetpoint(&voltageSetpoint, &currentSetpoint);
-            if (r != DeviceResult::Ok)
-                return r;
-        }
-        lastSource_ = status.source;
-    }
-    return DeviceResult::Ok;
 }
 
 } // namespace ctl

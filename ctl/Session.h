@@ -4,14 +4,15 @@
 #include "ctl/CommandLine.h"
 #include "device/SupplyDevice.h"
 #include "logs/SystemLog.h"
+#include "session/MeasurementSession.h"
 
 #include <memory>
 #include <ostream>
 #include <string>
 
 // What every quorelctl command works with: the settings beside the executable, the system
-// log they name, the port to use, and the one device link, connected as the panel's connect
-// button does it. The link is closed when the session ends.
+// log they name, the port to use, and the measurement session over the one device link,
+// connected as the panel's connect button does it. The link is closed when it ends.
 namespace ctl {
 
 class Session {
@@ -37,20 +38,21 @@ public:
     int connect();
     // One poll as the window's timer makes it: the status with the divider correction when
     // OffsetAtt is on, the set-points read again when the source changes to the USB host.
-    DeviceResult poll();
+    DeviceResult poll() { return measurement_->poll(); }
     // Prints the message (if any) with the reason and gives the exit code.
     int failed(const std::string& message, DeviceResult result);
 
-    std::string version;
-    DeviceStatus status;
-    double voltageSetpoint = 0.0;
-    double currentSetpoint = 0.0;
+    session::MeasurementSession& measurement() { return *measurement_; }
+    const std::string& version() const { return measurement_->version(); }
+    const DeviceStatus& status() const { return measurement_->status(); }
+    double voltageSetpoint() const { return measurement_->voltageSetpoint(); }
+    double currentSetpoint() const { return measurement_->currentSetpoint(); }
 
 private:
     std::unique_ptr<Settings> settings_;
     std::unique_ptr<SystemLog> systemLog_;
+    std::unique_ptr<session::MeasurementSession> measurement_;
     std::string port_;
-    PowerSource lastSource_ = PowerSource::UsbHost;
 };
 
 // printf with one text or number, for the system's message formats.

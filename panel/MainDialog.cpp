@@ -4,6 +4,7 @@
 #include "config/SettingsDialog.h"
 #include "firmware/FirmwareUpdateDialog.h"
 #include "logs/SystemLog.h"
+#include "measurement/MeasurementWindow.h"
 #include "panel/AboutDialog.h"
 #include "panel/DialogUnits.h"
 #include "panel/SpinArrows.h"
@@ -15,6 +16,7 @@
 #include "plot/clPlot.h"
 #include "resources/Images.h"
 #include "resources/Texts.h"
+#include "session/SessionSettings.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -49,18 +51,20 @@ std::string format(const char* pattern, const std::string& a) {
 
 MainDialog::MainDialog(QWidget* parent) : QDialog(parent) {
     // The settings are loaded by the Settings member before anything else reads them.
-    status = DeviceStatus{};
-    voltageSetpoint = 0.0;
-    currentSetpoint = 0.0;
-    connected = false;
+    session_ = std::make_unique<session::MeasurementSession>(settings);
+    session::SessionSettings::load(settings.ini(), badSessionKeys_).applyTo(*session_);
+    session_->addObserver(this);
     plot = std::make_unique<clPlot>();
     createControls();
     systemLog = std::make_unique<SystemLog>(settings, logPane);
 }
 
 MainDialog::~MainDialog() {
+    // The measurement window's pages observe the session, which goes before Qt's children.
+    delete measurementWindow_;
+    session_->removeObserver(this);
     SupplyDevice::disconnect();
-    endMeasurementLog();
+    session_->stopMeasurementLog();
 }
 
 int MainDialog::DoModal() {
@@ -218,6 +222,9 @@ void MainDialog::createMenu() {
         menu->addAction(qs(texts::MenuFirmwareUpdate), this,
                         [this] { OnSysCommand(SysMenuFirmwareUpdate); });
         menu->addSeparator();
+        QAction* measurement = menu->addAction(qs(texts::MenuMeasurement), this,
+                                               [this] { OnSysCommand(SysMenuMeasurement); });
+        measurement->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
         menu->addAction(qs(texts::MenuAbout), this, [this] { OnSysCommand(SysMenuAbout); });
         menu->addSeparator();
     }
@@ -251,6 +258,8 @@ bool MainDialog::OnInitDialog() {
     showLamp(false);
 
     AppendSystemLog(texts::LogStarted);
+    for (const std::string& key : badSessionKeys_)
+        AppendSystemLog(format(texts::LogSessionSettingBad, key));
     if (settings.connectAtStart())
         OnConnectButton();
     return true;
@@ -276,44 +285,31 @@ void MainDialog::AppendSystemLog(const std::string& message) {
 }
 
 void MainDialog::OnConnectButton() {
-    if (connected) {
-        connected = false;
-        SupplyDevice::disconnect();
+    if (session_->connected()) {
+        session_->disconnect();
         connectButton->setText(qs(texts::ButtonConnect));
         AppendSystemLog(texts::LogDisconnected);
         return;
     }
     const std::string port = settings.comPort();
-    bool ok = SupplyDevice::connect(port) == DeviceResult::Ok;
-    if (ok) {
-        ok = SupplyDevice::readSetpoint(&voltageSetpoint, &currentSetpoint) == DeviceResult::Ok;
-        if (ok) {
-            showSetpoints();
-            ok = SupplyDevice::readStatus(status) == DeviceResult::Ok;
-        }
-        std::string version;
-        if (ok) {
-            lastOutputOn = status.outputOn;
-            lastSource = status.source;
-            ok = SupplyDevice::readVersion(version) == DeviceResult::Ok;
-        }
-        if (ok) {
-            // The version is kept whole; the message has room for any reply.
-            std::string message = format(texts::LogConnected, port);
-            message = format(message.c_str(), version);
-            AppendSystemLog(message);
-            clearPlot();
-            connectButton->setText(qs(texts::ButtonDisconnect));
-            outputButton->setEnabled(true);
-            connected = true;
-            return;
-        }
-        SupplyDevice::disconnect();
-    }
+    if (session_->connect(port) == DeviceResult::Ok)
+        return;
     const std::string message = format(texts::LogConnectFailed, port);
     AppendSystemLog(message);
     platform::prompter().messageBox(this, message, texts::CaptionError, platform::PromptIcon::Stop,
                                     platform::PromptButtons::Ok);
+}
+
+void MainDialog::onConnected(bool automatic) {
+    // The version is kept whole; the message has room for any reply.
+    std::string message = format(texts::LogConnected, session_->portName());
+    message = format(message.c_str(), session_->version());
+    AppendSystemLog(message);
+    // A connection the session made again by itself continues the history.
+    if (!automatic)
+        clearPlot();
+    connectButton->setText(qs(texts::ButtonDisconnect));
+    outputButton->setEnabled(true);
 }
 
 void MainDialog::OnSettingsButton() {
@@ -329,7 +325,19 @@ void MainDialog::OnSysCommand(int command) {
         return;
     }
     if (command == SysMenuFirmwareUpdate) {
+        // The boot-loader may answer on the same port: no reconnection may take it meanwhile.
+        session_->suspendReconnect(true);
         runFirmwareUpdateCommand(this, settings.comPort());
+        session_->suspendReconnect(false);
+        return;
+    }
+    if (command == SysMenuMeasurement) {
+        if (!measurementWindow_)
+            measurementWindow_ = new MeasurementWindow(
+                *session_, settings, [this](const std::string& m) { AppendSystemLog(m); }, this);
+        measurementWindow_->show();
+        measurementWindow_->raise();
+        measurementWindow_->activateWindow();
         return;
     }
     if (command == SysMenuClose)

@@ -2,13 +2,14 @@
 
 #include "config/Settings.h"
 #include "device/SupplyDevice.h"
-#include "logs/MeasurementLog.h"
+#include "session/MeasurementSession.h"
 
 #include <QDialog>
 #include <QPixmap>
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class QCheckBox;
 class QGroupBox;
@@ -18,6 +19,7 @@ class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QTimer;
+class MeasurementWindow;
 class MeterStatic;
 class SpinArrows;
 class SystemLog;
@@ -26,9 +28,10 @@ class clPlot;
 // The one window of the program (layout 102): set-point entry, output switch, CSV log
 // button, device connection, live readouts with the power bar, the history plot and the
 // system log. It owns everything the operator works with and reaches the device only
-// through SupplyDevice. The handlers are split by concern over three files: start-up and
-// connection, the poll, set-points and output switching.
-class MainDialog : public QDialog {
+// through its measurement session, whose events it turns into its displays, log lines and
+// boxes. The handlers are split by concern over three files: start-up and connection, the
+// poll, set-points and output switching.
+class MainDialog : public QDialog, private session::SessionObserver {
     Q_OBJECT
 public:
     enum ControlId {
@@ -60,11 +63,15 @@ public:
         IdPlot = 12000,
     };
     // Commands of the window's menu.
-    enum MenuCommand { SysMenuFirmwareUpdate = 1, SysMenuAbout = 16, SysMenuClose = 0xF060 };
-    static constexpr int PollPeriodMs = 500;
+    enum MenuCommand {
+        SysMenuFirmwareUpdate = 1,
+        SysMenuMeasurement = 2,
+        SysMenuAbout = 16,
+        SysMenuClose = 0xF060
+    };
+    static constexpr int PollPeriodMs = session::PollPeriodMs;
     static constexpr int MaxLogPaneLines = 50000;
-    // Current drawn by the 7.8 kOhm voltage divider across the output, per volt.
-    static constexpr double DividerAmpsPerVolt = 0.0001282051282051282;
+    static constexpr double DividerAmpsPerVolt = session::DividerAmpsPerVolt;
 
     explicit MainDialog(QWidget* parent = nullptr);
     ~MainDialog() override;
@@ -90,12 +97,15 @@ public:
     // The one way any part of the window writes to the system log (UTF-8 text).
     void AppendSystemLog(const std::string& message);
 
-    bool isConnected() const { return connected; }
+    bool isConnected() const { return session_->connected(); }
     const Settings& liveSettings() const { return settings; }
-    double voltageSetpointValue() const { return voltageSetpoint; }
-    double currentSetpointValue() const { return currentSetpoint; }
+    double voltageSetpointValue() const { return session_->voltageSetpoint(); }
+    double currentSetpointValue() const { return session_->currentSetpoint(); }
     bool outputLampLit() const { return lampLit; }
-    bool measurementLogRunning() const { return measurementLog.running(); }
+    bool measurementLogRunning() const { return session_->measurementLogRunning(); }
+    session::MeasurementSession& measurementSession() { return *session_; }
+    // Opened from the menu; created on first use, kept while the window lives.
+    MeasurementWindow* measurementWindow() const { return measurementWindow_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -106,7 +116,6 @@ private:
     void createControls();
     void createMenu();
     void setupPlot();
-    void loseDevice();
     void showSourceDisplay(PowerSource source);
     void setPowerBar(int milliwatts);
     void showLamp(bool on);
@@ -118,24 +127,30 @@ private:
     // Hooks of the poll for the history plot and the measurement log.
     void feedPlot(double volts, double amps);
     void clearPlot();
-    void WriteMeasurementLine();
     void endMeasurementLog();
 
+    // What the session reports, turned into the window's displays, log lines and boxes.
+    void onConnected(bool automatic) override;
+    void onDeviceLost(bool reconnecting) override;
+    void onStatus(const DeviceStatus& status) override;
+    void onOutputChanged(bool on) override;
+    void onSourceChanged(PowerSource source) override;
+    void onSetpointsChanged(session::SetpointOrigin origin) override;
+    void onTrip(const session::Trip& trip) override;
+    void onReading(const session::Reading& reading) override;
+    void onMeasurementLogFailed() override;
+
     // --- the window's state ---
-    PowerSource lastSource = PowerSource::UsbHost;
-    int lastOutputOn = 0;
     QPixmap offBitmap;
     QPixmap onBitmap;
     int csvAppend = 0;
     int csvInterval = 1;
-    DeviceStatus status;
     std::unique_ptr<clPlot> plot;
-    bool connected = false;
     Settings settings;
-    double currentSetpoint = 0.0;
-    double voltageSetpoint = 0.0;
-    MeasurementLog measurementLog;
+    std::unique_ptr<session::MeasurementSession> session_;
     bool lampLit = false;
+    MeasurementWindow* measurementWindow_ = nullptr;
+    std::vector<std::string> badSessionKeys_;
     bool lampShown = false;
 
     // --- controls ---

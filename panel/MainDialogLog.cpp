@@ -2,14 +2,13 @@
 #include "panel/MainDialog.h"
 
 #include "logs/LogFileDialog.h"
-#include "platform/Clock.h"
 #include "resources/Texts.h"
 
 #include <QPushButton>
 
 void MainDialog::OnLogButton() {
-    if (measurementLog.running()) {
-        measurementLog.close();
+    if (session_->measurementLogRunning()) {
+        session_->stopMeasurementLog();
         AppendSystemLog(texts::LogCsvStopped);
         logButton->setText(QString::fromUtf8(texts::ButtonLogStart));
         return;
@@ -19,7 +18,7 @@ void MainDialog::OnLogButton() {
         return;
     csvInterval = choice->interval;
     csvAppend = choice->append ? 1 : 0;
-    if (measurementLog.open(choice->path, csvAppend != 0, csvInterval)) {
+    if (session_->startMeasurementLog(choice->path, csvAppend != 0, csvInterval)) {
         AppendSystemLog(texts::LogCsvStarted);
         logButton->setText(QString::fromUtf8(texts::ButtonLogStop));
     } else {
@@ -27,19 +26,15 @@ void MainDialog::OnLogButton() {
     }
 }
 
-void MainDialog::WriteMeasurementLine() {
-    const MeasurementReading reading{voltageSetpoint, currentSetpoint,        status.voltage,
-                                     status.current,  status.constantCurrent, status.outputOn};
-    if (measurementLog.write(platform::now(), reading) == MeasurementLog::WriteResult::Failed) {
-        // A log that can no longer write must not look as if it runs.
-        logButton->setText(QString::fromUtf8(texts::ButtonLogStart));
-        AppendSystemLog(texts::LogCsvWriteFailed);
-    }
+void MainDialog::onMeasurementLogFailed() {
+    // A log that can no longer write must not look as if it runs.
+    logButton->setText(QString::fromUtf8(texts::ButtonLogStart));
+    AppendSystemLog(texts::LogCsvWriteFailed);
 }
 
 void MainDialog::endMeasurementLog() {
-    if (!measurementLog.running())
+    if (!session_->measurementLogRunning())
         return;
-    measurementLog.close();
+    session_->stopMeasurementLog();
     logButton->setText(QString::fromUtf8(texts::ButtonLogStart));
 }

@@ -7,6 +7,7 @@
 #include "platform/Prompter.h"
 #include "plot/MeterStatic.h"
 #include "resources/Texts.h"
+#include "session/SessionMessages.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -73,42 +74,34 @@ void MainDialog::showSourceDisplay(PowerSource source) {
 }
 
 void MainDialog::showSetpoints() {
-    voltageEdit->setText(QString::fromStdString(SetpointRules::formatVolts(voltageSetpoint)));
-    currentEdit->setText(QString::fromStdString(SetpointRules::formatAmps(currentSetpoint)));
+    voltageEdit->setText(
+        QString::fromStdString(SetpointRules::formatVolts(session_->voltageSetpoint())));
+    currentEdit->setText(
+        QString::fromStdString(SetpointRules::formatAmps(session_->currentSetpoint())));
     refreshRejectHighlight();
 }
 
-void MainDialog::loseDevice() {
-    // The flag falls before the box opens: the ticks that run under the box take the
-    // disconnected branch and show no second box.
-    connected = false;
-    SupplyDevice::disconnect();
-    connectButton->setText(QString::fromUtf8(texts::ButtonConnect));
-    AppendSystemLog(texts::LogDeviceLost);
-    platform::prompter().messageBox(this, texts::LogDeviceLost, texts::CaptionError,
-                                    platform::PromptIcon::Stop, platform::PromptButtons::Ok);
-}
-
 void MainDialog::OnTimer() {
-    if (!connected) {
+    if (!session_->connected()) {
         voltageMeter->setText(QStringLiteral("--.--"));
         currentMeter->setText(QStringLiteral("-.---"));
         powerBar->setValue(powerBar->minimum());
         enableDeviceButtons(false);
-        endMeasurementLog();
-        logButton->setEnabled(false);
+        // A log waiting for the device to come back goes on, and may still be stopped.
+        const bool waiting = session_->reconnecting();
+        if (!waiting)
+            endMeasurementLog();
+        logButton->setEnabled(waiting && session_->measurementLogRunning());
+        session_->poll(); // an attempt to reconnect when one is due
         return;
     }
 
     enableDeviceButtons(true);
     logButton->setEnabled(true);
-    if (SupplyDevice::readStatus(status) != DeviceResult::Ok) {
-        loseDevice();
-        return;
-    }
-    if (settings.offsetAtt())
-        status.current = status.current - status.voltage * DividerAmpsPerVolt;
+    session_->poll();
+}
 
+void MainDialog::onStatus(const DeviceStatus& status) {
     if (status.outputOn) {
         showLamp(true);
         cvLabel->setEnabled(!status.constantCurrent);
@@ -118,35 +111,46 @@ void MainDialog::OnTimer() {
         cvLabel->setEnabled(false);
         ccLabel->setEnabled(false);
     }
-
-    if (lastOutputOn && !status.outputOn)
-        AppendSystemLog(texts::LogOutputOffAtDevice);
-    else if (!lastOutputOn && status.outputOn)
-        AppendSystemLog(texts::LogOutputOnAtDevice);
-    lastOutputOn = status.outputOn;
-
     voltageMeter->setText(QString::fromStdString(SetpointRules::formatVolts(status.voltage)));
     currentMeter->setText(QString::fromStdString(SetpointRules::formatAmps(status.current)));
-
     showSourceDisplay(status.source);
-    if (status.source != lastSource) {
-        AppendSystemLog(sourceDisplay(status.source).changeMessage);
-        if (status.source == PowerSource::UsbHost) {
-            if (SupplyDevice::readSetpoint(&voltageSetpoint, &currentSetpoint) !=
-                DeviceResult::Ok) {
-                loseDevice();
-                return;
-            }
-            showSetpoints();
-        }
-        lastSource = status.source;
-    }
+}
 
+void MainDialog::onOutputChanged(bool on) {
+    AppendSystemLog(on ? texts::LogOutputOnAtDevice : texts::LogOutputOffAtDevice);
+}
+
+void MainDialog::onSourceChanged(PowerSource source) {
+    AppendSystemLog(sourceDisplay(source).changeMessage);
+}
+
+void MainDialog::onSetpointsChanged(session::SetpointOrigin origin) {
+    // The operator's own entries are already in the fields, rejected ones included.
+    if (origin != session::SetpointOrigin::Operator)
+        showSetpoints();
+}
+
+void MainDialog::onTrip(const session::Trip& trip) {
+    // The session has sent the off command; the lamp follows at once, as for the button.
+    showLamp(false);
+    cvLabel->setEnabled(false);
+    ccLabel->setEnabled(false);
+    AppendSystemLog(session::tripMessage(trip));
+}
+
+void MainDialog::onReading(const session::Reading& reading) {
     // Product first, then milliwatts, truncated toward zero; a value beyond int fills the bar.
-    double mw = std::trunc(status.voltage * status.current * 1000);
+    double mw = std::trunc(reading.volts * reading.amps * 1000);
     setPowerBar(static_cast<int>(std::clamp(mw, -1e9, 1e9)));
-
-    feedPlot(status.voltage, status.current);
+    feedPlot(reading.volts, reading.amps);
     refreshRejectHighlight();
-    WriteMeasurementLine();
+}
+
+void MainDialog::onDeviceLost(bool reconnecting) {
+    connectButton->setText(QString::fromUtf8(texts::ButtonConnect));
+    AppendSystemLog(texts::LogDeviceLost);
+    // While the session reconnects by itself, nobody has to confirm anything.
+    if (!reconnecting)
+        platform::prompter().messageBox(this, texts::LogDeviceLost, texts::CaptionError,
+                                        platform::PromptIcon::Stop, platform::PromptButtons::Ok);
 }

@@ -40,8 +40,8 @@ void MainDialog::refreshRejectHighlight() {
         p.setColor(QPalette::Base, want);
         edit->setPalette(p);
     };
-    paint(voltageEdit, voltageSetpoint < 0);
-    paint(currentEdit, currentSetpoint < 0);
+    paint(voltageEdit, session_->voltageSetpoint() < 0);
+    paint(currentEdit, session_->currentSetpoint() < 0);
 }
 
 void MainDialog::OnVoltageSpin(int step) {
@@ -57,36 +57,43 @@ void MainDialog::OnCurrentSpin(int step) {
 }
 
 void MainDialog::applyDecision(bool voltageLeading) {
+    using session::SetpointOrigin;
     using SetpointRules::Outcome;
     const bool derive = voltageLeading ? deriveCurrent->isChecked() : deriveVoltage->isChecked();
     const auto d = SetpointRules::decide(
         voltageLeading ? SetpointRules::Leading::Voltage : SetpointRules::Leading::Current,
-        voltageEdit->text().toStdString(), currentEdit->text().toStdString(), status.source, derive,
-        voltageSetpoint, currentSetpoint);
-    voltageSetpoint = d.voltageSetpoint;
-    currentSetpoint = d.currentSetpoint;
+        voltageEdit->text().toStdString(), currentEdit->text().toStdString(),
+        session_->status().source, derive, session_->voltageSetpoint(),
+        session_->currentSetpoint());
     if (d.rewriteVoltage)
         voltageEdit->setText(QString::fromStdString(d.voltageText));
     if (d.rewriteCurrent)
         currentEdit->setText(QString::fromStdString(d.currentText));
-    refreshRejectHighlight();
+    const char* refusal = nullptr;
     switch (d.outcome) {
     case Outcome::VoltageTooHigh:
-        AppendSystemLog(texts::LogVoltageTooHigh);
-        return;
+        refusal = texts::LogVoltageTooHigh;
+        break;
     case Outcome::CurrentTooHigh:
-        AppendSystemLog(texts::LogCurrentTooHigh);
-        return;
+        refusal = texts::LogCurrentTooHigh;
+        break;
     case Outcome::PowerTooHigh:
-        AppendSystemLog(texts::LogPowerTooHigh);
-        return;
+        refusal = texts::LogPowerTooHigh;
+        break;
     case Outcome::Send:
         break;
     }
-    SupplyDevice::setOutput(voltageSetpoint, currentSetpoint);
+    if (refusal) {
+        session_->holdSetpoints(d.voltageSetpoint, d.currentSetpoint, SetpointOrigin::Operator);
+        refreshRejectHighlight();
+        AppendSystemLog(refusal);
+        return;
+    }
+    session_->sendSetpoints(d.voltageSetpoint, d.currentSetpoint, SetpointOrigin::Operator);
+    refreshRejectHighlight();
     char message[256];
-    std::snprintf(message, sizeof message, texts::LogSetpointSent, voltageSetpoint,
-                  currentSetpoint);
+    std::snprintf(message, sizeof message, texts::LogSetpointSent, d.voltageSetpoint,
+                  d.currentSetpoint);
     AppendSystemLog(message);
 }
 
@@ -109,17 +116,11 @@ void MainDialog::OnDeriveVoltageCheck() {
 }
 
 void MainDialog::OnOutputButton() {
-    if (status.outputOn) {
-        SupplyDevice::outputOff();
-        status.outputOn = 0;
-        lastOutputOn = 0;
-        showLamp(false);
-        AppendSystemLog(texts::LogOutputOffByOperator);
-    } else {
-        SupplyDevice::outputOn();
-        status.outputOn = 1;
-        lastOutputOn = 1;
-        showLamp(true);
-        AppendSystemLog(texts::LogOutputOnByOperator);
+    const bool on = session_->status().outputOn == 0;
+    if (session_->requestOutput(on) == session::OutputRequest::Refused) {
+        AppendSystemLog(texts::LogOutputRefusedTripped);
+        return;
     }
+    showLamp(on);
+    AppendSystemLog(on ? texts::LogOutputOnByOperator : texts::LogOutputOffByOperator);
 }

@@ -145,4 +145,48 @@ inline constexpr const char* FirmwareDoneNoDialog =
     "ファームウェア更新は完了しました。\n"
     "更新プログラムを終了し、主プログラムが起動します。";
 
+// --- Measurement session: counters, protections, reconnection ---
+inline constexpr const char* ProtectionOverVoltage = "過電圧保護";
+inline constexpr const char* ProtectionOverCurrent = "過電流保護";
+inline constexpr const char* ProtectionOverPower = "過電力保護";
+// The protection's name, its level and the measured value.
+inline constexpr const char* LogProtectionTripped = "%sが作動し出力をOFFしました(設定 %s　測定 %s)";
+inline constexpr const char* LogProtectionCleared = "%sの作動を解除しました";
+// The protection's name and the largest level allowed.
+inline constexpr const char* LogProtectionLevelRefused =
+    "%sのレベルは0より大きく%s以下で設定してください";
+inline constexpr const char* LogProtectionDelayRefused =
+    "過電流保護の遅延時間は0～3600秒で設定してください";
+inline constexpr const char* LogOutputRefusedTripped = "保護が作動中のため出力をONできません";
+inline constexpr const char* LogCountersReset = "積算値をリセットしました";
+// The key of section [SESSION] whose value could not be used.
+inline constexpr const char* LogSessionSettingBad = "設定 [SESSION] %s の値が正しくないため既定値を使います";
+
+
+// --- Measurement window ---
+inline constexpr const char* MenuMeasurement = "計測ウィンドウ(&M)...";
+inline constexpr const char* MeasurementCaption = "計測";
+inline constexpr const char* PageStatistics = "統計";
+inline constexpr const char* PageProtections = "保護";
+inline constexpr const char* StatCharge = "積算電荷";
+inline constexpr const char* StatEnergy = "積算電力量";
+inline constexpr const char* StatOutputOnTime = "出力ON時間";
+inline constexpr const char* StatMin = "最小";
+inline constexpr const char* StatMax = "最大";
+inline constexpr const char* StatMean = "平均";
+inline constexpr const char* StatVoltage = "電圧";
+inline constexpr const char* StatCurrent = "電流";
+inline constexpr const char* StatPower = "電力";
+inline constexpr const char* StatReset = "リセット";
+inline constexpr const char* ProtectionEnabled = "有効";
+inline constexpr const char* ProtectionLevel = "レベル";
+inline constexpr const char* ProtectionState = "状態";
+inline constexpr const char* ProtectionNormal = "正常";
+inline constexpr const char* ProtectionTripped = "作動中";
+inline constexpr const char* ProtectionClear = "解除";
+inline constexpr const char* ProtectionDelay = "過電流保護の遅延";
+inline constexpr const char* UnitSeconds = "秒";
+inline constexpr const char* SessionAutoReconnect = "切断されたとき自動的に再接続する(2秒ごと)";
+inline constexpr const char* ButtonApply = "適用";
+
 } // namespace texts

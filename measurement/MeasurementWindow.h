@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QWidget>
+
+#include <functional>
+#include <string>
+
+class QTabWidget;
+class Settings;
+
+namespace session {
+class MeasurementSession;
+}
+
+// The second, resizable window of the panel: pages that look into the measurement session
+// (statistics, protections and what later features add). It only shows and asks; every
+// action goes through the session, and every log line through the main window's log.
+class MeasurementWindow : public QWidget {
+    Q_OBJECT
+public:
+    using LogFunction = std::function<void(const std::string&)>;
+
+    MeasurementWindow(session::MeasurementSession& session, const Settings& settings,
+                      LogFunction log, QWidget* parent = nullptr);
+    ~MeasurementWindow() override;
+
+    // Adds a page after the built-in ones.
+    void addPage(QWidget* page, const QString& title);
+    QTabWidget* pages() const { return pages_; }
+
+private:
+    QTabWidget* pages_ = nullptr;
+};

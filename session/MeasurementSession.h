@@ -1,0 +1,136 @@
+#pragma once
+
+#include "device/SupplyDevice.h"
+#include "logs/MeasurementLog.h"
+#include "session/Counters.h"
+#include "session/Protections.h"
+#include "session/Reading.h"
+#include "session/SessionObserver.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+class Settings;
+
+namespace session {
+
+// Current drawn by the 7.8 kOhm voltage divider across the output, per volt; taken off the
+// measured current when OffsetAtt is on.
+constexpr double DividerAmpsPerVolt = 0.0001282051282051282;
+// The period of the polls that drive a session, in the panel as in quorelctl.
+constexpr int PollPeriodMs = 500;
+
+// What became of a request to switch the output.
+enum class OutputRequest {
+    Sent,         // the command went out (its answer is not checked: the next poll shows it)
+    Refused,      // a protection is latched: nothing was sent
+    NotConnected, // no link: nothing was sent
+};
+
+// The measurement session: the one open link to the supply, the sequence of polls and
+// everything computed from them (counters, statistics, protections, the CSV measurement log,
+// reconnection). The panel's timer, quorelctl and the remote server drive it from one
+// thread; it reports what happened to its observers and never shows anything itself.
+class MeasurementSession {
+public:
+    static constexpr int ReconnectPeriodMs = 2000;
+
+    explicit MeasurementSession(const Settings& settings);
+    ~MeasurementSession();
+    MeasurementSession(const MeasurementSession&) = delete;
+    MeasurementSession& operator=(const MeasurementSession&) = delete;
+
+    void addObserver(SessionObserver* observer);
+    void removeObserver(SessionObserver* observer);
+
+    // --- the link ---
+    // The connect sequence: synchronise and identify, set-points, status, version. The
+    // set-points are taken as soon as they are read, even when a later step fails. A
+    // connect by the operator starts the counters afresh.
+    DeviceResult connect(const std::string& portName);
+    // Closes the link on purpose; no reconnection follows.
+    void disconnect();
+    bool connected() const { return connected_; }
+    // Lost, and attempts to connect again are due every two seconds.
+    bool reconnecting() const { return reconnecting_; }
+    const std::string& portName() const { return port_; }
+    const std::string& version() const { return version_; }
+
+    // One tick: while connected, a status poll and everything derived from it; while
+    // waiting to reconnect, an attempt when one is due. NotConnected when there is no link.
+    DeviceResult poll();
+
+    // --- what the device holds and does ---
+    const DeviceStatus& status() const { return status_; }
+    const Reading& lastReading() const { return lastReading_; }
+    bool haveReading() const { return haveReading_; }
+    double voltageSetpoint() const { return voltageSetpoint_; }
+    double currentSetpoint() const { return currentSetpoint_; }
+    // The set-points as a front end holds them (-1 marks a rejected entry); nothing is sent.
+    void holdSetpoints(double volts, double amps, SetpointOrigin origin);
+    // Holds the pair and sends it as given (the caller has applied the rules).
+    DeviceResult sendSetpoints(double volts, double amps, SetpointOrigin origin);
+    // Switches the output; switching on is refused while a protection is latched. The held
+    // state follows at once, as the panel's lamp does. `sent` gets the command's result.
+    OutputRequest requestOutput(bool on, DeviceResult* sent = nullptr);
+
+    // --- computed from the polls ---
+    const Counters& counters() const { return counters_; }
+    void resetCounters();
+    Protections& protections() { return protections_; }
+    const Protections& protections() const { return protections_; }
+
+    // --- the CSV measurement log, written by every poll when its interval has passed ---
+    bool startMeasurementLog(const std::string& path, bool append, int intervalSeconds);
+    void stopMeasurementLog();
+    bool measurementLogRunning() const { return measurementLog_.running(); }
+
+    // --- reconnection ---
+    void setAutoReconnect(bool on);
+    bool autoReconnect() const { return autoReconnect_; }
+    // While suspended no attempt is made (another link may be using the port).
+    void suspendReconnect(bool suspended) { reconnectSuspended_ = suspended; }
+
+    // The monotonic clock of integration and reconnection; empty restores the platform's.
+    void setMonotonicClockForTest(std::function<std::int64_t()> clock);
+
+private:
+    std::int64_t monotonicMs() const;
+    DeviceResult connectSequence(const std::string& portName);
+    DeviceResult pollDevice();
+    void lose();
+    void tryReconnect();
+    template <typename F> void notify(F&& f) {
+        // A copy, so an observer may remove itself while being told.
+        for (SessionObserver* o : std::vector<SessionObserver*>(observers_))
+            f(*o);
+    }
+
+    const Settings& settings_;
+    std::vector<SessionObserver*> observers_;
+    std::function<std::int64_t()> clock_;
+
+    std::string port_;
+    std::string version_;
+    bool connected_ = false;
+    bool reconnecting_ = false;
+    bool autoReconnect_ = false;
+    bool reconnectSuspended_ = false;
+    std::int64_t lastAttemptMs_ = 0;
+
+    DeviceStatus status_;
+    int lastOutputOn_ = 0;
+    PowerSource lastSource_ = PowerSource::UsbHost;
+    double voltageSetpoint_ = 0.0;
+    double currentSetpoint_ = 0.0;
+    Reading lastReading_;
+    bool haveReading_ = false;
+
+    Counters counters_;
+    Protections protections_;
+    MeasurementLog measurementLog_;
+};
+
+} // namespace session

@@ -1,0 +1,90 @@
+#include "session/Protections.h"
+
+#include "panel/SetpointRules.h"
+
+#include <cmath>
+
+namespace session {
+
+double Protections::maxLevel(ProtectionKind kind) {
+    switch (kind) {
+    case ProtectionKind::OverVoltage:
+        return SetpointRules::MaxVolts;
+    case ProtectionKind::OverCurrent:
+        return SetpointRules::MaxAmps;
+    case ProtectionKind::OverPower:
+        break;
+    }
+    return SetpointRules::powerCapacity(PowerSource::AcAdapter);
+}
+
+Protections::Protections() {
+    for (int k = 0; k < ProtectionKinds; ++k)
+        settings_[k].level = maxLevel(static_cast<ProtectionKind>(k));
+}
+
+LevelResult Protections::setLevel(ProtectionKind kind, double level) {
+    // NaN fails both comparisons and is refused with the rest.
+    if (!(level > 0.0 && level <= maxLevel(kind)))
+        return LevelResult::OutOfRange;
+    settings_[index(kind)].level = level;
+    return LevelResult::Ok;
+}
+
+LevelResult Protections::setDelay(double seconds) {
+    if (!(seconds >= 0.0 && seconds <= MaxDelaySeconds))
+        return LevelResult::OutOfRange;
+    settings_[index(ProtectionKind::OverCurrent)].delaySeconds = seconds;
+    return LevelResult::Ok;
+}
+
+void Protections::setEnabled(ProtectionKind kind, bool on) {
+    settings_[index(kind)].enabled = on;
+    if (kind == ProtectionKind::OverCurrent)
+        overCurrentSinceMs_.reset();
+}
+
+std::vector<Trip> Protections::check(const Reading& r) {
+    std::vector<Trip> trips;
+    auto test = [&](ProtectionKind kind, double value, bool due) {
+        const ProtectionSetting& s = settings_[index(kind)];
+        if (!s.enabled || latched_[index(kind)] || !(value > s.level) || !due)
+            return;
+        latched_[index(kind)] = Trip{kind, s.level, value, r.time};
+        trips.push_back(*latched_[index(kind)]);
+    };
+    test(ProtectionKind::OverVoltage, r.volts, true);
+
+    const ProtectionSetting& oc = settings_[index(ProtectionKind::OverCurrent)];
+    bool currentDue = false;
+    if (oc.enabled && r.amps > oc.level) {
+        if (!overCurrentSinceMs_)
+            overCurrentSinceMs_ = r.monotonicMs;
+        currentDue = r.monotonicMs - *overCurrentSinceMs_ >= std::llround(oc.delaySeconds * 1000);
+    } else {
+        overCurrentSinceMs_.reset();
+    }
+    test(ProtectionKind::OverCurrent, r.amps, currentDue);
+    test(ProtectionKind::OverPower, r.watts, true);
+    return trips;
+}
+
+bool Protections::tripped() const {
+    for (const auto& t : latched_)
+        if (t)
+            return true;
+    return false;
+}
+
+void Protections::clear(ProtectionKind kind) {
+    latched_[index(kind)].reset();
+    if (kind == ProtectionKind::OverCurrent)
+        overCurrentSinceMs_.reset();
+}
+
+void Protections::clearAll() {
+    for (int k = 0; k < ProtectionKinds; ++k)
+        clear(static_cast<ProtectionKind>(k));
+}
+
+} // namespace session

@@ -1,0 +1,68 @@
+#include "session/SessionMessages.h"
+
+#include "panel/SetpointRules.h"
+#include "resources/Texts.h"
+
+#include <cstdio>
+
+namespace session {
+
+namespace {
+
+std::string printf2(const char* pattern, const char* a, const char* b, const char* c = "") {
+    const int n = std::snprintf(nullptr, 0, pattern, a, b, c);
+    std::string s(static_cast<std::size_t>(n > 0 ? n : 0) + 1, '\0');
+    std::snprintf(s.data(), s.size(), pattern, a, b, c);
+    s.pop_back();
+    return s;
+}
+
+} // namespace
+
+const char* protectionName(ProtectionKind kind) {
+    switch (kind) {
+    case ProtectionKind::OverVoltage:
+        return texts::ProtectionOverVoltage;
+    case ProtectionKind::OverCurrent:
+        return texts::ProtectionOverCurrent;
+    case ProtectionKind::OverPower:
+        break;
+    }
+    return texts::ProtectionOverPower;
+}
+
+std::string formatLevel(ProtectionKind kind, double value) {
+    switch (kind) {
+    case ProtectionKind::OverVoltage:
+        return SetpointRules::formatVolts(value) + "V";
+    case ProtectionKind::OverCurrent:
+        return SetpointRules::formatAmps(value) + "A";
+    case ProtectionKind::OverPower:
+        break;
+    }
+    return SetpointRules::formatVolts(value) + "W";
+}
+
+std::string tripMessage(const Trip& trip) {
+    return printf2(texts::LogProtectionTripped, protectionName(trip.kind),
+                   formatLevel(trip.kind, trip.level).c_str(),
+                   formatLevel(trip.kind, trip.value).c_str());
+}
+
+std::string levelRefusedMessage(ProtectionKind kind) {
+    return printf2(texts::LogProtectionLevelRefused, protectionName(kind),
+                   formatLevel(kind, Protections::maxLevel(kind)).c_str());
+}
+
+std::string clearedMessage(ProtectionKind kind) {
+    return printf2(texts::LogProtectionCleared, protectionName(kind), "");
+}
+
+std::string formatDuration(double seconds) {
+    const long long whole = seconds > 0 ? static_cast<long long>(seconds) : 0;
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "%lld:%02lld:%02lld", whole / 3600, whole / 60 % 60, whole % 60);
+    return buf;
+}
+
+} // namespace session

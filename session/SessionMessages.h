@@ -1,0 +1,23 @@
+#pragma once
+
+#include "session/Protections.h"
+
+#include <string>
+
+// The system-log lines of the session's own events, shared by the panel and quorelctl.
+namespace session {
+
+// "過電圧保護" and its kin.
+const char* protectionName(ProtectionKind kind);
+// The protection, its level and the measured value that tripped it.
+std::string tripMessage(const Trip& trip);
+// The range a level must lie in, for the refusal of one outside it.
+std::string levelRefusedMessage(ProtectionKind kind);
+std::string clearedMessage(ProtectionKind kind);
+// A level in its unit as the panel formats it ("5.00V", "0.500A", "3.00W").
+std::string formatLevel(ProtectionKind kind, double value);
+
+// Seconds as "H:MM:SS" (hours as many as there are).
+std::string formatDuration(double seconds);
+
+} // namespace session

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "session/Protections.h"
+#include "session/Reading.h"
+
+namespace session {
+
+// Where a change of the held set-points came from.
+enum class SetpointOrigin {
+    Device,   // read back from the device: at a connect, or after a change to the USB host
+    Operator, // the panel's fields or a quorelctl command
+    Remote,   // a remote-control client
+    Sequence, // a running sequence step
+};
+
+// What the session tells the windows, quorelctl and the remote server. Every call comes on
+// the thread that drives the session, in the order the poll meets the events:
+// status, output change, source change, set-points read back, trips, reading, log trouble.
+class SessionObserver {
+public:
+    virtual ~SessionObserver() = default;
+    // A connection stands: by the operator (`automatic` false) or by the reconnection.
+    virtual void onConnected(bool /*automatic*/) {}
+    // The link was closed on purpose (not lost).
+    virtual void onDisconnected() {}
+    // The device stopped answering; the link is closed. `reconnecting`: attempts follow.
+    virtual void onDeviceLost(bool /*reconnecting*/) {}
+    // The poll's status, after the divider correction, before anything is derived from it.
+    virtual void onStatus(const DeviceStatus& /*status*/) {}
+    // The output changed at the device, as the poll saw it.
+    virtual void onOutputChanged(bool /*on*/) {}
+    virtual void onSourceChanged(PowerSource /*source*/) {}
+    virtual void onSetpointsChanged(SetpointOrigin /*origin*/) {}
+    virtual void onTrip(const Trip& /*trip*/) {}
+    virtual void onReading(const Reading& /*reading*/) {}
+    // A CSV line could not be written; the measurement log has ended.
+    virtual void onMeasurementLogFailed() {}
+};
+
+} // namespace session
