@@ -75,20 +75,15 @@ std::optional<std::string> parseCommandLine(const std::vector<std::string>& args
     // before the command too; which ones a command accepts is checked once it is known.
     static const std::vector<std::string> commonValueOptions = {
         "port", "watch", "count", "interval", "duration", "ovp", "ocp", "ocp-delay", "opp"};
-    // "--csv" is a flag of status and names the file of monitor; the command decides, so it
-    // is looked for first: the first word that is not an option or an option's value.
+    // "--csv" is a flag of status and names the file of monitor, wherever it stands.
     std::vector<std::string> valueOptions = commonValueOptions;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
+    for (const std::string& a : args) {
         if (a == "--")
             break;
-        if (a.empty() || a[0] != '-' || a == "-") {
-            if (a == "monitor")
-                valueOptions.push_back("csv");
+        if (a == "monitor") {
+            valueOptions.push_back("csv");
             break;
         }
-        if (a.find('=') == std::string::npos && contains(commonValueOptions, a.substr(2)))
-            ++i;
     }
     std::vector<std::string> given;
     bool optionsEnded = false;

@@ -1,0 +1,92 @@
+#include "CtlTestSupport.h"
+#include "ctl/ExitCode.h"
+
+#include <chrono>
+#include <thread>
+
+namespace {
+
+// quorelctl monitor on the simulator giving 4.00 V and 0.400 A (10 ohm, 5 V / 0.4 A, on).
+class Monitor : public CtlTest {
+protected:
+    void SetUp() override {
+        CtlTest::SetUp();
+        sim.setLoadOhms(10);
+        sim.setSetpoint(5.0, 0.4);
+        sim.setOutput(true);
+        writeIni("UseSysLogFile=1\r\n");
+    }
+    static std::string lastLine(const std::string& text) {
+        const auto end = text.find_last_not_of('\n');
+        const auto begin = text.rfind('\n', end);
+        return text.substr(begin == std::string::npos ? 0 : begin + 1, end + 1 - (begin + 1));
+    }
+};
+
+TEST_F(Monitor, ATripEndsWithExit25AndAJsonSummaryNamingIt) {
+    auto r = runCtl({"monitor", "--port", "com3", "--duration", "1.2", "--ocp", "0.3", "--json"});
+    EXPECT_EQ(r.code, ctl::ProtectionTripped) << r.err;
+    EXPECT_FALSE(sim.outputOn());
+    const std::string summary = lastLine(r.out);
+    for (const char* key : {"\"elapsed_s\":", "\"charge_Ah\":", "\"energy_Wh\":",
+                            "\"voltage\":{\"min\":0.000,\"max\":4.000,",
+                            "\"current\":{\"min\":", "\"power\":{\"min\":",
+                            "\"trips\":[{\"kind\":\"ocp\",\"level\":0.300,"
+                            "\"value\":0.400,\"time\":\""})
+        EXPECT_NE(summary.find(key), std::string::npos) << key << " in " << summary;
+    const std::string trip = "過電流保護が作動し出力をOFFしました(設定 0.300A　測定 0.400A)";
+    EXPECT_NE(r.err.find(trip), std::string::npos);
+    EXPECT_NE(systemLog().find(trip), std::string::npos);
+}
+
+TEST_F(Monitor, WithReconnectALostDeviceIsWaitedForAndTheSummaryCoversBothRuns) {
+    std::thread cable([this] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+        sim.unplug();
+        std::this_thread::sleep_for(std::chrono::milliseconds(600));
+        sim.replug(sim::Mode::MainFirmware);
+    });
+    auto r = runCtl({"monitor", "--port", "com3", "--duration", "5", "--reconnect"});
+    cable.join();
+    EXPECT_EQ(r.code, ctl::Success) << r.err;
+    EXPECT_NE(r.err.find("デバイスと切断されました"), std::string::npos);
+    EXPECT_NE(r.err.find("デバイス com3/FW"), std::string::npos) << r.err;
+    EXPECT_NE(r.out.find("charge    "), std::string::npos);
+    EXPECT_EQ(sim.receivedText().find('S'), std::string::npos) << "nothing is sent again";
+}
+
+TEST_F(Monitor, WithoutReconnectALostDeviceEndsWithItsCodeAfterTheSummary) {
+    std::thread cable([this] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(800));
+        sim.unplug();
+    });
+    auto r = runCtl({"monitor", "--port", "com3", "--duration", "5"});
+    cable.join();
+    EXPECT_GE(r.code, ctl::DeviceOpenFailed);
+    EXPECT_LE(r.code, ctl::DeviceNotConnected);
+    EXPECT_NE(r.err.find("デバイスと切断されました"), std::string::npos);
+    EXPECT_NE(r.out.find("elapsed   "), std::string::npos);
+}
+
+TEST_F(Monitor, LevelsOutsideTheRangeAndBadDelaysAreUsageErrorsBeforeAnythingIsSent) {
+    for (auto args : {std::vector<std::string>{"--ovp", "25"},
+                      {"--ocp", "0"},
+                      {"--opp", "x"},
+                      {"--ocp-delay", "-1"}}) {
+        args.insert(args.begin(), {"monitor", "--port", "com3"});
+        auto r = runCtl(args);
+        EXPECT_EQ(r.code, ctl::Usage) << args[3];
+    }
+    EXPECT_EQ(sim.receivedText(), "");
+}
+
+TEST_F(Monitor, CsvNamesAFileForMonitorWhileStatusKeepsItAsAFlag) {
+    auto r = runCtl({"--csv", dir.file("m.csv"), "monitor", "--port", "com3", "--duration", "1.1"});
+    EXPECT_EQ(r.code, ctl::Success) << r.err;
+    EXPECT_NE(TempDir::read(dir.file("m.csv")).find(",5.00,0.400,CC,4.00,0.400\r\n"),
+              std::string::npos);
+    r = runCtl({"status", "--csv", "--port", "com3"});
+    EXPECT_EQ(r.code, ctl::Success) << r.err;
+}
+
+} // namespace
