@@ -355,6 +355,8 @@ void MainDialog::openMeasurementWindow() {
         measurementWindow_->addPage(historyPage_, qs(texts::PageHistory));
         measurementWindow_->setFileDropHandler(
             [this](const std::string& path) { OpenHistoryFile(path); });
+        // Room for the history's plot.
+        measurementWindow_->resize(measurementWindow_->size().expandedTo(QSize(960, 640)));
     }
     measurementWindow_->show();
     measurementWindow_->raise();
