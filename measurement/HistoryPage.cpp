@@ -164,7 +164,8 @@ void HistoryPage::onReading(const session::Reading&) {
     if (showingFile())
         return;
     plot_->refresh();
-    if (plot_->picture().cursors)
+    // The figures between the cursors sum every reading between them: only while shown.
+    if (plot_->picture().cursors && isVisible())
         showReadouts();
 }
 

@@ -1,6 +1,7 @@
 #include "measurement/HistoryPlot.h"
 
 #include "history/TimeText.h"
+#include "platform/Clock.h"
 #include "resources/Texts.h"
 
 #include <QKeyEvent>
@@ -233,9 +234,14 @@ history::PlotArea HistoryPlot::area() const {
 }
 
 void HistoryPlot::followReadings() {
-    if (store_ && !store_->empty())
+    if (store_ && !store_->empty()) {
         view_.follow(static_cast<double>(store_->firstTime()),
                      static_cast<double>(store_->lastTime()));
+    } else {
+        // Nothing recorded yet: the span ends now.
+        const double now = static_cast<double>(platform::now()) * 1000.0;
+        view_.follow(now, now);
+    }
 }
 
 void HistoryPlot::refresh() {
