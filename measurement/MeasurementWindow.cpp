@@ -4,7 +4,11 @@
 #include "measurement/StatisticsPage.h"
 #include "resources/Texts.h"
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QTabWidget>
+#include <QUrl>
 #include <QVBoxLayout>
 
 MeasurementWindow::MeasurementWindow(session::MeasurementSession& session, const Settings& settings,
@@ -26,4 +30,36 @@ MeasurementWindow::~MeasurementWindow() = default;
 
 void MeasurementWindow::addPage(QWidget* page, const QString& title) {
     pages_->addTab(page, title);
+}
+
+namespace {
+
+// The first local file a drag carries; empty when it carries none.
+std::string droppedFile(const QMimeData* data) {
+    if (!data || !data->hasUrls())
+        return {};
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile())
+            return url.toLocalFile().toStdString();
+    return {};
+}
+
+} // namespace
+
+void MeasurementWindow::setFileDropHandler(std::function<void(const std::string&)> handler) {
+    dropHandler_ = std::move(handler);
+    setAcceptDrops(dropHandler_ != nullptr);
+}
+
+void MeasurementWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (dropHandler_ && !droppedFile(event->mimeData()).empty())
+        event->acceptProposedAction();
+}
+
+void MeasurementWindow::dropEvent(QDropEvent* event) {
+    const std::string path = droppedFile(event->mimeData());
+    if (!dropHandler_ || path.empty())
+        return;
+    event->acceptProposedAction();
+    dropHandler_(path);
 }

@@ -27,7 +27,15 @@ public:
     // Adds a page after the built-in ones.
     void addPage(QWidget* page, const QString& title);
     QTabWidget* pages() const { return pages_; }
+    // Files dropped onto the window go here (the first local file of a drop); without a
+    // handler the window takes no drops.
+    void setFileDropHandler(std::function<void(const std::string&)> handler);
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     QTabWidget* pages_ = nullptr;
+    std::function<void(const std::string&)> dropHandler_;
 };

@@ -3,7 +3,9 @@
 
 #include "config/SettingsDialog.h"
 #include "firmware/FirmwareUpdateDialog.h"
+#include "history/HistoryRecorder.h"
 #include "logs/SystemLog.h"
+#include "measurement/HistoryPage.h"
 #include "measurement/MeasurementWindow.h"
 #include "panel/AboutDialog.h"
 #include "panel/DialogUnits.h"
@@ -29,6 +31,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTimer>
 
 #include <cstdio>
@@ -54,6 +57,7 @@ MainDialog::MainDialog(QWidget* parent) : QDialog(parent) {
     session_ = std::make_unique<session::MeasurementSession>(settings);
     session::SessionSettings::load(settings.ini(), badSessionKeys_).applyTo(*session_);
     session_->addObserver(this);
+    historyRecorder_ = std::make_unique<history::HistoryRecorder>(*session_);
     plot = std::make_unique<clPlot>();
     createControls();
     systemLog = std::make_unique<SystemLog>(settings, logPane);
@@ -332,16 +336,37 @@ void MainDialog::OnSysCommand(int command) {
         return;
     }
     if (command == SysMenuMeasurement) {
-        if (!measurementWindow_)
-            measurementWindow_ = new MeasurementWindow(
-                *session_, settings, [this](const std::string& m) { AppendSystemLog(m); }, this);
-        measurementWindow_->show();
-        measurementWindow_->raise();
-        measurementWindow_->activateWindow();
+        openMeasurementWindow();
         return;
     }
     if (command == SysMenuClose)
         close();
+}
+
+const history::HistoryStore& MainDialog::sessionHistory() const {
+    return historyRecorder_->store();
+}
+
+void MainDialog::openMeasurementWindow() {
+    if (!measurementWindow_) {
+        auto log = [this](const std::string& m) { AppendSystemLog(m); };
+        measurementWindow_ = new MeasurementWindow(*session_, settings, log, this);
+        historyPage_ = new HistoryPage(*session_, historyRecorder_->store(), log);
+        measurementWindow_->addPage(historyPage_, qs(texts::PageHistory));
+        measurementWindow_->setFileDropHandler(
+            [this](const std::string& path) { OpenHistoryFile(path); });
+        // Room for the history's plot.
+        measurementWindow_->resize(measurementWindow_->size().expandedTo(QSize(960, 640)));
+    }
+    measurementWindow_->show();
+    measurementWindow_->raise();
+    measurementWindow_->activateWindow();
+}
+
+void MainDialog::OpenHistoryFile(const std::string& path) {
+    openMeasurementWindow();
+    measurementWindow_->pages()->setCurrentWidget(historyPage_);
+    historyPage_->openFile(path);
 }
 
 void MainDialog::closeEvent(QCloseEvent* event) {

@@ -19,11 +19,17 @@ class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QTimer;
+class HistoryPage;
 class MeasurementWindow;
 class MeterStatic;
 class SpinArrows;
 class SystemLog;
 class clPlot;
+
+namespace history {
+class HistoryRecorder;
+class HistoryStore;
+} // namespace history
 
 // The one window of the program (layout 102): set-point entry, output switch, CSV log
 // button, device connection, live readouts with the power bar, the history plot and the
@@ -106,6 +112,12 @@ public:
     session::MeasurementSession& measurementSession() { return *session_; }
     // Opened from the menu; created on first use, kept while the window lives.
     MeasurementWindow* measurementWindow() const { return measurementWindow_; }
+    // Every reading since the operator's connect, recorded whether or not a window shows it.
+    const history::HistoryStore& sessionHistory() const;
+    // The measurement window's history page; none before the window is first opened.
+    HistoryPage* historyPage() const { return historyPage_; }
+    // Opens the measurement window on the history page showing a CSV log.
+    void OpenHistoryFile(const std::string& path);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -123,6 +135,7 @@ private:
     void applyDecision(bool voltageLeading);
     void showSetpoints();
     void enableDeviceButtons(bool on);
+    void openMeasurementWindow();
 
     // Hooks of the poll for the history plot and the measurement log.
     void feedPlot(double volts, double amps);
@@ -148,8 +161,11 @@ private:
     std::unique_ptr<clPlot> plot;
     Settings settings;
     std::unique_ptr<session::MeasurementSession> session_;
+    // After the session, so that it stops observing it before the session goes.
+    std::unique_ptr<history::HistoryRecorder> historyRecorder_;
     bool lampLit = false;
     MeasurementWindow* measurementWindow_ = nullptr;
+    HistoryPage* historyPage_ = nullptr;
     std::vector<std::string> badSessionKeys_;
     bool lampShown = false;
 

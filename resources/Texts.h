@@ -189,4 +189,50 @@ inline constexpr const char* UnitSeconds = "秒";
 inline constexpr const char* SessionAutoReconnect = "切断されたとき自動的に再接続する(2秒ごと)";
 inline constexpr const char* ButtonApply = "適用";
 
+// --- Measurement window: history page ---
+inline constexpr const char* PageHistory = "履歴";
+inline constexpr const char* HistoryVoltage = "電圧";
+inline constexpr const char* HistoryCurrent = "電流";
+inline constexpr const char* HistoryPower = "電力";
+inline constexpr const char* HistoryFit = "全体";
+inline constexpr const char* HistoryLive = "ライブ";
+inline constexpr const char* HistoryCursors = "カーソル";
+inline constexpr const char* HistoryOpen = "開く...";
+inline constexpr const char* HistorySession = "セッション";
+inline constexpr const char* HistoryExport = "書き出し...";
+inline constexpr const char* HistoryExportLog = "CSV(ログ形式)";
+inline constexpr const char* HistoryExportIso = "CSV(ISO 8601時刻)";
+inline constexpr const char* HistoryExportPng = "PNG画像";
+inline constexpr const char* HistoryExportSvg = "SVG画像";
+inline constexpr const char* FilterPng = "PNG(*.png)|*.png|全て(*.*)|*.*||";
+inline constexpr const char* FilterSvg = "SVG(*.svg)|*.svg|全て(*.*)|*.*||";
+inline constexpr const char* HistorySourceSession = "セッションの履歴";
+// The file's name, then what reading it found.
+inline constexpr const char* HistorySourceFile = "ファイル %s";
+inline constexpr const char* HistoryNoReading = "-";
+inline constexpr const char* HistoryHelp =
+    "ホイール:時間の拡大縮小　Ctrl+ホイール:値の拡大縮小　ドラッグ:移動　"
+    "Shift+ドラッグ/右ドラッグ:範囲を拡大";
+// Readings taken and lines passed over, with the first line numbers.
+inline constexpr const char* HistoryFileRead = "%zu 件の測定値を読み込みました";
+inline constexpr const char* HistoryFileDamaged = "読み込めない行が %zu 行ありました(%s 行目)";
+inline constexpr const char* HistoryFileClockBack =
+    "時刻が戻った行が %zu 行ありました(最初は %zu 行目)。間隔をあけて続けて表示します";
+inline constexpr const char* HistoryFileDropped = "古い %llu 件は保持できる件数を超えるため表示しません";
+inline constexpr const char* HistoryFileOpenFailed = "ファイル %s を開けません";
+inline constexpr const char* HistoryFileEmpty = "ファイル %s は空です";
+inline constexpr const char* HistoryFileBinary = "ファイル %s は測定ログ(CSV)ではありません";
+inline constexpr const char* HistoryFileNothingReadable =
+    "ファイル %s には読み込める測定値がありません";
+inline constexpr const char* HistoryExported = "履歴を %s に書き出しました";
+inline constexpr const char* HistoryExportFailed = "履歴を %s に書き出せません";
+inline constexpr const char* HistoryExportNothing = "表示範囲に測定値がありません";
+// A reading under the pointer or a cursor: its time, volts, amperes, watts and state.
+inline constexpr const char* HistoryReading = "%s　%.2f V　%.3f A　%.3f W　%s";
+// Between the cursors: time, changes, means, charge and energy.
+inline constexpr const char* HistoryBetween =
+    "Δt %.1f 秒　ΔV %s　ΔI %s　平均 %.2f V / %.3f A / %.3f W　電荷 %.3f mAh　電力量 %.4f Wh";
+// Log lines.
+inline constexpr const char* LogHistoryFileOpened = "履歴ファイル %s を開きました";
+
 } // namespace texts
