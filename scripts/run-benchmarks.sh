@@ -19,7 +19,7 @@ else
   build=build
   cmake --preset default -DQUOREL_BUILD_BENCH=ON
 fi
-programs=(PlotPaintBench PanelBench FirmwareUpdateBench ProcessBench PollingHourBench HistoryBench)
+programs=(PlotPaintBench PanelBench FirmwareUpdateBench ProcessBench PollingHourBench SessionBench HistoryBench)
 cmake --build "$build" -j2 --target "${programs[@]}"
 
 figures=$(mktemp)

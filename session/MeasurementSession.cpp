@@ -96,8 +96,10 @@ void MeasurementSession::setAutoReconnect(bool on) {
 void MeasurementSession::tryReconnect() {
     if (reconnectSuspended_)
         return;
+    // Attempts fall on the ticks nearest every two seconds; a tick a little early must not
+    // put the attempt off by a whole period.
     const std::int64_t now = monotonicMs();
-    if (now - lastAttemptMs_ < ReconnectPeriodMs)
+    if (now - lastAttemptMs_ < ReconnectPeriodMs - PollPeriodMs / 2)
         return;
     lastAttemptMs_ = now;
     // Silent while it fails; the set-points and output are read back, never sent.
@@ -119,11 +121,16 @@ DeviceResult MeasurementSession::poll() {
 
 DeviceResult MeasurementSession::pollDevice() {
     DeviceStatus st;
-    DeviceResult r = SupplyDevice::readStatus(st);
+    const DeviceResult r = SupplyDevice::readStatus(st);
     if (r != DeviceResult::Ok) {
         lose();
         return r;
     }
+    return absorb(st);
+}
+
+DeviceResult MeasurementSession::absorb(DeviceStatus st) {
+    DeviceResult r = DeviceResult::Ok;
     if (settings_.offsetAtt())
         st.current = st.current - st.voltage * DividerAmpsPerVolt;
     status_ = st;

@@ -61,6 +61,10 @@ public:
     // One tick: while connected, a status poll and everything derived from it; while
     // waiting to reconnect, an attempt when one is due. NotConnected when there is no link.
     DeviceResult poll();
+    // What a poll makes of the status the device gave: the divider correction, the change
+    // reports, the counters, the protections, the observers and the CSV line. poll() calls it
+    // after the exchange; it is public so that its cost can be measured apart from the line.
+    DeviceResult absorb(DeviceStatus status);
 
     // --- what the device holds and does ---
     const DeviceStatus& status() const { return status_; }

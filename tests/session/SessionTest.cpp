@@ -152,9 +152,9 @@ TEST_F(SessionOnSimulator, ReconnectsEveryTwoSecondsReadingBackAndKeepingTheCoun
     ASSERT_TRUE(sim.replug(sim::Mode::MainFirmware));
     sim.setSetpoint(3.0, 0.2); // what the device holds now is read back
     sim.clearReceived();
-    EXPECT_EQ(pollAfter(1900), DeviceResult::NotConnected);
-    EXPECT_EQ(sim.receivedText(), "") << "no attempt before two seconds";
-    pollAfter(100);
+    EXPECT_EQ(pollAfter(1500), DeviceResult::NotConnected);
+    EXPECT_EQ(sim.receivedText(), "") << "no attempt before the tick nearest two seconds";
+    pollAfter(500);
     ASSERT_TRUE(s->connected());
     EXPECT_EQ(events.seen.back(), "reconnected");
     EXPECT_EQ(count('S'), 0) << "set-points are never sent again";
