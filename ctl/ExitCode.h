@@ -23,7 +23,7 @@ enum ExitCode : int {
     OutputNotFollowed = 24, // on/off: the status read back shows the other state
 
     FileCannotOpen = 31,  // the CSV log or the HEX file cannot be opened
-    FileMalformed = 32,   // the HEX file has a malformed line; the device was not contacted
+    FileMalformed = 32,   // the HEX file is malformed or programs nothing; device not contacted
     FileWriteFailed = 33, // a CSV line could not be written; the log ended
 };
 

@@ -109,7 +109,7 @@ std::string exitCodeHelp() {
         {PowerRejected, "set: power above the present source's capacity; nothing sent"},
         {OutputNotFollowed, "on/off: the device did not switch its output"},
         {FileCannotOpen, "the log file or the HEX file cannot be opened"},
-        {FileMalformed, "the HEX file is malformed; the device was not contacted"},
+        {FileMalformed, "the HEX file is malformed or holds no program; device not contacted"},
         {FileWriteFailed, "a log line could not be written; the log ended"},
     };
     std::string text = "exit codes:\n";

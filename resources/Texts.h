@@ -122,6 +122,9 @@ inline constexpr const char* FirmwareFileOpenFailed =
     "指定のファームウェアHEXファイルを開けません。";
 inline constexpr const char* FirmwareFileReadFailed =
     "ファームウェアHEXファイル読み込みエラーです。";
+// The file programs none of the words the boot-loader writes; nothing was sent.
+inline constexpr const char* FirmwareFileNoProgram =
+    "ファームウェアHEXファイルに書き込むプログラムがありません。";
 inline constexpr const char* FirmwareConnectFailed =
     "ファームウェア更新プログラムと通信できません。\n"
     "ファームウェア更新プログラムの起動手順とポートを確認してください。";

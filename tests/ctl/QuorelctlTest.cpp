@@ -6,6 +6,7 @@
 #include "device/SerialPort.h"
 #include "firmware/HexImage.h"
 #include "resources/Texts.h"
+#include "support/Fifo.h"
 
 #include <regex>
 #include <thread>
@@ -443,10 +444,50 @@ TEST_F(CtlUpdate, MalformedOrMissingFileNeverTouchesTheDevice) {
     EXPECT_FALSE(sim.erased());
 }
 
+struct RefusedHex {
+    const char* name;
+    const char* content;
+    int code;
+    const char* message;
+};
+
+class CtlUpdateRefuses : public CtlUpdate, public testing::WithParamInterface<RefusedHex> {};
+
+TEST_P(CtlUpdateRefuses, FileThatWouldHarmTheDeviceBeforeAnythingIsSent) {
+    const std::string hex = dir.file("fw.hex");
+    TempDir::write(hex, GetParam().content);
+    auto r = runCtl({"update", hex, "--port", "com3"});
+    EXPECT_EQ(r.code, GetParam().code);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, std::string(GetParam().message) + "\n");
+    EXPECT_EQ(sim.receivedText(), "");
+    EXPECT_FALSE(sim.erased());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, CtlUpdateRefuses,
+    testing::Values(RefusedHex{"EmptyFile", "", ctl::FileMalformed, texts::FirmwareFileReadFailed},
+                    RefusedHex{"WrongChecksum", ":020400008A0170\r\n:00000001FF\r\n",
+                               ctl::FileMalformed, texts::FirmwareFileReadFailed},
+                    RefusedHex{"CutShortBeforeTheEndRecord", ":020400008A016F\r\n",
+                               ctl::FileMalformed, texts::FirmwareFileReadFailed},
+                    RefusedHex{"OnlyTheEndRecord", ":00000001FF\r\n", ctl::FileMalformed,
+                               texts::FirmwareFileNoProgram}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CtlUpdate, FifoAsTheFileCannotBeOpenedAndIsNotWaitedOn) {
+    Fifo fifo(dir.file("fw.hex"));
+    auto r = runCtl({"update", fifo.path(), "--port", "com3"});
+    EXPECT_FALSE(fifo.released());
+    EXPECT_EQ(r.code, ctl::FileCannotOpen);
+    EXPECT_EQ(r.err, std::string(texts::FirmwareFileOpenFailed) + "\n");
+    EXPECT_EQ(sim.receivedText(), "");
+}
+
 TEST_F(CtlUpdate, MainFirmwareOnThePortGivesTheConnectMessage) {
     ASSERT_TRUE(sim.replug(sim::Mode::MainFirmware));
-    const std::string hex = dir.file("empty.hex");
-    TempDir::write(hex, ":00000001FF\r\n");
+    const std::string hex = dir.file("one-word.hex");
+    TempDir::write(hex, ":020400008A016F\r\n:00000001FF\r\n");
     auto r = runCtl({"update", hex, "--port", "com3"});
     EXPECT_EQ(r.code, ctl::DeviceBadReply);
     EXPECT_EQ(r.err,
@@ -456,8 +497,8 @@ TEST_F(CtlUpdate, MainFirmwareOnThePortGivesTheConnectMessage) {
 
 TEST_F(CtlUpdate, RefusedEraseStopsBeforeAnyBlock) {
     sim.setRefused("E");
-    const std::string hex = dir.file("empty.hex");
-    TempDir::write(hex, ":00000001FF\r\n");
+    const std::string hex = dir.file("one-word.hex");
+    TempDir::write(hex, ":020400008A016F\r\n:00000001FF\r\n");
     auto r = runCtl({"update", hex, "--port", "com3"});
     EXPECT_EQ(r.code, ctl::DeviceBadReply);
     EXPECT_EQ(r.err.find(texts::FirmwareEraseFailed), 0u);

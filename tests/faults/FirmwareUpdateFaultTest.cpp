@@ -48,8 +48,8 @@ protected:
         std::filesystem::create_directory(dir.file("ports"));
         ASSERT_TRUE(sim.start(sim::Mode::BootLoader));
         ASSERT_TRUE(sim.linkAs(dir.file("ports/com3")));
-        // No data records: every block goes out as blank words.
-        TempDir::write(dir.file("fw.hex"), ":00000001FF\r\n");
+        // One program word; every other block goes out as blank words.
+        TempDir::write(dir.file("fw.hex"), ":020400008A016F\r\n:00000001FF\r\n");
         dialog = std::make_unique<FirmwareUpdateDialog>();
         dialog->setPortName("com3");
         dialog->show();

@@ -7,6 +7,7 @@
 #include "platform/Clock.h"
 #include "platform/ControlIds.h"
 #include "resources/Texts.h"
+#include "support/Fifo.h"
 #include "support/QtTestApp.h"
 #include "support/ScriptedPrompter.h"
 
@@ -56,7 +57,7 @@ std::string firmwareHex(std::vector<std::uint8_t>& expected) {
         std::snprintf(buf, sizeof buf, "%02X\r\n", (0x100 - (sum & 0xFF)) & 0xFF);
         hex += buf;
     }
-    return hex + ":02400E00E43F8F\r\n:00000001FF\r\n";
+    return hex + ":02400E00E43F8D\r\n:00000001FF\r\n";
 }
 
 class FirmwareUpdate : public testing::Test {
@@ -157,8 +158,26 @@ INSTANTIATE_TEST_SUITE_P(
                     FileCase{"Missing", nullptr, true, texts::FirmwareFileOpenFailed},
                     // The bad line is the last one: the file is read whole before contact.
                     FileCase{"MalformedLastLine", ":020400008A016F\n:00000001F\n", true,
-                             texts::FirmwareFileReadFailed}),
+                             texts::FirmwareFileReadFailed},
+                    FileCase{"WrongChecksum", ":020400008A0170\n:00000001FF\n", true,
+                             texts::FirmwareFileReadFailed},
+                    FileCase{"CutShortBeforeTheEndRecord", ":020400008A016F\n", true,
+                             texts::FirmwareFileReadFailed},
+                    FileCase{"EmptyFile", "", true, texts::FirmwareFileReadFailed},
+                    FileCase{"OnlyTheEndRecord", ":00000001FF\n", true,
+                             texts::FirmwareFileNoProgram}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(FirmwareUpdate, FifoChosenAsTheFileIsRefusedAtOnce) {
+    SimOnCom3 s(sim::Mode::BootLoader);
+    Fifo fifo(s.dir.file("fw.hex"));
+    chooseFile(fifo.path());
+    click(FirmwareUpdateDialog::IdUpdate);
+    EXPECT_FALSE(fifo.released());
+    expectOnlyBox(texts::FirmwareFileOpenFailed, texts::CaptionError, PromptIcon::Stop);
+    EXPECT_EQ(s.sim.receivedText(), "");
+    expectDialogStillOpen();
+}
 
 TEST_F(FirmwareUpdate, TypedPathIsTheFileThatIsUsed) {
     SimOnCom3 s(sim::Mode::BootLoader);
