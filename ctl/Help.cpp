@@ -61,7 +61,7 @@ const std::map<std::string, const char*>& commandTexts() {
          "is not sent. --derive-current replaces AMPS by the capacity divided by the\n"
          "voltage (at most 1 A); --derive-voltage leads with the current and replaces\n"
          "VOLTS by the capacity divided by the current (at most 20 V). VOLTS and AMPS are\n"
-         "digits and a point only.\n"},
+         "numbers of digits with at most one point (5, 0.25, .5).\n"},
         {"on", "usage: quorelctl on [--port NAME]\n"
                "\n"
                "Switches the output on, reads the status back, exit 24 if it is still off.\n"},

@@ -40,6 +40,22 @@ bool isAllowedCharacter(int ch) {
     return ch == 8 || ch == '.' || (ch >= '0' && ch <= '9');
 }
 
+EntryForm entryForm(const std::string& text) {
+    int digits = 0;
+    int points = 0;
+    for (char c : text) {
+        if (c >= '0' && c <= '9')
+            ++digits;
+        else if (c == '.')
+            ++points;
+        else
+            return EntryForm::NotANumber;
+    }
+    if (points > 1)
+        return EntryForm::NotANumber;
+    return digits > 0 ? EntryForm::Number : EntryForm::Blank;
+}
+
 std::string formatVolts(double volts) {
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.2f", volts);

@@ -24,6 +24,15 @@ double readNumber(const std::string& text);
 // Characters that may be typed into a set-point field: backspace, "." and digits.
 bool isAllowedCharacter(int ch);
 
+// What a set-point text is, read whole. Typing can only give digits and points; pasting can
+// give anything, and the leading-number rule would read "1,5" as 1 and "12abc" as 12.
+enum class EntryForm {
+    Number,     // digits with at most one point: "5", "0.25", ".5", "5."
+    Blank,      // no digit and at most one point: "" or "."; it reads as 0
+    NotANumber, // anything else: "1,5", "-5", "1e1", " 5", "1.2.3", full-width digits
+};
+EntryForm entryForm(const std::string& text);
+
 // One press of an arrow: from the field's text, one grid step up (+1) or down (-1), the
 // position clamped to [lower, upper] (swapped when given the wrong way round).
 std::string stepVoltageText(const std::string& text, int step, int lower = SpinLower,

@@ -64,6 +64,12 @@ TEST(CommandLine, ValuesOfOptions) {
     EXPECT_EQ(ctl::parseSeconds("0.5"), 0.5);
     for (const char* bad : {"", "0", "-1", "inf", "nan", "1x", "1e300"})
         EXPECT_FALSE(ctl::parseSeconds(bad)) << bad;
+    EXPECT_EQ(ctl::parseSeconds("3e9"), 3e9);
+    EXPECT_EQ(ctl::secondsProblem("2"), "");
+    for (const char* tooLong : {"3000000001", "1e18", "1e400"})
+        EXPECT_EQ(ctl::secondsProblem(tooLong), "is at most 3000000000 seconds") << tooLong;
+    for (const char* bad : {"", "0", "-1e400", "inf", "1x"})
+        EXPECT_EQ(ctl::secondsProblem(bad), "needs a positive number of seconds") << bad;
 
     EXPECT_EQ(ctl::parseCount("3"), 3);
     for (const char* bad : {"", "0", "-2", "+2", "2.5", "99999999999999999999"})

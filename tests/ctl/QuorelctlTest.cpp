@@ -253,6 +253,59 @@ TEST_F(CtlTest, SetOperandsThatCouldNotBeTypedAreUsageErrors) {
     EXPECT_EQ(sim.receivedText(), "");
 }
 
+struct UsageCase {
+    const char* name;
+    std::vector<std::string> args;
+    const char* message; // the first line on standard error
+};
+
+class UsageMessage : public CtlTest, public testing::WithParamInterface<UsageCase> {};
+
+TEST_P(UsageMessage, NamesWhatIsWrongOnceAndSendsNothing) {
+    auto r = runCtl(GetParam().args);
+    EXPECT_EQ(r.code, ctl::Usage);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err.substr(0, r.err.find('\n')), GetParam().message);
+    EXPECT_EQ(sim.receivedText(), "");
+}
+
+const char* const SetOperands =
+    "quorelctl set: VOLTS and AMPS are written with digits and a point, such as 5 or 0.25";
+
+INSTANTIATE_TEST_SUITE_P(
+    Arguments, UsageMessage,
+    testing::Values(
+        UsageCase{"MissingOperand", {"set", "5"}, "quorelctl: set: missing operand"},
+        UsageCase{
+            "SurplusOperand", {"set", "5", "0.1", "0.2"}, "quorelctl: set: unexpected operand 0.2"},
+        UsageCase{"OptionTheCommandLacks",
+                  {"scan", "--port", "com3"},
+                  "quorelctl: scan has no option --port"},
+        UsageCase{"OptionFollowedByAnOption",
+                  {"status", "--watch", "--count", "2", "--port", "com3"},
+                  "quorelctl: --watch needs a value"},
+        UsageCase{"EmptyPort", {"info", "--port", ""}, "quorelctl: --port needs a value"},
+        UsageCase{"EmptyPortAfterEquals", {"info", "--port="}, "quorelctl: --port needs a value"},
+        UsageCase{"WatchBeyondItsLimit",
+                  {"status", "--port", "com3", "--watch", "1e18"},
+                  "quorelctl status: --watch is at most 3000000000 seconds"},
+        UsageCase{"DurationBeyondItsLimit",
+                  {"log", "x.csv", "--duration", "1e18"},
+                  "quorelctl log: --duration is at most 3000000000 seconds"},
+        UsageCase{"DurationNotANumber",
+                  {"log", "x.csv", "--duration", "soon"},
+                  "quorelctl log: --duration needs a positive number of seconds"},
+        UsageCase{"PointsWithoutDigits", {"set", ".", ".", "--port", "com3"}, SetOperands},
+        UsageCase{"VoltsWithoutDigits", {"set", ".", "0.5", "--port", "com3"}, SetOperands},
+        UsageCase{"TwoPoints", {"set", "1.2.3", "0.1", "--port", "com3"}, SetOperands}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CtlTest, OperandsWithADigitOnOneSideOfThePointAreNumbers) {
+    auto r = runCtl({"set", ".5", "0.", "--port", "com3"});
+    EXPECT_EQ(r.code, ctl::Success) << r.err;
+    EXPECT_EQ(r.out, "出力を 0.50V/0.000A にセットしました\n");
+}
+
 TEST_F(CtlTest, SetRefusedByTheDeviceExitsWithItsResultAndLogsNoSuccess) {
     writeIni("UseSysLogFile=1\r\n");
     sim.setRefused("S");

@@ -112,6 +112,35 @@ TEST(SetpointRules, OnlyDigitsPointAndBackspaceMayBeTyped) {
         EXPECT_FALSE(SetpointRules::isAllowedCharacter(ch)) << ch;
 }
 
+struct FormCase {
+    const char* name;
+    const char* text;
+    SetpointRules::EntryForm form;
+};
+
+class EntryForms : public ::testing::TestWithParam<FormCase> {};
+
+TEST_P(EntryForms, TextIsANumberOnlyAsAWhole) {
+    EXPECT_EQ(SetpointRules::entryForm(GetParam().text), GetParam().form);
+}
+
+constexpr auto Number = SetpointRules::EntryForm::Number;
+constexpr auto Blank = SetpointRules::EntryForm::Blank;
+constexpr auto NotANumber = SetpointRules::EntryForm::NotANumber;
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, EntryForms,
+    ::testing::Values(
+        FormCase{"Digits", "12", Number}, FormCase{"Decimal", "0.250", Number},
+        FormCase{"NoDigitBeforeThePoint", ".5", Number},
+        FormCase{"NoDigitAfterThePoint", "5.", Number}, FormCase{"Empty", "", Blank},
+        FormCase{"LonePoint", ".", Blank}, FormCase{"DecimalComma", "1,5", NotANumber},
+        FormCase{"FullWidthDigits", "１２", NotANumber},
+        FormCase{"TrailingLetters", "12abc", NotANumber}, FormCase{"Sign", "-5", NotANumber},
+        FormCase{"Exponent", "1e1", NotANumber}, FormCase{"LeadingBlank", " 5", NotANumber},
+        FormCase{"TwoPoints", "1.2.3", NotANumber}, FormCase{"TwoPointsNoDigit", "..", NotANumber}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(SetpointRules, CapacityDependsOnTheSource) {
     EXPECT_EQ(SetpointRules::powerCapacity(PowerSource::UsbHost), 1.5);
     EXPECT_EQ(SetpointRules::powerCapacity(PowerSource::AcAdapter), 6.0);
