@@ -1,9 +1,16 @@
 #pragma once
 
+class QTranslator;
+
 // The application: prepares the toolkit and the fonts, runs the main window modally and
 // ends the program when it closes.
 class ControlApp {
 public:
     // Returns the process's exit code.
     int InitInstance(int argc, char** argv);
+
+    // Loads the toolkit's own Japanese texts (the buttons of the file choosers, the fields'
+    // context menus) into the translator and installs it in the running application; false
+    // when the system has no such translation, and the toolkit then speaks English.
+    static bool installToolkitTranslation(QTranslator& translator);
 };

@@ -17,6 +17,12 @@ void MainDialog::OnLogButton() {
     auto choice = chooseLogFile(this, csvInterval, csvAppend != 0);
     if (!choice)
         return;
+    // The poll goes on under the chooser and may have lost the device meanwhile: then no file
+    // is emptied for a log that could never write a line.
+    if (!connected) {
+        AppendSystemLog(texts::LogCsvNotConnected);
+        return;
+    }
     csvInterval = choice->interval;
     csvAppend = choice->append ? 1 : 0;
     if (measurementLog.open(choice->path, csvAppend != 0, csvInterval)) {

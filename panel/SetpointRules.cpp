@@ -102,7 +102,8 @@ struct Quantity {
 } // namespace
 
 Decision decide(Leading leading, const std::string& voltsText, const std::string& ampsText,
-                PowerSource source, bool derive, double previousVolts, double previousAmps) {
+                PowerSource source, bool derive, double previousVolts, double previousAmps,
+                Reading reading) {
     const double capacity = powerCapacity(source);
     Decision d;
     d.voltageSetpoint = previousVolts;
@@ -115,7 +116,12 @@ Decision decide(Leading leading, const std::string& voltsText, const std::string
     Quantity& other = leading == Leading::Voltage ? amps : volts;
 
     // The leading field is read and tested first; the other one only if the first passed.
-    auto read = [&d](Quantity& q) {
+    auto read = [&d, reading](Quantity& q) {
+        if (reading == Reading::WholeText && entryForm(q.entry) == EntryForm::NotANumber) {
+            q.setpoint = -1.0;
+            d.outcome = Outcome::NotANumber;
+            return false;
+        }
         q.setpoint = readNumber(q.entry);
         if (withinLimit(q.setpoint, q.limit))
             return true;

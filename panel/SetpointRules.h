@@ -52,7 +52,13 @@ enum class Outcome {
     VoltageTooHigh, // the voltage is outside 0..20 V
     CurrentTooHigh, // the current is outside 0..1 A
     PowerTooHigh,   // the pair draws more than the source allows
+    NotANumber,     // a field's text is no number as a whole (read WholeText only)
 };
+
+// How a field's text becomes a value: its leading number, as atof reads it ("12abc" is 12),
+// or the text as a whole, where anything but a number (EntryForm::NotANumber) is refused
+// like a value beyond its limit. A blank text reads as 0 either way.
+enum class Reading { LeadingNumber, WholeText };
 
 enum class Leading { Voltage, Current };
 
@@ -71,6 +77,7 @@ struct Decision {
 // `previousVolts` / `previousAmps` are the set-points held before the press; a value that
 // is rejected before the other one is read leaves the other unchanged.
 Decision decide(Leading leading, const std::string& voltsText, const std::string& ampsText,
-                PowerSource source, bool derive, double previousVolts, double previousAmps);
+                PowerSource source, bool derive, double previousVolts, double previousAmps,
+                Reading reading = Reading::LeadingNumber);
 
 } // namespace SetpointRules
