@@ -7,6 +7,7 @@
 #include "platform/Paths.h"
 #include "resources/Texts.h"
 #include "simulator/SimulatedSupply.h"
+#include "support/CaseNames.h"
 #include "support/QtTestApp.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
@@ -196,7 +197,8 @@ INSTANTIATE_TEST_SUITE_P(Ports, PortSelection,
                                            // A stable USB name is neither cut nor lost.
                                            PortCase{StableUsbName, StableUsbName, StableUsbName},
                                            // An empty value names no port: com1, as if missing.
-                                           PortCase{"", "com1", "com1"}));
+                                           PortCase{"", "com1", "com1"}),
+                         [](const auto& info) { return casenames::word(info.param.saved); });
 
 TEST_F(SettingsTest, LongPortIsReadShownWholeKeptOnOkAndConnects) {
     sim::SimulatedSupply supply;

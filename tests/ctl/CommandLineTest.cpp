@@ -4,6 +4,7 @@
 #include "ctl/ProgressBar.h"
 
 #include "CtlTestSupport.h"
+#include "support/CaseNames.h"
 
 #include <gtest/gtest.h>
 
@@ -50,7 +51,13 @@ INSTANTIATE_TEST_SUITE_P(
                     std::vector<std::string>{"status", "--csv=yes"},
                     std::vector<std::string>{"on", "--port", "a", "--port", "b"},
                     std::vector<std::string>{"update"}, std::vector<std::string>{"-x", "info"},
-                    std::vector<std::string>{"--port", "com3"}));
+                    std::vector<std::string>{"--port", "com3"}),
+    [](const auto& info) {
+        std::string name;
+        for (const auto& w : info.param)
+            name += (name.empty() ? "" : "_") + casenames::word(w);
+        return name;
+    });
 
 TEST(CommandLine, ValuesOfOptions) {
     EXPECT_EQ(ctl::parseInterval("1s"), 1);

@@ -6,6 +6,8 @@
 #include "device/SerialPort.h"
 #include "firmware/HexImage.h"
 #include "resources/Texts.h"
+#include "support/CaseNames.h"
+#include "support/Eventually.h"
 #include "support/Fifo.h"
 
 #include <regex>
@@ -176,6 +178,13 @@ TEST_F(CtlTest, SetSendsTheGridValueAndLogsThePanelMessage) {
         platform::utf8ToCp932("[31/03/04 05:06:07] 出力を 3.32V/0.200A にセットしました\r\n"));
 }
 
+// "A_5V_0p1A_derive_current": the source letter, the operands and the option of a set.
+std::string setCaseName(char source, const char* volts, const char* amps, const char* option) {
+    std::string name =
+        std::string(1, source) + "_" + casenames::word(volts) + "V_" + casenames::word(amps) + "A";
+    return *option ? name + "_" + casenames::word(option) : name;
+}
+
 struct Derivation {
     char source;
     const char* volts;
@@ -203,7 +212,10 @@ INSTANTIATE_TEST_SUITE_P(
         Derivation{'A', "1", "0", "--derive-current", "出力を 1.00V/1.000A にセットしました"},
         Derivation{'A', "0", "0.25", "--derive-voltage", "出力を 20.00V/0.250A にセットしました"},
         Derivation{'U', "7", "0.000", "--derive-voltage", "出力を 20.00V/0.000A にセットしました"},
-        Derivation{'U', "20.00", "0.075", "", "出力を 20.00V/0.075A にセットしました"}));
+        Derivation{'U', "20.00", "0.075", "", "出力を 20.00V/0.075A にセットしました"}),
+    [](const auto& info) {
+        return setCaseName(info.param.source, info.param.volts, info.param.amps, info.param.option);
+    });
 
 struct Rejection {
     char source;
@@ -241,7 +253,10 @@ INSTANTIATE_TEST_SUITE_P(
         Rejection{'A', "5", "1.5", "--derive-current", ctl::CurrentRejected,
                   texts::LogCurrentTooHigh, false},
         Rejection{'U', "5", "0.4", "", ctl::PowerRejected, texts::LogPowerTooHigh, true},
-        Rejection{'A', "20", "0.301", "", ctl::PowerRejected, texts::LogPowerTooHigh, true}));
+        Rejection{'A', "20", "0.301", "", ctl::PowerRejected, texts::LogPowerTooHigh, true}),
+    [](const auto& info) {
+        return setCaseName(info.param.source, info.param.volts, info.param.amps, info.param.option);
+    });
 
 TEST_F(CtlTest, SetOperandsThatCouldNotBeTypedAreUsageErrors) {
     for (const char* bad : {"5V", "1e1", "", " 5", "0x5", "nan"}) {
@@ -298,7 +313,7 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"PointsWithoutDigits", {"set", ".", ".", "--port", "com3"}, SetOperands},
         UsageCase{"VoltsWithoutDigits", {"set", ".", "0.5", "--port", "com3"}, SetOperands},
         UsageCase{"TwoPoints", {"set", "1.2.3", "0.1", "--port", "com3"}, SetOperands}),
-    [](const auto& info) { return std::string(info.param.name); });
+    casenames::ByName{});
 
 TEST_F(CtlTest, OperandsWithADigitOnOneSideOfThePointAreNumbers) {
     auto r = runCtl({"set", ".5", "0.", "--port", "com3"});
@@ -526,7 +541,7 @@ INSTANTIATE_TEST_SUITE_P(
                                ctl::FileMalformed, texts::FirmwareFileReadFailed},
                     RefusedHex{"OnlyTheEndRecord", ":00000001FF\r\n", ctl::FileMalformed,
                                texts::FirmwareFileNoProgram}),
-    [](const auto& info) { return std::string(info.param.name); });
+    casenames::ByName{});
 
 TEST_F(CtlUpdate, FifoAsTheFileCannotBeOpenedAndIsNotWaitedOn) {
     Fifo fifo(dir.file("fw.hex"));
@@ -558,8 +573,10 @@ TEST_F(CtlUpdate, RefusedEraseStopsBeforeAnyBlock) {
     EXPECT_EQ(sim.receivedText(), "XIE");
 }
 
-// The one full transfer of this program (about 35 s).
+// The one full transfer of this program, its pauses free (about 35 s paced for real; the
+// benchmark measures that).
 TEST_F(CtlUpdate, FullUpdateLeavesTheImageInTheDeviceAndQuits) {
+    platform::setSleepForTest([](int) {});
     std::string hex;
     char buf[64];
     for (int address = 0; address < 4096; address += 16) {
@@ -591,6 +608,7 @@ TEST_F(CtlUpdate, FullUpdateLeavesTheImageInTheDeviceAndQuits) {
     EXPECT_NE(r.err.find("0x07fc [################################] 100%\n"), std::string::npos)
         << r.err;
 
+    EXPECT_TRUE(eventually([this] { return sim.mode() == sim::Mode::MainFirmware; }));
     EXPECT_EQ(sim.blocksWritten(), 384);
     const auto flash = sim.flash();
     EXPECT_TRUE(std::equal(image.begin() + 0x400, image.end(), flash.begin() + 0x400));

@@ -1,5 +1,6 @@
 #include "device/SerialPort.h"
 #include "platform/Clock.h"
+#include "support/CaseNames.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -97,7 +98,7 @@ INSTANTIATE_TEST_SUITE_P(Waits, ReplyAtAWait,
                          testing::Values(ReplyTiming{"DuringTheFirstWait", 1, 4},
                                          ReplyTiming{"DuringTheFifthWait", 5, 4},
                                          ReplyTiming{"AfterTheFifthWait", 6, 0}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         casenames::ByName{});
 
 TEST_F(LineReception, ReplyOfOneBytePerReadOverMoreThanFiveReadsIsReceived) {
     const std::string reply = "QUOREL\r\n";

@@ -7,6 +7,7 @@
 #include "platform/Paths.h"
 #include "resources/Texts.h"
 #include "simulator/SimulatedSupply.h"
+#include "support/CaseNames.h"
 #include "support/QtTestApp.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
@@ -174,6 +175,6 @@ INSTANTIATE_TEST_SUITE_P(
                            texts::FirmwareTransferFailed,
                            FifthBlock + 1,
                            true}),
-    [](const auto& info) { return std::string(info.param.name); });
+    casenames::ByName{});
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "firmware/HexReader.h"
 
+#include "support/CaseNames.h"
 #include "support/Fifo.h"
 #include "support/TempDir.h"
 
@@ -67,7 +68,7 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"EndOfFileChecksumWrong", ":00000001FE", HexLineKind::Malformed},
         LineCase{"SkippedRecordChecksumWrong", ":020000040001F8", HexLineKind::Malformed},
         LineCase{"SkippedRecordShorterThanCount", ":0200000400F9", HexLineKind::Malformed}),
-    [](const auto& info) { return std::string(info.param.name); });
+    casenames::ByName{});
 
 TEST(HexReader, DataRecordHandsOutAddressFieldAndBytesInFileOrder) {
     HexReader reader;

@@ -6,6 +6,8 @@
 #include "firmware/BootLoader.h"
 #include "platform/Clock.h"
 #include "resources/Texts.h"
+#include "support/CaseNames.h"
+#include "support/Eventually.h"
 
 #include <gtest/gtest.h>
 
@@ -127,12 +129,13 @@ INSTANTIATE_TEST_SUITE_P(
                      Outcome::NothingToWrite},
         UnusableFile{"OnlyBlankWords", ":04040000FF3FFF3F7C\r\n:00000001FF\r\n",
                      Outcome::NothingToWrite}),
-    [](const auto& info) { return std::string(info.param.name); });
+    casenames::ByName{});
 
 TEST_F(UpdateProcedureTest, OneProgramWordGoesOutWithBlankWordsAroundIt) {
     platform::setSleepForTest([](int) {}); // the pacing is the benchmark's to measure
     const auto result = run(OneWordHex);
     EXPECT_EQ(result.outcome, Outcome::Completed);
+    EXPECT_TRUE(eventually([this] { return device.sim.mode() == sim::Mode::MainFirmware; }));
     const auto commands = bootLoaderCommands(device.sim.receivedText());
     ASSERT_EQ(commands.size(), 2u + 384u + 2u); // X I, E, the blocks, Q
     EXPECT_EQ(commands[2], "E");

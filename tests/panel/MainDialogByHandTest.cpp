@@ -4,6 +4,7 @@
 #include "panel/ControlApp.h"
 #include "panel/DialogUnits.h"
 #include "resources/Texts.h"
+#include "support/CaseNames.h"
 #include "support/MainWindowFixture.h"
 #include "support/QtTestApp.h"
 
@@ -228,7 +229,7 @@ INSTANTIATE_TEST_SUITE_P(
         // The field that does not lead is read all the same.
         PastedCase{"CommaInTheOtherField", Id::IdCurrentEdit, Id::IdSetVoltage, "0,5", true},
         PastedCase{"PlainNumber", Id::IdVoltageEdit, Id::IdSetVoltage, "10.5", false}),
-    [](const auto& info) { return std::string(info.param.name); });
+    casenames::ByName{});
 
 TEST(ToolkitTexts, ChoosersAndContextMenusSpeakJapanese) {
     qtTestApp();

@@ -1,4 +1,5 @@
 #include "panel/SetpointRules.h"
+#include "support/CaseNames.h"
 
 #include <gtest/gtest.h>
 
@@ -75,7 +76,7 @@ INSTANTIATE_TEST_SUITE_P(
                               Outcome::VoltageTooHigh, -1.0, 0.7, "", ""},
                       SetCase{"EmptyFieldsReadAsZero", V, "", "", Usb, false, Outcome::Send, 0.0,
                               0.0, "0.00", ""}),
-    [](const auto& info) { return std::string(info.param.name); });
+    casenames::ByName{});
 
 struct StepCase {
     const char* text;
@@ -99,7 +100,11 @@ INSTANTIATE_TEST_SUITE_P(
                       StepCase{"20.00", +1, true, "20.00"}, StepCase{"0", -1, false, "0.000"},
                       StepCase{"0.100", +1, false, "0.125"}, StepCase{"1.000", +1, false, "1.000"},
                       StepCase{"abc", +1, true, "0.50"}, StepCase{"1e300", -1, true, "20.00"},
-                      StepCase{"-3", +1, false, "0.000"}));
+                      StepCase{"-3", +1, false, "0.000"}),
+    [](const auto& info) {
+        return std::string(info.param.volts ? "Volts_" : "Amps_") +
+               casenames::word(info.param.text) + (info.param.step > 0 ? "_Up" : "_Down");
+    });
 
 TEST(SetpointRules, ReversedRangeIsSwappedBeforeClamping) {
     EXPECT_EQ(SetpointRules::stepVoltageText("30", +1, 40, 0), "20.00");
@@ -139,7 +144,7 @@ INSTANTIATE_TEST_SUITE_P(
         FormCase{"TrailingLetters", "12abc", NotANumber}, FormCase{"Sign", "-5", NotANumber},
         FormCase{"Exponent", "1e1", NotANumber}, FormCase{"LeadingBlank", " 5", NotANumber},
         FormCase{"TwoPoints", "1.2.3", NotANumber}, FormCase{"TwoPointsNoDigit", "..", NotANumber}),
-    [](const auto& info) { return std::string(info.param.name); });
+    casenames::ByName{});
 
 TEST(SetpointRules, CapacityDependsOnTheSource) {
     EXPECT_EQ(SetpointRules::powerCapacity(PowerSource::UsbHost), 1.5);

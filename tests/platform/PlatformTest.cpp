@@ -1,6 +1,7 @@
 #include "platform/Clock.h"
 #include "platform/Cp932.h"
 #include "platform/Prompter.h"
+#include "support/CaseNames.h"
 
 #include <gtest/gtest.h>
 
@@ -50,7 +51,7 @@ INSTANTIATE_TEST_SUITE_P(
                     QtFilterCase{"LabelNamesAnotherPattern",
                                  {"HEX(*.hex)", "*.hex;*.ihx"},
                                  "HEX(*.hex) (*.hex *.ihx)"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    casenames::ByName{});
 
 TEST(Clock, TestClockReplacesTheSystemClockUntilRemoved) {
     platform::setClockForTest([] { return platform::Seconds{4102444800}; }); // 2100-01-01
