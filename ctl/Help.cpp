@@ -75,15 +75,15 @@ const std::map<std::string, const char*>& commandTexts() {
                 "passed, in the panel's format: YY/MM/DD HH:MM:SS,set V,set A,OFF|CV|CC,V,A.\n"
                 "Without --append an existing FILE is emptied. Runs until --duration ends or\n"
                 "until SIGINT or SIGTERM; every line is complete and on disk as it is written.\n"},
-        {"update",
-         "usage: quorelctl update FILE.hex [--port NAME]\n"
-         "\n"
-         "Replaces the firmware: reads the whole file, connects to the boot-loader,\n"
-         "erases the flash and writes the 384 blocks (about 35 seconds), then ends the\n"
-         "boot-loader so the main firmware starts. A missing or malformed file never\n"
-         "touches the device. Start the boot-loader first: unplug every cable and wait\n"
-         "ten seconds, then hold the OUTPUT switch while plugging in the USB cable until\n"
-         "the green CV lamp blinks.\n"},
+        {"update", "usage: quorelctl update FILE.hex [--port NAME]\n"
+                   "\n"
+                   "Replaces the firmware: reads the whole file, connects to the boot-loader,\n"
+                   "erases the flash and writes the 384 blocks (about 35 seconds), then ends the\n"
+                   "boot-loader so the main firmware starts. A missing or malformed file (a bad\n"
+                   "line or checksum, no end-of-file record), or one without a program for the\n"
+                   "range the boot-loader writes, never touches the device. Start the boot-loader\n"
+                   "first: unplug every cable and wait ten seconds, then hold the OUTPUT switch\n"
+                   "while plugging in the USB cable until the green CV lamp blinks.\n"},
         {"help", "usage: quorelctl help [COMMAND]\n"},
     };
     return t;

@@ -49,7 +49,8 @@ Result run(const std::string& portName, const std::string& filePath, const Callb
         return finish(Outcome::ReadError);
     }
     // The erase that comes first would leave a device without firmware if the blocks that
-    // follow held only blank words, as they do for an empty file or one of other addresses.
+    // follow held only blank words, as they do for a file of nothing but its end record or
+    // one whose program lies below the range the boot-loader writes.
     if (HexImage::isBlank(image, FirstBlockByte, HexImage::Size))
         return finish(Outcome::NothingToWrite);
 
