@@ -3,6 +3,7 @@
 #include "platform/Cp932.h"
 #include "platform/Paths.h"
 
+#include <cstring>
 #include <vector>
 
 Settings::Settings() {
@@ -16,7 +17,7 @@ Settings::Settings() {
     path += FileName;
     ini_.SetFilePath(path.c_str());
 
-    comPort_ = readText("ComPort", ComPortReadCapacity, DefaultComPort);
+    comPort_ = readComPort();
     connectAtStart_ = ini_.ReadFlag(Section, "ConnectAtStart", 0) != 0;
     plotSpan_ = ini_.ReadNumber(Section, "PlotSpan", DefaultPlotSpan, 0);
     useSysLogFile_ = ini_.ReadFlag(Section, "UseSysLogFile", 0) != 0;
@@ -30,16 +31,26 @@ std::string Settings::readText(const char* key, int capacity, const char* def) c
     return platform::cp932ToUtf8(buffer.data());
 }
 
+std::string Settings::readComPort() const {
+    std::string bytes = ini_.ReadWholeText(Section, "ComPort", DefaultComPort);
+    // The value ends at its first NUL, as any text of the file does.
+    bytes.resize(std::strlen(bytes.c_str()));
+    // An empty value names no port; it stands for the default as a missing key does.
+    if (bytes.empty())
+        return DefaultComPort;
+    return platform::cp932ToUtf8(bytes);
+}
+
 // Writes the text cut to the limit, without splitting a character, and gives back what was
 // written, which becomes the live value.
-std::string Settings::writeText(const char* key, const std::string& utf8, int limit) {
-    std::string bytes = ini::cutCp932(platform::utf8ToCp932(utf8), static_cast<std::size_t>(limit));
+std::string Settings::writeText(const char* key, const std::string& utf8, std::size_t limit) {
+    std::string bytes = ini::cutCp932(platform::utf8ToCp932(utf8), limit);
     ini_.WriteText(Section, key, bytes.c_str());
     return platform::cp932ToUtf8(bytes);
 }
 
 void Settings::setComPort(const std::string& port) {
-    comPort_ = writeText("ComPort", port, ComPortWriteLimit);
+    comPort_ = writeText("ComPort", port, std::string::npos);
 }
 
 void Settings::setConnectAtStart(bool on) {

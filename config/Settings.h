@@ -15,9 +15,9 @@ class Settings {
 public:
     static constexpr const char* Section = "QUOREL";
     static constexpr const char* FileName = "Quorel.ini";
-    // Byte limits of the texts as read from the file and as written from the dialog.
-    static constexpr int ComPortReadCapacity = 31;
-    static constexpr int ComPortWriteLimit = 30;
+    // Byte limits of the texts as read from the file and as written from the dialog. The port
+    // has none: a device path may be long (/dev/serial/by-id/...), and a value cut on the way
+    // in would be written back cut when the dialog is confirmed.
     static constexpr int SysLogFileNameReadCapacity = 511;
     static constexpr int SysLogFileNameWriteLimit = 510;
 
@@ -47,7 +47,8 @@ public:
 
 private:
     std::string readText(const char* key, int capacity, const char* def) const;
-    std::string writeText(const char* key, const std::string& utf8, int limit);
+    std::string readComPort() const;
+    std::string writeText(const char* key, const std::string& utf8, std::size_t limit);
 
     bool offsetAtt_ = false;
     CIni ini_;

@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <cstdlib>
@@ -28,6 +29,9 @@ namespace {
 QString qs(const char* utf8) {
     return QString::fromUtf8(utf8);
 }
+
+// The widest the port list grows, in characters.
+constexpr int MaxPortChars = 100;
 
 const char* const spanItems[] = {texts::Span60, texts::Span120, texts::Span180, texts::Span240};
 
@@ -59,6 +63,10 @@ SettingsDialog::SettingsDialog(Settings& settings, QWidget* parent)
 
     comPort_ = withId(new QComboBox, IdComPort);
     comPort_->setMinimumContentsLength(12);
+    // A device path is shown whole (a stable USB name runs to 80 characters); only a name
+    // longer than any real one is elided, with the whole of it in the tool tip.
+    comPort_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    comPort_->setMaximumWidth(comPort_->fontMetrics().averageCharWidth() * MaxPortChars);
     scan_ = withId(new QPushButton(qs(texts::ButtonScan)), IdScan);
     scan_->setAutoDefault(false);
     connectAtStart_ = withId(new QCheckBox(qs(texts::SettingsConnectAtStart)), IdConnectAtStart);
@@ -114,6 +122,11 @@ SettingsDialog::SettingsDialog(Settings& settings, QWidget* parent)
     top->addLayout(buttons);
     setLayout(top);
 
+    linkWatch_ = new QTimer(this);
+    linkWatch_->setInterval(LinkWatchMs);
+    connect(linkWatch_, &QTimer::timeout, this, &SettingsDialog::OnLinkWatch);
+    connect(comPort_, &QComboBox::currentTextChanged, comPort_, &QComboBox::setToolTip);
+
     connect(scan_, &QPushButton::clicked, this, &SettingsDialog::OnScan);
     connect(browse_, &QPushButton::clicked, this, &SettingsDialog::OnBrowse);
     connect(ok, &QPushButton::clicked, this, &SettingsDialog::OnOK);
@@ -146,8 +159,23 @@ void SettingsDialog::OnInitDialog() {
     std::string version;
     bool answering = SupplyDevice::readVersion(version) == DeviceResult::Ok;
     scan_->setEnabled(!answering && !SupplyDevice::isConnected());
+    if (scan_->isEnabled())
+        linkWatch_->stop();
+    else
+        linkWatch_->start();
 
     offsetAtt_->setChecked(settings_.offsetAtt());
+}
+
+void SettingsDialog::OnLinkWatch() {
+    if (!isVisible()) {
+        linkWatch_->stop();
+        return;
+    }
+    if (!SupplyDevice::isConnected()) {
+        linkWatch_->stop();
+        scan_->setEnabled(true);
+    }
 }
 
 void SettingsDialog::OnOK() {

@@ -7,12 +7,15 @@ class QComboBox;
 class QLineEdit;
 class QPushButton;
 class QShowEvent;
+class QTimer;
 class Settings;
 
 // The settings dialog (layout 141, "設定"): shows the live settings, scans the COM ports for
 // the device, offers a chooser for the system-log file, and on OK stores the six values in
 // the live settings and the INI file. Cancel stores nothing. Every time it is shown it starts
-// again from the live values.
+// again from the live values. While the main window's link keeps SCAN disabled, the dialog
+// watches the link and enables SCAN once the link is closed (the main window's poll goes on
+// under the dialog and closes the link when the device is lost).
 class SettingsDialog : public QDialog {
     Q_OBJECT
 public:
@@ -37,11 +40,17 @@ public:
     void OnScan();
     void OnBrowse();
 
+    // How often the held link is looked at while SCAN waits for it to close.
+    static constexpr int LinkWatchMs = 200;
+
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void OnLinkWatch();
+
     Settings& settings_;
+    QTimer* linkWatch_;
     QComboBox* comPort_;
     QPushButton* scan_;
     QCheckBox* connectAtStart_;

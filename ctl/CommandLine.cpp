@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <string>
 
 namespace ctl {
 
@@ -105,12 +106,14 @@ std::optional<std::string> parseCommandLine(const std::vector<std::string>& args
             const std::string name = a.substr(2, eq == std::string::npos ? eq : eq - 2);
             given.push_back(name);
             if (contains(valueOptions, name)) {
+                // The word after an option that takes a value is its value, unless it is the
+                // next option: "--watch --count 2" lacks the interval.
                 std::string v;
                 if (eq != std::string::npos)
                     v = a.substr(eq + 1);
-                else if (i + 1 < args.size())
+                else if (i + 1 < args.size() && args[i + 1].compare(0, 2, "--") != 0)
                     v = args[++i];
-                else
+                if (v.empty())
                     return "--" + name + " needs a value";
                 if (line.values.count(name))
                     return "--" + name + " given twice";
@@ -133,30 +136,51 @@ std::optional<std::string> parseCommandLine(const std::vector<std::string>& args
         if (!form)
             return "unknown option --" + name + " (no command given)";
         if (!contains(form->valueOptions, name) && !contains(form->flagOptions, name))
-            return "quorelctl " + line.command + " has no option --" + name;
+            return line.command + " has no option --" + name;
     }
     if (line.help || !form)
         return std::nullopt;
     if (line.operands.size() < form->minOperands)
-        return "quorelctl " + line.command + ": missing operand";
+        return line.command + ": missing operand";
     if (line.operands.size() > form->maxOperands)
-        return "quorelctl " + line.command + ": unexpected operand " +
-               line.operands[form->maxOperands];
+        return line.command + ": unexpected operand " + line.operands[form->maxOperands];
     return std::nullopt;
 }
 
-std::optional<double> parseSeconds(const std::string& text) {
+namespace {
+
+// The number a text of seconds holds, without the upper bound; nothing for anything but a
+// positive, finite number.
+std::optional<double> positiveSeconds(const std::string& text) {
     if (text.empty())
         return std::nullopt;
     errno = 0;
     char* end = nullptr;
     const double v = std::strtod(text.c_str(), &end);
+    // A value too large for a double is still a number that is too large.
+    if (errno == ERANGE && std::isinf(v) && v > 0 && *end == '\0')
+        return v;
     if (errno != 0 || *end != '\0' || !std::isfinite(v) || v <= 0.0)
         return std::nullopt;
+    return v;
+}
+
+} // namespace
+
+std::optional<double> parseSeconds(const std::string& text) {
+    const auto v = positiveSeconds(text);
     // No real run lasts a century; a bound keeps the arithmetic in milliseconds exact.
-    if (v > 3.0e9)
+    if (!v || *v > MaxSeconds)
         return std::nullopt;
     return v;
+}
+
+std::string secondsProblem(const std::string& text) {
+    if (parseSeconds(text))
+        return "";
+    if (positiveSeconds(text))
+        return "is at most " + std::to_string(static_cast<long long>(MaxSeconds)) + " seconds";
+    return "needs a positive number of seconds";
 }
 
 std::optional<long> parseCount(const std::string& text) {

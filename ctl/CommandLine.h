@@ -29,8 +29,14 @@ std::optional<std::string> parseCommandLine(const std::vector<std::string>& args
 // The commands, in the order the help lists them.
 const std::vector<std::string>& commandNames();
 
-// A positive, finite number of seconds ("2", "0.5").
+// The longest period of seconds an option takes.
+constexpr double MaxSeconds = 3.0e9;
+// A positive, finite number of seconds ("2", "0.5") up to MaxSeconds.
 std::optional<double> parseSeconds(const std::string& text);
+// What is wrong with a text that parseSeconds refuses, to follow the option's name: "needs a
+// positive number of seconds" or, for a number above MaxSeconds, its limit. Empty when the
+// text is taken.
+std::string secondsProblem(const std::string& text);
 // A whole number from 1 up.
 std::optional<long> parseCount(const std::string& text);
 // One of the intervals the measurement log offers: "1s", "10s", "1m", "10m", "1h".

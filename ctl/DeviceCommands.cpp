@@ -19,14 +19,11 @@ namespace ctl {
 
 namespace {
 
-// A set-point operand holds only what could be typed into the window's field: digits and
-// the point. A sign, a blank or a letter is a usage error rather than a silent 0.
+// A set-point operand is a number written with digits and at most one point, as long as
+// the window's field holds. A sign, a blank, a letter, or no digit at all (".") is a usage
+// error rather than a silent 0.
 bool isSetpointText(const std::string& text) {
-    if (text.empty() || text.size() > 259)
-        return false;
-    return std::all_of(text.begin(), text.end(), [](char c) {
-        return c != 8 && SetpointRules::isAllowedCharacter(static_cast<unsigned char>(c));
-    });
+    return text.size() <= 259 && SetpointRules::entryForm(text) == SetpointRules::EntryForm::Number;
 }
 
 int rejected(Session& s, SetpointRules::Outcome outcome) {
@@ -93,7 +90,7 @@ int statusCommand(Session& s) {
     if (auto w = s.line.value("watch")) {
         watch = parseSeconds(*w);
         if (!watch) {
-            s.err << "quorelctl status: --watch needs a positive number of seconds\n";
+            s.err << "quorelctl status: --watch " << secondsProblem(*w) << '\n';
             return Usage;
         }
     }

@@ -24,7 +24,7 @@ enum ExitCode : int {
     ProtectionTripped = 25, // monitor: a protection switched the output off
 
     FileCannotOpen = 31,  // the CSV log or the HEX file cannot be opened
-    FileMalformed = 32,   // the HEX file has a malformed line; the device was not contacted
+    FileMalformed = 32,   // the HEX file is malformed or programs nothing; device not contacted
     FileWriteFailed = 33, // a CSV line could not be written; the log ended
 };
 

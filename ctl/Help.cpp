@@ -62,7 +62,7 @@ const std::map<std::string, const char*>& commandTexts() {
          "is not sent. --derive-current replaces AMPS by the capacity divided by the\n"
          "voltage (at most 1 A); --derive-voltage leads with the current and replaces\n"
          "VOLTS by the capacity divided by the current (at most 20 V). VOLTS and AMPS are\n"
-         "digits and a point only.\n"},
+         "numbers of digits with at most one point (5, 0.25, .5).\n"},
         {"on", "usage: quorelctl on [--port NAME]\n"
                "\n"
                "Switches the output on, reads the status back, exit 24 if it is still off.\n"},
@@ -93,15 +93,15 @@ const std::map<std::string, const char*>& commandTexts() {
          "summary as one JSON object on the last line: elapsed_s, charge_Ah, energy_Wh,\n"
          "output_on_s, readings, voltage/current/power {min,max,avg}, trips [{kind,level,\n"
          "value,time}].\n"},
-        {"update",
-         "usage: quorelctl update FILE.hex [--port NAME]\n"
-         "\n"
-         "Replaces the firmware: reads the whole file, connects to the boot-loader,\n"
-         "erases the flash and writes the 384 blocks (about 35 seconds), then ends the\n"
-         "boot-loader so the main firmware starts. A missing or malformed file never\n"
-         "touches the device. Start the boot-loader first: unplug every cable and wait\n"
-         "ten seconds, then hold the OUTPUT switch while plugging in the USB cable until\n"
-         "the green CV lamp blinks.\n"},
+        {"update", "usage: quorelctl update FILE.hex [--port NAME]\n"
+                   "\n"
+                   "Replaces the firmware: reads the whole file, connects to the boot-loader,\n"
+                   "erases the flash and writes the 384 blocks (about 35 seconds), then ends the\n"
+                   "boot-loader so the main firmware starts. A missing or malformed file (a bad\n"
+                   "line or checksum, no end-of-file record), or one without a program for the\n"
+                   "range the boot-loader writes, never touches the device. Start the boot-loader\n"
+                   "first: unplug every cable and wait ten seconds, then hold the OUTPUT switch\n"
+                   "while plugging in the USB cable until the green CV lamp blinks.\n"},
         {"help", "usage: quorelctl help [COMMAND]\n"},
     };
     return t;
@@ -128,7 +128,7 @@ std::string exitCodeHelp() {
         {OutputNotFollowed, "on/off: the device did not switch its output"},
         {ProtectionTripped, "monitor: a protection switched the output off"},
         {FileCannotOpen, "the log file or the HEX file cannot be opened"},
-        {FileMalformed, "the HEX file is malformed; the device was not contacted"},
+        {FileMalformed, "the HEX file is malformed or holds no program; device not contacted"},
         {FileWriteFailed, "a log line could not be written; the log ended"},
     };
     std::string text = "exit codes:\n";

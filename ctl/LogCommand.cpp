@@ -28,7 +28,7 @@ int logCommand(Session& s) {
     if (auto text = s.line.value("duration")) {
         duration = parseSeconds(*text);
         if (!duration) {
-            s.err << "quorelctl log: --duration needs a positive number of seconds\n";
+            s.err << "quorelctl log: --duration " << secondsProblem(*text) << '\n';
             return Usage;
         }
     }

@@ -35,6 +35,7 @@ int updateCommand(Session& s, bool progressOnTerminal) {
     case Outcome::CannotOpen:
         return FileCannotOpen;
     case Outcome::ReadError:
+    case Outcome::NothingToWrite:
         return FileMalformed;
     case Outcome::ConnectFailed:
     case Outcome::EraseFailed:

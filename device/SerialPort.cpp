@@ -23,18 +23,25 @@ int SerialPort::receiveLine(std::uint8_t* buffer, int capacity) {
         return 0;
     int received = 0;
     buffer[0] = 0;
-    for (int attempt = 0; attempt < LineReads; ++attempt) {
+    // Only a read that waited and got nothing counts: a reply that keeps arriving, however
+    // slowly and in however many pieces, is taken, while a silent device is given up after
+    // five idle waits and a device that streams without a line end when the buffer is full.
+    int idleReads = 0;
+    while (received < capacity - 1) {
         int n = read(buffer + received, capacity - 1 - received);
         if (n < 0)
             return -1;
-        if (n > 0) {
-            received += n;
-            buffer[received] = 0;
-            // The whole collection is searched: CR and LF may come in different reads.
-            for (int i = 0; i + 1 < received; ++i) {
-                if (buffer[i] == '\r' && buffer[i + 1] == '\n')
-                    return received;
-            }
+        if (n == 0) {
+            if (++idleReads == LineReads)
+                break;
+            continue;
+        }
+        received += n;
+        buffer[received] = 0;
+        // The whole collection is searched: CR and LF may come in different reads.
+        for (int i = 0; i + 1 < received; ++i) {
+            if (buffer[i] == '\r' && buffer[i + 1] == '\n')
+                return received;
         }
     }
     return received;

@@ -7,7 +7,8 @@
 
 // The byte transport under both device protocols: a serial port opened exclusively, with
 // bounded waits. Every operation runs on the caller's thread and returns in bounded time:
-// a write waits at most 1000 ms, an idle read about 100 ms, a line reception five reads.
+// a write waits at most 1000 ms, an idle read about 100 ms, a line reception five idle reads
+// or a full buffer.
 //
 // The platform part (opening, the waits) lives in one file per platform; the line
 // assembly and the pacing here are shared.
@@ -15,8 +16,10 @@ class SerialPort {
 public:
     static constexpr int WriteWaitMs = 1000;
     static constexpr int ReadWaitMs = 100;
+    // Reads of a line reception that may wait in vain; reads that bring bytes do not count.
     static constexpr int LineReads = 5;
-    // A port name longer than this does not fit the device path the program forms.
+    // A port name that is not a device path becomes part of one and may be no longer than
+    // this; a device path may be as long as the system allows.
     static constexpr std::size_t MaxNameLength = 27;
 
     ~SerialPort();
@@ -36,12 +39,17 @@ public:
     int read(std::uint8_t* buffer, int capacity);
     // Sends each byte alone with the pause before the first and after every byte.
     int sendPaced(const std::uint8_t* bytes, int count, int pauseMs);
-    // Collects a reply ending in CR LF within five reads; capacity includes one byte for
-    // the terminating NUL. Returns the bytes received (0 if none), or -1.
+    // Collects a reply ending in CR LF; capacity includes one byte for the terminating NUL.
+    // A reply may come in any number of pieces: the reception ends at CR LF, at the fifth
+    // read that waited and received nothing (about 500 ms of silence in all), or when the
+    // buffer is full. Returns the bytes received (0 if none), or -1.
     int receiveLine(std::uint8_t* buffer, int capacity);
 
     // The device path the name resolves to on this platform.
     static std::string devicePath(const std::string& name);
+    // The longest name `open` tries: the system's limit for a device path (a name with "/"),
+    // MaxNameLength for any other.
+    static std::size_t maxNameLength(const std::string& name);
 
 private:
     SerialPort() = default;

@@ -5,6 +5,7 @@
 
 #include <cctype>
 #include <cerrno>
+#include <climits>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
@@ -87,8 +88,15 @@ std::string SerialPort::devicePath(const std::string& name) {
     return "/dev/" + name;
 }
 
+std::size_t SerialPort::maxNameLength(const std::string& name) {
+    // Stable names of USB serial devices (/dev/serial/by-id/...) run to 50 to 80 characters.
+    if (name.find('/') != std::string::npos)
+        return PATH_MAX - 1;
+    return MaxNameLength;
+}
+
 std::unique_ptr<SerialPort> SerialPort::open(const std::string& name, int baud) {
-    if (name.empty() || name.size() > MaxNameLength)
+    if (name.empty() || name.size() > maxNameLength(name))
         return nullptr;
     std::string path = devicePath(name);
     int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -143,16 +151,25 @@ int SerialPort::read(std::uint8_t* buffer, int capacity) {
     if (capacity <= 0)
         return 0;
     const std::int64_t deadline = platform::monotonicMs() + ReadWaitMs;
+    // What is queued is taken without waiting; only then does the read wait for input.
+    bool waiting = false;
     for (;;) {
+        const int left = remainingMs(deadline);
         pollfd p{fd_, POLLIN, 0};
-        int r = ::poll(&p, 1, remainingMs(deadline));
+        int r = ::poll(&p, 1, waiting ? left : 0);
         if (r < 0) {
             if (errno == EINTR)
                 continue;
             return -1;
         }
-        if (r == 0)
+        if (r == 0) {
+            if (!waiting && left > 0) {
+                waiting = true;
+                platform::inputWaitStarting(left);
+                continue;
+            }
             return 0; // quiet line; bytes that come later wait in the kernel's queue
+        }
         if (p.revents & POLLIN) {
             ssize_t n = ::read(fd_, buffer, static_cast<size_t>(capacity));
             if (n > 0)

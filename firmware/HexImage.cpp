@@ -51,4 +51,11 @@ std::uint16_t word(const Bytes& image, int wordAddress) {
     return static_cast<std::uint16_t>(image[2 * wordAddress] << 8 | image[2 * wordAddress + 1]);
 }
 
+bool isBlank(const Bytes& image, int fromByte, int endByte) {
+    for (int w = fromByte / 2; w < endByte / 2; ++w)
+        if (word(image, w) != BlankWord)
+            return false;
+    return true;
+}
+
 } // namespace HexImage

@@ -8,9 +8,9 @@
 class HexReader;
 
 enum class HexImageResult {
-    Loaded, // read to the end-of-file record or to the end of the file
+    Loaded, // read to the end-of-file record
     CannotOpen,
-    ReadError, // a malformed line; the image is partly filled and not to be used
+    ReadError, // a malformed line or no end-of-file record; the image is not to be used
 };
 
 // The device's program memory as the boot-loader takes it: 2048 words of 16 bits, each held
@@ -35,5 +35,9 @@ HexImageResult loadFrom(HexReader& reader, Bytes& image);
 
 // The word at a word address (0 to 2047), high byte first.
 std::uint16_t word(const Bytes& image, int wordAddress);
+
+// Whether every word in the byte range [fromByte, endByte) still holds the blank word, that
+// is, the file programmed none of them.
+bool isBlank(const Bytes& image, int fromByte, int endByte);
 
 } // namespace HexImage

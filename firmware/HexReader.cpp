@@ -1,8 +1,8 @@
 #include "firmware/HexReader.h"
 
+#include "platform/RegularFile.h"
+
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 
 namespace {
 
@@ -32,12 +32,9 @@ HexReader::~HexReader() {
 
 bool HexReader::open(const std::string& path) {
     close();
-    // A folder opens for reading on some systems but yields only read errors; it is no
-    // firmware file.
-    std::error_code ec;
-    if (path.empty() || std::filesystem::is_directory(path, ec))
-        return false;
-    file_ = std::fopen(path.c_str(), "rb");
+    // Only a regular file is firmware: a folder yields only read errors, and a FIFO or a
+    // device would keep the reader waiting for bytes that may never come.
+    file_ = platform::openRegularFile(path);
     return file_ != nullptr;
 }
 
@@ -109,14 +106,20 @@ HexLineKind HexReader::parseLine(std::string_view line, HexRecord& record) {
     int count = hexByte(line, 1);
     int address = hexByte(line, 3) * 256 + hexByte(line, 5);
     int type = hexByte(line, 7);
+    // Every digit of the record, its checksum included, must lie within the line, and the
+    // record's bytes with its checksum must add up to zero: a line damaged on the way is
+    // never taken for firmware. Digits behind the checksum are not looked at.
+    if (line.size() < static_cast<std::size_t>(MinRecordChars + 2 * count))
+        return HexLineKind::Malformed;
+    unsigned sum = 0;
+    for (int i = 0; i < count + 5; ++i)
+        sum += static_cast<unsigned>(hexByte(line, 1 + 2 * i));
+    if ((sum & 0xFF) != 0)
+        return HexLineKind::Malformed;
     if (type == 0x01)
         return HexLineKind::EndOfFile;
     if (type != 0x00)
         return HexLineKind::Skipped;
-    // Every digit of the record, its checksum included, must lie within the line; the
-    // checksum's value is not verified.
-    if (line.size() < static_cast<std::size_t>(MinRecordChars + 2 * count))
-        return HexLineKind::Malformed;
     record.count = count;
     record.address = static_cast<std::uint16_t>(address);
     for (int i = 0; i < count; ++i)
@@ -132,7 +135,9 @@ int HexReader::nextDataRecord(std::uint16_t& address, std::uint8_t* data) {
     for (;;) {
         switch (readLine(line)) {
         case LineRead::End:
-            return EndOfRecords;
+            // A file that stops before its end-of-file record was cut short (an interrupted
+            // download): what is missing is not known, so none of it is used.
+            return MalformedLine;
         case LineRead::Failed:
             return MalformedLine;
         case LineRead::Line:

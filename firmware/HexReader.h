@@ -37,8 +37,8 @@ public:
     HexReader(const HexReader&) = delete;
     HexReader& operator=(const HexReader&) = delete;
 
-    // Opens a regular file for reading; false when it cannot be opened (missing,
-    // unreadable, a folder). Closes any source held before.
+    // Opens a regular file for reading; false at once when it cannot be opened (missing,
+    // unreadable, a folder, a FIFO or a device). Closes any source held before.
     bool open(const std::string& path);
     // Reads from the given bytes instead of a file.
     void openBytes(std::string bytes);
@@ -46,11 +46,13 @@ public:
     bool isOpen() const { return file_ != nullptr || inMemory_; }
 
     // The byte count (0 or more) of the next data record, with its address and bytes;
-    // EndOfRecords at the end-of-file record or the end of the source; MalformedLine for a
-    // line that is not a valid record or when the source cannot be read.
+    // EndOfRecords at the end-of-file record; MalformedLine for a line that is not a valid
+    // record (its checksum included), when the source ends without an end-of-file record, or
+    // when it cannot be read.
     int nextDataRecord(std::uint16_t& address, std::uint8_t* data);
 
-    // Classifies one line (its end already removed) and decodes a data record.
+    // Classifies one line (its end already removed) and decodes a data record. A record whose
+    // checksum does not match, of whatever type, is malformed.
     static HexLineKind parseLine(std::string_view line, HexRecord& record);
 
 private:

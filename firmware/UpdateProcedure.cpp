@@ -14,6 +14,8 @@ const char* message(Outcome outcome) {
         return texts::FirmwareFileOpenFailed;
     case Outcome::ReadError:
         return texts::FirmwareFileReadFailed;
+    case Outcome::NothingToWrite:
+        return texts::FirmwareFileNoProgram;
     case Outcome::ConnectFailed:
         return texts::FirmwareConnectFailed;
     case Outcome::EraseFailed:
@@ -35,8 +37,8 @@ Result run(const std::string& portName, const std::string& filePath, const Callb
         return Result{outcome, device};
     };
 
-    // The whole file is read before the boot-loader is contacted, so a missing or malformed
-    // file never erases the device.
+    // The whole file is read before the boot-loader is contacted, so a missing, malformed or
+    // empty file never erases the device.
     HexImage::Bytes image{};
     switch (HexImage::load(filePath, image)) {
     case HexImageResult::Loaded:
@@ -46,6 +48,11 @@ Result run(const std::string& portName, const std::string& filePath, const Callb
     case HexImageResult::ReadError:
         return finish(Outcome::ReadError);
     }
+    // The erase that comes first would leave a device without firmware if the blocks that
+    // follow held only blank words, as they do for a file of nothing but its end record or
+    // one whose program lies below the range the boot-loader writes.
+    if (HexImage::isBlank(image, FirstBlockByte, HexImage::Size))
+        return finish(Outcome::NothingToWrite);
 
     if (DeviceResult r = BootLoader::connect(portName); r != DeviceResult::Ok)
         return finish(Outcome::ConnectFailed, r);

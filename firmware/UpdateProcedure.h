@@ -22,6 +22,7 @@ enum class Outcome {
     Completed,
     CannotOpen,     // the file could not be opened; the device was not contacted
     ReadError,      // a malformed line; the device was not contacted
+    NothingToWrite, // the file programs no word the boot-loader writes; not contacted
     ConnectFailed,  // no boot-loader answered on the port; its flash is untouched
     EraseFailed,    // the device stays in its boot-loader, ready for another run
     TransferFailed, // likewise, after a block that was not acknowledged

@@ -3,7 +3,10 @@
 //   record count lies in 0..255;
 // - result and image are those of the reader's rules, written out here once more: blank
 //   words, the kept records placed over them with each word's bytes swapped to high byte
-//   first, a record reaching past 4096 dropped whole, a malformed line a read error;
+//   first, a record reaching past 4096 dropped whole, a malformed line, a record whose
+//   checksum does not match and a text without end-of-file record a read error;
+// - the update's test for an image that programs nothing it would send agrees with the
+//   image;
 // - the file reader and the in-memory reader agree on the result and on every byte.
 #include "fuzz/FuzzSupport.h"
 #include "fuzz/FuzzTargets.h"
@@ -61,19 +64,28 @@ Expected expectedImage(const std::string& text) {
         int count = hexPair(line, 1);
         int address = hexPair(line, 3) * 256 + hexPair(line, 5);
         int type = hexPair(line, 7);
-        if (type == 0x01)
-            return e;
-        if (type != 0x00)
-            continue;
         if (line.size() < 11 + 2 * static_cast<std::size_t>(count)) {
             e.result = HexImageResult::ReadError;
             return e;
         }
+        int sum = 0;
+        for (int k = 0; k < count + 5; ++k)
+            sum += hexPair(line, 1 + 2 * k);
+        if (sum % 256 != 0) {
+            e.result = HexImageResult::ReadError;
+            return e;
+        }
+        if (type == 0x01)
+            return e;
+        if (type != 0x00)
+            continue;
         if (count == 0 || address + count > HexImage::Size)
             continue;
         for (int k = 0; k < count; ++k)
             e.image[(address + k) ^ 1] = static_cast<std::uint8_t>(hexPair(line, 9 + 2 * k));
     }
+    // The text ended without an end-of-file record.
+    e.result = HexImageResult::ReadError;
     return e;
 }
 
@@ -117,6 +129,11 @@ int fuzzHexImage(const std::uint8_t* data, std::size_t size) {
     Expected expected = expectedImage(text);
     FUZZ_CHECK(Target, memoryResult == expected.result, "result differs from the reader's rules");
     FUZZ_CHECK(Target, fromMemory == expected.image, firstDifference(fromMemory, expected.image));
+    bool programmed = false;
+    for (int i = 0x400; i < HexImage::Size; ++i)
+        programmed = programmed || expected.image[i] != ((i % 2 == 0) ? 0x3F : 0xFF);
+    FUZZ_CHECK(Target, HexImage::isBlank(fromMemory, 0x400, HexImage::Size) == !programmed,
+               "the blank test of the sent range disagrees with the image");
 
     static const std::string path = fuzzsupport::scratchDir() + "/firmware.hex";
     fuzzsupport::writeFile(path, text);

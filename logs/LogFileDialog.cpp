@@ -20,7 +20,7 @@ LogFileChooser& testChooser() {
 QStringList qtFilters(const char* filters) {
     QStringList list;
     for (const auto& f : platform::parseFileFilters(filters))
-        list << QString::fromStdString(f.label) + " (" + QString::fromStdString(f.pattern) + ")";
+        list << QString::fromStdString(platform::qtNameFilter(f));
     return list;
 }
 

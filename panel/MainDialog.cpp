@@ -31,6 +31,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -85,8 +86,12 @@ void MainDialog::createControls() {
     setFont(dialogFont);
     const DialogUnits du(dialogFont);
 
+    // The window's own menu bar, across the top; the layout below starts under it, so its
+    // height is taken once the menu is in it (an empty bar asks for no room).
     auto* menuBar = new QMenuBar(this);
     menuBar->setObjectName("menu");
+    menuBar->setNativeMenuBar(false); // a desktop's global menu would leave its room empty
+    createMenu();
     const int top = menuBar->sizeHint().height();
     auto place = [&](QWidget* w, int x, int y, int width, int height, int id = 0) {
         QRect r = du.rect(x, y, width, height);
@@ -201,7 +206,6 @@ void MainDialog::createControls() {
     place(logPane, 8, 213, 179, 34, IdLogPane);
 
     setFixedSize(du.x(195), du.y(253) + top);
-    createMenu();
     menuBar->setGeometry(0, 0, width(), top);
 
     connect(connectButton, &QPushButton::clicked, this, &MainDialog::OnConnectButton);
@@ -220,7 +224,13 @@ void MainDialog::createControls() {
 
 void MainDialog::createMenu() {
     auto* bar = findChild<QMenuBar*>("menu");
-    QMenu* menu = bar->addMenu(qs(texts::MenuTitle));
+    // Alt with the title's first letter opens the menu; the title still reads as it is.
+    QMenu* menu = bar->addMenu("&" + qs(texts::MenuTitle));
+    menu->setObjectName("menuQuorel");
+    // F10 opens the menu bar's menu, as in most desktop programs.
+    auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(f10, &QShortcut::activated, bar,
+            [bar, menu] { bar->setActiveAction(menu->menuAction()); });
     // Both commands are added only when both texts exist, as a pair.
     if (*texts::MenuFirmwareUpdate && *texts::MenuAbout) {
         menu->addAction(qs(texts::MenuFirmwareUpdate), this,

@@ -16,6 +16,12 @@ void MainDialog::OnLogButton() {
     auto choice = chooseLogFile(this, csvInterval, csvAppend != 0);
     if (!choice)
         return;
+    // The poll goes on under the chooser and may have lost the device meanwhile: then no file
+    // is emptied for a log that could never write a line.
+    if (!session_->connected()) {
+        AppendSystemLog(texts::LogCsvNotConnected);
+        return;
+    }
     csvInterval = choice->interval;
     csvAppend = choice->append ? 1 : 0;
     if (session_->startMeasurementLog(choice->path, csvAppend != 0, csvInterval)) {

@@ -14,13 +14,30 @@
 
 #include <cstdio>
 
+namespace {
+
+// Keys that are commands rather than characters: moving the focus on and the editing
+// shortcuts (their text is a control character, which the filter would otherwise swallow).
+bool isFieldCommand(const QKeyEvent* key) {
+    if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
+        return true;
+    for (auto standard : {QKeySequence::SelectAll, QKeySequence::Copy, QKeySequence::Cut,
+                          QKeySequence::Paste, QKeySequence::Undo, QKeySequence::Redo})
+        if (key->matches(standard))
+            return true;
+    return false;
+}
+
+} // namespace
+
 bool MainDialog::eventFilter(QObject* watched, QEvent* event) {
     // Only digits, "." and backspace may be typed into the set-point fields; every other
-    // character, control characters included, is swallowed.
+    // character, control characters included, is swallowed. Tab and the editing shortcuts
+    // are commands, not characters, and work as in any field.
     if ((watched == voltageEdit || watched == currentEdit) && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         const QString text = key->text();
-        if (!text.isEmpty() && key->key() != Qt::Key_Backspace) {
+        if (!text.isEmpty() && key->key() != Qt::Key_Backspace && !isFieldCommand(key)) {
             for (QChar c : text) {
                 if (!SetpointRules::isAllowedCharacter(c.unicode()))
                     return true;
@@ -64,7 +81,7 @@ void MainDialog::applyDecision(bool voltageLeading) {
         voltageLeading ? SetpointRules::Leading::Voltage : SetpointRules::Leading::Current,
         voltageEdit->text().toStdString(), currentEdit->text().toStdString(),
         session_->status().source, derive, session_->voltageSetpoint(),
-        session_->currentSetpoint());
+        session_->currentSetpoint(), SetpointRules::Reading::WholeText);
     if (d.rewriteVoltage)
         voltageEdit->setText(QString::fromStdString(d.voltageText));
     if (d.rewriteCurrent)
@@ -79,6 +96,9 @@ void MainDialog::applyDecision(bool voltageLeading) {
         break;
     case Outcome::PowerTooHigh:
         refusal = texts::LogPowerTooHigh;
+        break;
+    case Outcome::NotANumber:
+        refusal = texts::LogNotANumber;
         break;
     case Outcome::Send:
         break;

@@ -40,6 +40,22 @@ bool isAllowedCharacter(int ch) {
     return ch == 8 || ch == '.' || (ch >= '0' && ch <= '9');
 }
 
+EntryForm entryForm(const std::string& text) {
+    int digits = 0;
+    int points = 0;
+    for (char c : text) {
+        if (c >= '0' && c <= '9')
+            ++digits;
+        else if (c == '.')
+            ++points;
+        else
+            return EntryForm::NotANumber;
+    }
+    if (points > 1)
+        return EntryForm::NotANumber;
+    return digits > 0 ? EntryForm::Number : EntryForm::Blank;
+}
+
 std::string formatVolts(double volts) {
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.2f", volts);
@@ -86,7 +102,8 @@ struct Quantity {
 } // namespace
 
 Decision decide(Leading leading, const std::string& voltsText, const std::string& ampsText,
-                PowerSource source, bool derive, double previousVolts, double previousAmps) {
+                PowerSource source, bool derive, double previousVolts, double previousAmps,
+                Reading reading) {
     const double capacity = powerCapacity(source);
     Decision d;
     d.voltageSetpoint = previousVolts;
@@ -99,7 +116,12 @@ Decision decide(Leading leading, const std::string& voltsText, const std::string
     Quantity& other = leading == Leading::Voltage ? amps : volts;
 
     // The leading field is read and tested first; the other one only if the first passed.
-    auto read = [&d](Quantity& q) {
+    auto read = [&d, reading](Quantity& q) {
+        if (reading == Reading::WholeText && entryForm(q.entry) == EntryForm::NotANumber) {
+            q.setpoint = -1.0;
+            d.outcome = Outcome::NotANumber;
+            return false;
+        }
         q.setpoint = readNumber(q.entry);
         if (withinLimit(q.setpoint, q.limit))
             return true;

@@ -24,6 +24,15 @@ double readNumber(const std::string& text);
 // Characters that may be typed into a set-point field: backspace, "." and digits.
 bool isAllowedCharacter(int ch);
 
+// What a set-point text is, read whole. Typing can only give digits and points; pasting can
+// give anything, and the leading-number rule would read "1,5" as 1 and "12abc" as 12.
+enum class EntryForm {
+    Number,     // digits with at most one point: "5", "0.25", ".5", "5."
+    Blank,      // no digit and at most one point: "" or "."; it reads as 0
+    NotANumber, // anything else: "1,5", "-5", "1e1", " 5", "1.2.3", full-width digits
+};
+EntryForm entryForm(const std::string& text);
+
 // One press of an arrow: from the field's text, one grid step up (+1) or down (-1), the
 // position clamped to [lower, upper] (swapped when given the wrong way round).
 std::string stepVoltageText(const std::string& text, int step, int lower = SpinLower,
@@ -43,7 +52,13 @@ enum class Outcome {
     VoltageTooHigh, // the voltage is outside 0..20 V
     CurrentTooHigh, // the current is outside 0..1 A
     PowerTooHigh,   // the pair draws more than the source allows
+    NotANumber,     // a field's text is no number as a whole (read WholeText only)
 };
+
+// How a field's text becomes a value: its leading number, as atof reads it ("12abc" is 12),
+// or the text as a whole, where anything but a number (EntryForm::NotANumber) is refused
+// like a value beyond its limit. A blank text reads as 0 either way.
+enum class Reading { LeadingNumber, WholeText };
 
 enum class Leading { Voltage, Current };
 
@@ -62,6 +77,7 @@ struct Decision {
 // `previousVolts` / `previousAmps` are the set-points held before the press; a value that
 // is rejected before the other one is read leaves the other unchanged.
 Decision decide(Leading leading, const std::string& voltsText, const std::string& ampsText,
-                PowerSource source, bool derive, double previousVolts, double previousAmps);
+                PowerSource source, bool derive, double previousVolts, double previousAmps,
+                Reading reading = Reading::LeadingNumber);
 
 } // namespace SetpointRules

@@ -37,4 +37,13 @@ void setSleepForTest(std::function<void(int)> sleeper);
 // Monotonic milliseconds for measuring waits; never goes back.
 std::int64_t monotonicMs();
 
+// Called by the serial transport when a read finds nothing queued and is about to wait for
+// input, at most the given milliseconds. Outside tests it does nothing.
+void inputWaitStarting(int milliseconds);
+
+// Installs an observer of those waits, so that a test can count the waits a reply gets and
+// let bytes arrive during a chosen one; an empty function removes it. The waits themselves
+// stay real.
+void setInputWaitObserverForTest(std::function<void(int)> observer);
+
 } // namespace platform

@@ -29,17 +29,25 @@ std::vector<FileFilter> parseFileFilters(const std::string& filters) {
     return out;
 }
 
+std::string qtNameFilter(const FileFilter& filter) {
+    std::string patterns = filter.pattern;
+    for (char& c : patterns)
+        if (c == ';')
+            c = ' ';
+    const std::string tail = "(" + patterns + ")";
+    const std::string& label = filter.label;
+    if (label.size() >= tail.size() &&
+        label.compare(label.size() - tail.size(), tail.size(), tail) == 0)
+        return label;
+    return label + " " + tail;
+}
+
 namespace {
 
-// Qt shows a filter as "label (patterns)"; the label already names the pattern, so the
-// pattern is added in Qt's form only to make the chooser filter by it.
 QString qtFilters(const std::string& filters) {
     QStringList list;
-    for (const auto& f : parseFileFilters(filters)) {
-        QString pattern = QString::fromStdString(f.pattern);
-        pattern.replace(';', ' ');
-        list << QString::fromStdString(f.label) + " (" + pattern + ")";
-    }
+    for (const auto& f : parseFileFilters(filters))
+        list << QString::fromStdString(qtNameFilter(f));
     return list.join(";;");
 }
 

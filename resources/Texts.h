@@ -22,10 +22,15 @@ inline constexpr const char* LogSetpointSent = "出力を %.2fV/%.3fA にセッ�
 inline constexpr const char* LogVoltageTooHigh = "許容設定電圧を超えるため設定できません";
 inline constexpr const char* LogCurrentTooHigh = "許容設定電流を超えるため設定できません";
 inline constexpr const char* LogPowerTooHigh = "許容電力容量を超えるため設定できません";
+// A field's text at a set is no number as a whole (pasted "1,5", "12abc", "-5").
+inline constexpr const char* LogNotANumber = "入力値は数値ではありません";
 inline constexpr const char* LogCsvStarted = "ログを開始しました";
 inline constexpr const char* LogCsvOpenFailed = "ログファイルをオープンできません";
 inline constexpr const char* LogCsvStopped = "ログを停止しました";
 inline constexpr const char* LogCsvWriteFailed = "ログファイルに書き込めません";
+// The device was lost while the log's file was being chosen; no file was touched.
+inline constexpr const char* LogCsvNotConnected =
+    "デバイスが接続されていないためログを開始できません";
 
 // --- Message box captions and texts ---
 inline constexpr const char* CaptionError = "ERROR";
@@ -122,6 +127,9 @@ inline constexpr const char* FirmwareFileOpenFailed =
     "指定のファームウェアHEXファイルを開けません。";
 inline constexpr const char* FirmwareFileReadFailed =
     "ファームウェアHEXファイル読み込みエラーです。";
+// The file programs none of the words the boot-loader writes; nothing was sent.
+inline constexpr const char* FirmwareFileNoProgram =
+    "ファームウェアHEXファイルに書き込むプログラムがありません。";
 inline constexpr const char* FirmwareConnectFailed =
     "ファームウェア更新プログラムと通信できません。\n"
     "ファームウェア更新プログラムの起動手順とポートを確認してください。";

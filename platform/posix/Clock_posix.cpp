@@ -14,6 +14,12 @@ std::function<Seconds()>& testClock() {
     return clock;
 }
 
+// Only the interface thread reads from a serial port, so the observer needs no guard.
+std::function<void(int)>& inputWaitObserver() {
+    static std::function<void(int)> observer;
+    return observer;
+}
+
 // The replacement pauses of a test. Guarded, since the simulated device pauses on a thread
 // of its own while a test may swap the function.
 struct TestSleeper {
@@ -99,6 +105,15 @@ void sleepMs(int milliseconds) {
     }
     while (monotonicNs() < deadline) {
     }
+}
+
+void inputWaitStarting(int milliseconds) {
+    if (inputWaitObserver())
+        inputWaitObserver()(milliseconds);
+}
+
+void setInputWaitObserverForTest(std::function<void(int)> observer) {
+    inputWaitObserver() = std::move(observer);
 }
 
 std::int64_t monotonicMs() {

@@ -1,5 +1,6 @@
 #include "config/CIni.h"
 
+#include "support/CaseNames.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -58,8 +59,11 @@ INSTANTIATE_TEST_SUITE_P(
                       NumberCase{"PlotSpan=-99999999999", 0, -1},
                       NumberCase{"PlotSpan=ff", 16, 255}, NumberCase{"PlotSpan=0xFF", 16, 255},
                       NumberCase{"PlotSpan=377", 8, 255}, NumberCase{"PlotSpan=378", 8, 31},
-                      NumberCase{"PlotSpan=11111111", 2, 255},
-                      NumberCase{"PlotSpan=0777", 7, 777}));
+                      NumberCase{"PlotSpan=11111111", 2, 255}, NumberCase{"PlotSpan=0777", 7, 777}),
+    [](const auto& info) {
+        const char* line = info.param.fileLine;
+        return casenames::word(line ? line : "Missing") + "_Base" + std::to_string(info.param.base);
+    });
 
 struct WrittenNumber {
     int value;
@@ -76,15 +80,17 @@ TEST_P(WriteNumber, TextInTheBaseReadsBackAsTheValue) {
     EXPECT_EQ(ini.ReadNumber(S, "N", 12345, c.base), c.value);
 }
 
-INSTANTIATE_TEST_SUITE_P(Values, WriteNumber,
-                         ::testing::Values(WrittenNumber{255, 2, "11111111"},
-                                           WrittenNumber{255, 8, "377"},
-                                           WrittenNumber{255, 16, "FF"},
-                                           WrittenNumber{255, 0, "255"}, WrittenNumber{0, 2, "0"},
-                                           WrittenNumber{-1, 0, "-1"}, WrittenNumber{-1, 10, "-1"},
-                                           WrittenNumber{-1, 2, "11111111111111111111111111111111"},
-                                           WrittenNumber{-1, 8, "37777777777"},
-                                           WrittenNumber{-1, 16, "FFFFFFFF"}));
+INSTANTIATE_TEST_SUITE_P(
+    Values, WriteNumber,
+    ::testing::Values(WrittenNumber{255, 2, "11111111"}, WrittenNumber{255, 8, "377"},
+                      WrittenNumber{255, 16, "FF"}, WrittenNumber{255, 0, "255"},
+                      WrittenNumber{0, 2, "0"}, WrittenNumber{-1, 0, "-1"},
+                      WrittenNumber{-1, 10, "-1"},
+                      WrittenNumber{-1, 2, "11111111111111111111111111111111"},
+                      WrittenNumber{-1, 8, "37777777777"}, WrittenNumber{-1, 16, "FFFFFFFF"}),
+    [](const auto& info) {
+        return casenames::number(info.param.value) + "_Base" + std::to_string(info.param.base);
+    });
 
 // --- flags ---
 
@@ -110,7 +116,12 @@ INSTANTIATE_TEST_SUITE_P(
                       FlagCase{"false", 1, 0}, FlagCase{"no", 1, 0}, FlagCase{"on", 1, 0},
                       FlagCase{"0", 1, 0}, FlagCase{"x7", 1, 0}, FlagCase{"yes please", 1, 0},
                       FlagCase{"", 1, 1}, FlagCase{"", 0, 0}, FlagCase{nullptr, 1, 1},
-                      FlagCase{nullptr, 0, 0}));
+                      FlagCase{nullptr, 0, 0}),
+    [](const auto& info) {
+        const char* value = info.param.value;
+        return casenames::word(value ? value : "Missing") + "_Default" +
+               std::to_string(info.param.def);
+    });
 
 TEST_F(IniFile, FlagsAreWrittenAsOneOrZero) {
     ASSERT_TRUE(ini.WriteFlag(S, "A", 7));
@@ -121,6 +132,7 @@ TEST_F(IniFile, FlagsAreWrittenAsOneOrZero) {
 // --- texts ---
 
 struct CutCase {
+    const char* name;
     std::string value;
     std::size_t kept; // bytes copied into the buffer
 };
@@ -143,12 +155,13 @@ INSTANTIATE_TEST_SUITE_P(
     Values, ReadTextCapacity,
     ::testing::Values(
         // 40 single bytes: the first 31.
-        CutCase{std::string(40, 'a'), 31},
+        CutCase{"SingleBytes", std::string(40, 'a'), 31},
         // The 31st byte is the lead byte of "あ": it is left out.
-        CutCase{std::string(30, 'a') + "\x82\xA0" + std::string(8, 'b'), 30},
+        CutCase{"LeadByteAtTheEnd", std::string(30, 'a') + "\x82\xA0" + std::string(8, 'b'), 30},
         // The 31st byte is the trail byte of "亜" (0x9F, which is also a lead byte value):
         // the character ends inside the capacity and is kept whole.
-        CutCase{"a" +
+        CutCase{"TrailByteAtTheEnd",
+                "a" +
                     [] {
                         std::string s;
                         for (int i = 0; i < 19; ++i)
@@ -156,7 +169,8 @@ INSTANTIATE_TEST_SUITE_P(
                         return s;
                     }() +
                     "cc",
-                31}));
+                31}),
+    casenames::ByName{});
 
 TEST_F(IniFile, ShortValueIsCopiedWithTerminatorAndItsLengthReturned) {
     holds("[QUOREL]\r\nComPort=com12\r\n");
@@ -280,7 +294,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "ComPort", "com7"},
         ReadCase{"JapaneseValueAsBytes", "[QUOREL]\r\nSysLogFileName=\x83\x8D\x83\x4F.log\r\n",
                  "QUOREL", "SysLogFileName", "\x83\x8D\x83\x4F.log"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    casenames::ByName{});
 
 struct WriteCase {
     const char* name;
@@ -331,7 +345,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "3", "[QUOREL]\r\nA=1\r\nB=3\r\n[QUOREL]\r\nB=2\r\n"},
         WriteCase{"EmptySectionGetsTheKeyBelowItsLine", "[QUOREL]\r\n\r\n[Other]\r\n", "A", "1",
                   "[QUOREL]\r\nA=1\r\n\r\n[Other]\r\n"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    casenames::ByName{});
 
 // --- crash safety ---
 

@@ -7,6 +7,7 @@
 #include "platform/Paths.h"
 #include "resources/Texts.h"
 #include "simulator/SimulatedSupply.h"
+#include "support/CaseNames.h"
 #include "support/QtTestApp.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
@@ -16,6 +17,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -157,6 +159,10 @@ TEST_F(SettingsTest, ChangedControlsBecomeLiveValuesOnOkOnly) {
     EXPECT_TRUE(reloaded.useSysLogFile());
 }
 
+// How Linux names a USB serial device for good: 70 characters.
+constexpr const char* StableUsbName =
+    "/dev/serial/by-id/usb-Bench_Supply_0123456789ABCDEF01234567-if00-port0";
+
 struct PortCase {
     const char* saved;
     const char* shown; // "" when nothing is selected
@@ -188,7 +194,37 @@ INSTANTIATE_TEST_SUITE_P(Ports, PortSelection,
                                            PortCase{"com40", "com40", "com40"},
                                            PortCase{"/dev/pts/7", "/dev/pts/7", "/dev/pts/7"},
                                            PortCase{"com7x", "com7x", "com7x"},
-                                           PortCase{"", "", ""}));
+                                           // A stable USB name is neither cut nor lost.
+                                           PortCase{StableUsbName, StableUsbName, StableUsbName},
+                                           // An empty value names no port: com1, as if missing.
+                                           PortCase{"", "com1", "com1"}),
+                         [](const auto& info) { return casenames::word(info.param.saved); });
+
+TEST_F(SettingsTest, LongPortIsReadShownWholeKeptOnOkAndConnects) {
+    sim::SimulatedSupply supply;
+    ASSERT_TRUE(supply.start());
+    const std::string port = dir.pathOfLength(70);
+    ASSERT_TRUE(supply.linkAs(port));
+    const std::string file = "[QUOREL]\r\nComPort=" + port + "\r\nPlotSpan=180\r\n";
+    TempDir::write(iniPath, file);
+
+    Settings settings;
+    EXPECT_EQ(settings.comPort(), port);
+    SettingsDialog dialog(settings);
+    dialog.show();
+    QComboBox* list = ports(&dialog);
+    EXPECT_EQ(list->currentText().toStdString(), port);
+    EXPECT_EQ(list->toolTip().toStdString(), port);
+    // Once laid out, wide enough for the whole name: nothing of it is elided.
+    const int textWidth = list->fontMetrics().horizontalAdvance(QString::fromStdString(port));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return list->width() >= textWidth; }, 2000))
+        << list->width() << " < " << textWidth;
+    press(&dialog, SettingsDialog::IdOk);
+    EXPECT_EQ(settings.comPort(), port);
+    EXPECT_NE(TempDir::read(iniPath).find("ComPort=" + port + "\r\n"), std::string::npos);
+
+    EXPECT_EQ(SupplyDevice::connect(Settings().comPort()), DeviceResult::Ok);
+}
 
 TEST(PortListTest, DevicesFollowTheComNamesAndTheSavedPortComesLast) {
     TempDir dev;

@@ -4,6 +4,7 @@
 #include "ctl/ProgressBar.h"
 
 #include "CtlTestSupport.h"
+#include "support/CaseNames.h"
 
 #include <gtest/gtest.h>
 
@@ -50,7 +51,13 @@ INSTANTIATE_TEST_SUITE_P(
                     std::vector<std::string>{"status", "--csv=yes"},
                     std::vector<std::string>{"on", "--port", "a", "--port", "b"},
                     std::vector<std::string>{"update"}, std::vector<std::string>{"-x", "info"},
-                    std::vector<std::string>{"--port", "com3"}));
+                    std::vector<std::string>{"--port", "com3"}),
+    [](const auto& info) {
+        std::string name;
+        for (const auto& w : info.param)
+            name += (name.empty() ? "" : "_") + casenames::word(w);
+        return name;
+    });
 
 TEST(CommandLine, ValuesOfOptions) {
     EXPECT_EQ(ctl::parseInterval("1s"), 1);
@@ -64,6 +71,12 @@ TEST(CommandLine, ValuesOfOptions) {
     EXPECT_EQ(ctl::parseSeconds("0.5"), 0.5);
     for (const char* bad : {"", "0", "-1", "inf", "nan", "1x", "1e300"})
         EXPECT_FALSE(ctl::parseSeconds(bad)) << bad;
+    EXPECT_EQ(ctl::parseSeconds("3e9"), 3e9);
+    EXPECT_EQ(ctl::secondsProblem("2"), "");
+    for (const char* tooLong : {"3000000001", "1e18", "1e400"})
+        EXPECT_EQ(ctl::secondsProblem(tooLong), "is at most 3000000000 seconds") << tooLong;
+    for (const char* bad : {"", "0", "-1e400", "inf", "1x"})
+        EXPECT_EQ(ctl::secondsProblem(bad), "needs a positive number of seconds") << bad;
 
     EXPECT_EQ(ctl::parseCount("3"), 3);
     for (const char* bad : {"", "0", "-2", "+2", "2.5", "99999999999999999999"})

@@ -49,6 +49,7 @@ protected:
     }
     void TearDown() override {
         platform::setClockForTest({});
+        platform::setSleepForTest({});
         SupplyDevice::disconnect();
         BootLoader::disconnect();
     }

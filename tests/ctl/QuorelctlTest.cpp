@@ -6,6 +6,9 @@
 #include "device/SerialPort.h"
 #include "firmware/HexImage.h"
 #include "resources/Texts.h"
+#include "support/CaseNames.h"
+#include "support/Eventually.h"
+#include "support/Fifo.h"
 
 #include <regex>
 #include <thread>
@@ -175,6 +178,13 @@ TEST_F(CtlTest, SetSendsTheGridValueAndLogsThePanelMessage) {
         platform::utf8ToCp932("[31/03/04 05:06:07] 出力を 3.32V/0.200A にセットしました\r\n"));
 }
 
+// "A_5V_0p1A_derive_current": the source letter, the operands and the option of a set.
+std::string setCaseName(char source, const char* volts, const char* amps, const char* option) {
+    std::string name =
+        std::string(1, source) + "_" + casenames::word(volts) + "V_" + casenames::word(amps) + "A";
+    return *option ? name + "_" + casenames::word(option) : name;
+}
+
 struct Derivation {
     char source;
     const char* volts;
@@ -202,7 +212,10 @@ INSTANTIATE_TEST_SUITE_P(
         Derivation{'A', "1", "0", "--derive-current", "出力を 1.00V/1.000A にセットしました"},
         Derivation{'A', "0", "0.25", "--derive-voltage", "出力を 20.00V/0.250A にセットしました"},
         Derivation{'U', "7", "0.000", "--derive-voltage", "出力を 20.00V/0.000A にセットしました"},
-        Derivation{'U', "20.00", "0.075", "", "出力を 20.00V/0.075A にセットしました"}));
+        Derivation{'U', "20.00", "0.075", "", "出力を 20.00V/0.075A にセットしました"}),
+    [](const auto& info) {
+        return setCaseName(info.param.source, info.param.volts, info.param.amps, info.param.option);
+    });
 
 struct Rejection {
     char source;
@@ -240,7 +253,10 @@ INSTANTIATE_TEST_SUITE_P(
         Rejection{'A', "5", "1.5", "--derive-current", ctl::CurrentRejected,
                   texts::LogCurrentTooHigh, false},
         Rejection{'U', "5", "0.4", "", ctl::PowerRejected, texts::LogPowerTooHigh, true},
-        Rejection{'A', "20", "0.301", "", ctl::PowerRejected, texts::LogPowerTooHigh, true}));
+        Rejection{'A', "20", "0.301", "", ctl::PowerRejected, texts::LogPowerTooHigh, true}),
+    [](const auto& info) {
+        return setCaseName(info.param.source, info.param.volts, info.param.amps, info.param.option);
+    });
 
 TEST_F(CtlTest, SetOperandsThatCouldNotBeTypedAreUsageErrors) {
     for (const char* bad : {"5V", "1e1", "", " 5", "0x5", "nan"}) {
@@ -250,6 +266,59 @@ TEST_F(CtlTest, SetOperandsThatCouldNotBeTypedAreUsageErrors) {
     EXPECT_EQ(runCtl({"set", "5", "0.1", "--derive-current", "--derive-voltage"}).code, ctl::Usage);
     EXPECT_EQ(runCtl({"set", "--", "-1", "0.1"}).code, ctl::Usage);
     EXPECT_EQ(sim.receivedText(), "");
+}
+
+struct UsageCase {
+    const char* name;
+    std::vector<std::string> args;
+    const char* message; // the first line on standard error
+};
+
+class UsageMessage : public CtlTest, public testing::WithParamInterface<UsageCase> {};
+
+TEST_P(UsageMessage, NamesWhatIsWrongOnceAndSendsNothing) {
+    auto r = runCtl(GetParam().args);
+    EXPECT_EQ(r.code, ctl::Usage);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err.substr(0, r.err.find('\n')), GetParam().message);
+    EXPECT_EQ(sim.receivedText(), "");
+}
+
+const char* const SetOperands =
+    "quorelctl set: VOLTS and AMPS are written with digits and a point, such as 5 or 0.25";
+
+INSTANTIATE_TEST_SUITE_P(
+    Arguments, UsageMessage,
+    testing::Values(
+        UsageCase{"MissingOperand", {"set", "5"}, "quorelctl: set: missing operand"},
+        UsageCase{
+            "SurplusOperand", {"set", "5", "0.1", "0.2"}, "quorelctl: set: unexpected operand 0.2"},
+        UsageCase{"OptionTheCommandLacks",
+                  {"scan", "--port", "com3"},
+                  "quorelctl: scan has no option --port"},
+        UsageCase{"OptionFollowedByAnOption",
+                  {"status", "--watch", "--count", "2", "--port", "com3"},
+                  "quorelctl: --watch needs a value"},
+        UsageCase{"EmptyPort", {"info", "--port", ""}, "quorelctl: --port needs a value"},
+        UsageCase{"EmptyPortAfterEquals", {"info", "--port="}, "quorelctl: --port needs a value"},
+        UsageCase{"WatchBeyondItsLimit",
+                  {"status", "--port", "com3", "--watch", "1e18"},
+                  "quorelctl status: --watch is at most 3000000000 seconds"},
+        UsageCase{"DurationBeyondItsLimit",
+                  {"log", "x.csv", "--duration", "1e18"},
+                  "quorelctl log: --duration is at most 3000000000 seconds"},
+        UsageCase{"DurationNotANumber",
+                  {"log", "x.csv", "--duration", "soon"},
+                  "quorelctl log: --duration needs a positive number of seconds"},
+        UsageCase{"PointsWithoutDigits", {"set", ".", ".", "--port", "com3"}, SetOperands},
+        UsageCase{"VoltsWithoutDigits", {"set", ".", "0.5", "--port", "com3"}, SetOperands},
+        UsageCase{"TwoPoints", {"set", "1.2.3", "0.1", "--port", "com3"}, SetOperands}),
+    casenames::ByName{});
+
+TEST_F(CtlTest, OperandsWithADigitOnOneSideOfThePointAreNumbers) {
+    auto r = runCtl({"set", ".5", "0.", "--port", "com3"});
+    EXPECT_EQ(r.code, ctl::Success) << r.err;
+    EXPECT_EQ(r.out, "出力を 0.50V/0.000A にセットしました\n");
 }
 
 TEST_F(CtlTest, SetRefusedByTheDeviceExitsWithItsResultAndLogsNoSuccess) {
@@ -443,10 +512,50 @@ TEST_F(CtlUpdate, MalformedOrMissingFileNeverTouchesTheDevice) {
     EXPECT_FALSE(sim.erased());
 }
 
+struct RefusedHex {
+    const char* name;
+    const char* content;
+    int code;
+    const char* message;
+};
+
+class CtlUpdateRefuses : public CtlUpdate, public testing::WithParamInterface<RefusedHex> {};
+
+TEST_P(CtlUpdateRefuses, FileThatWouldHarmTheDeviceBeforeAnythingIsSent) {
+    const std::string hex = dir.file("fw.hex");
+    TempDir::write(hex, GetParam().content);
+    auto r = runCtl({"update", hex, "--port", "com3"});
+    EXPECT_EQ(r.code, GetParam().code);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, std::string(GetParam().message) + "\n");
+    EXPECT_EQ(sim.receivedText(), "");
+    EXPECT_FALSE(sim.erased());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, CtlUpdateRefuses,
+    testing::Values(RefusedHex{"EmptyFile", "", ctl::FileMalformed, texts::FirmwareFileReadFailed},
+                    RefusedHex{"WrongChecksum", ":020400008A0170\r\n:00000001FF\r\n",
+                               ctl::FileMalformed, texts::FirmwareFileReadFailed},
+                    RefusedHex{"CutShortBeforeTheEndRecord", ":020400008A016F\r\n",
+                               ctl::FileMalformed, texts::FirmwareFileReadFailed},
+                    RefusedHex{"OnlyTheEndRecord", ":00000001FF\r\n", ctl::FileMalformed,
+                               texts::FirmwareFileNoProgram}),
+    casenames::ByName{});
+
+TEST_F(CtlUpdate, FifoAsTheFileCannotBeOpenedAndIsNotWaitedOn) {
+    Fifo fifo(dir.file("fw.hex"));
+    auto r = runCtl({"update", fifo.path(), "--port", "com3"});
+    EXPECT_FALSE(fifo.released());
+    EXPECT_EQ(r.code, ctl::FileCannotOpen);
+    EXPECT_EQ(r.err, std::string(texts::FirmwareFileOpenFailed) + "\n");
+    EXPECT_EQ(sim.receivedText(), "");
+}
+
 TEST_F(CtlUpdate, MainFirmwareOnThePortGivesTheConnectMessage) {
     ASSERT_TRUE(sim.replug(sim::Mode::MainFirmware));
-    const std::string hex = dir.file("empty.hex");
-    TempDir::write(hex, ":00000001FF\r\n");
+    const std::string hex = dir.file("one-word.hex");
+    TempDir::write(hex, ":020400008A016F\r\n:00000001FF\r\n");
     auto r = runCtl({"update", hex, "--port", "com3"});
     EXPECT_EQ(r.code, ctl::DeviceBadReply);
     EXPECT_EQ(r.err,
@@ -456,16 +565,18 @@ TEST_F(CtlUpdate, MainFirmwareOnThePortGivesTheConnectMessage) {
 
 TEST_F(CtlUpdate, RefusedEraseStopsBeforeAnyBlock) {
     sim.setRefused("E");
-    const std::string hex = dir.file("empty.hex");
-    TempDir::write(hex, ":00000001FF\r\n");
+    const std::string hex = dir.file("one-word.hex");
+    TempDir::write(hex, ":020400008A016F\r\n:00000001FF\r\n");
     auto r = runCtl({"update", hex, "--port", "com3"});
     EXPECT_EQ(r.code, ctl::DeviceBadReply);
     EXPECT_EQ(r.err.find(texts::FirmwareEraseFailed), 0u);
     EXPECT_EQ(sim.receivedText(), "XIE");
 }
 
-// The one full transfer of this program (about 35 s).
+// The one full transfer of this program, its pauses free (about 35 s paced for real; the
+// benchmark measures that).
 TEST_F(CtlUpdate, FullUpdateLeavesTheImageInTheDeviceAndQuits) {
+    platform::setSleepForTest([](int) {});
     std::string hex;
     char buf[64];
     for (int address = 0; address < 4096; address += 16) {
@@ -497,6 +608,7 @@ TEST_F(CtlUpdate, FullUpdateLeavesTheImageInTheDeviceAndQuits) {
     EXPECT_NE(r.err.find("0x07fc [################################] 100%\n"), std::string::npos)
         << r.err;
 
+    EXPECT_TRUE(eventually([this] { return sim.mode() == sim::Mode::MainFirmware; }));
     EXPECT_EQ(sim.blocksWritten(), 384);
     const auto flash = sim.flash();
     EXPECT_TRUE(std::equal(image.begin() + 0x400, image.end(), flash.begin() + 0x400));

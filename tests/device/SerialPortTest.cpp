@@ -1,10 +1,14 @@
 #include "device/SerialPort.h"
 #include "platform/Clock.h"
+#include "support/CaseNames.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
 #include <pty.h>
 #include <termios.h>
 #include <thread>
@@ -47,6 +51,83 @@ protected:
     std::string path_;
     std::unique_ptr<SerialPort> port_;
 };
+
+// The device answers at chosen waits of a line reception: the observer of the transport's
+// waits counts them and lets the device send as each one starts, so what a reception takes
+// is pinned by the number of its waits, not by the wall clock.
+class LineReception : public SerialPortTest {
+protected:
+    void TearDown() override {
+        platform::setInputWaitObserverForTest({});
+        SerialPortTest::TearDown();
+    }
+    // `atWait` gets the number of the wait just starting (from 1) and sends what the device
+    // sends meanwhile.
+    void deviceDuringWaits(std::function<void(int)> atWait) {
+        platform::setInputWaitObserverForTest(
+            [this, atWait = std::move(atWait)](int) { atWait(++waits); });
+    }
+    int receive(int capacity = 255) {
+        buffer.assign(static_cast<std::size_t>(capacity) + 1, 0);
+        return port_->receiveLine(buffer.data(), capacity);
+    }
+    std::string received(int n) const { return std::string(buffer.begin(), buffer.begin() + n); }
+
+    int waits = 0;
+    std::vector<std::uint8_t> buffer;
+};
+
+struct ReplyTiming {
+    const char* name;
+    int arrivesAtWait; // the wait during which "OK\r\n" arrives
+    int count;         // what the reception returns
+};
+
+class ReplyAtAWait : public LineReception, public testing::WithParamInterface<ReplyTiming> {};
+
+TEST_P(ReplyAtAWait, IsTakenOnlyWithinTheFiveIdleWaits) {
+    deviceDuringWaits([this](int wait) {
+        if (wait == GetParam().arrivesAtWait)
+            deviceSends("OK\r\n");
+    });
+    EXPECT_EQ(receive(), GetParam().count);
+    EXPECT_EQ(waits, std::min(GetParam().arrivesAtWait, SerialPort::LineReads));
+}
+
+INSTANTIATE_TEST_SUITE_P(Waits, ReplyAtAWait,
+                         testing::Values(ReplyTiming{"DuringTheFirstWait", 1, 4},
+                                         ReplyTiming{"DuringTheFifthWait", 5, 4},
+                                         ReplyTiming{"AfterTheFifthWait", 6, 0}),
+                         casenames::ByName{});
+
+TEST_F(LineReception, ReplyOfOneBytePerReadOverMoreThanFiveReadsIsReceived) {
+    const std::string reply = "QUOREL\r\n";
+    deviceDuringWaits([&](int wait) {
+        if (wait <= static_cast<int>(reply.size()))
+            deviceSends(reply.substr(static_cast<std::size_t>(wait - 1), 1));
+    });
+    ASSERT_EQ(receive(), 8);
+    EXPECT_EQ(received(8), reply);
+    EXPECT_EQ(waits, 8);
+}
+
+TEST_F(LineReception, IdleWaitsBetweenPiecesCountTogether) {
+    // Three pieces, each after two waits in vain: the fifth idle wait ends the reception.
+    deviceDuringWaits([this](int wait) {
+        if (wait % 3 == 0)
+            deviceSends("ab");
+    });
+    EXPECT_EQ(receive(), 4);
+    EXPECT_EQ(waits, 7);
+}
+
+TEST_F(LineReception, StreamWithoutLineEndEndsWhenTheBufferIsFull) {
+    deviceDuringWaits([this](int) { deviceSends("0123456789"); });
+    EXPECT_EQ(receive(64), 63);
+    EXPECT_EQ(buffer[63], 0);
+    // Every wait brought bytes, so none counted toward the five.
+    EXPECT_GT(waits, SerialPort::LineReads);
+}
 
 struct Timed {
     int result;
@@ -170,6 +251,29 @@ TEST_F(SerialPortTest, UnpluggedDeviceMakesReadFailAtOnce) {
     EXPECT_EQ(t.result, -1);
     EXPECT_LT(t.ms, 50);
     EXPECT_EQ(port_->receiveLine(buf, 8), -1);
+}
+
+TEST_F(SerialPortTest, LongDevicePathOpensTheDevice) {
+    port_.reset();
+    TempDir dir;
+    for (std::size_t length : {70u, 255u}) {
+        const std::string link = dir.pathOfLength(length);
+        ASSERT_EQ(::symlink(path_.c_str(), link.c_str()), 0) << link;
+        ASSERT_EQ(link.size(), length);
+        auto port = SerialPort::open(link, 9600);
+        ASSERT_TRUE(port) << link;
+        deviceSends("OK\r\n");
+        std::uint8_t buf[16];
+        EXPECT_EQ(port->receiveLine(buf, 16), 4);
+    }
+}
+
+TEST(SerialPortNames, ComNamesKeepTheirLimitAndPathsTheSystemsLimit) {
+    EXPECT_EQ(SerialPort::maxNameLength("com1"), SerialPort::MaxNameLength);
+    EXPECT_EQ(SerialPort::maxNameLength("ttyUSB0"), SerialPort::MaxNameLength);
+    EXPECT_EQ(SerialPort::maxNameLength("/dev/ttyUSB0"), static_cast<std::size_t>(PATH_MAX - 1));
+    EXPECT_FALSE(SerialPort::open("com" + std::string(25, '1'), 9600));
+    EXPECT_FALSE(SerialPort::open("/dev/" + std::string(PATH_MAX, 'x'), 9600));
 }
 
 TEST(SerialPortNames, MissingPortAndOverlongNamesAreRefused) {

@@ -7,6 +7,7 @@
 #include "platform/Paths.h"
 #include "resources/Texts.h"
 #include "simulator/SimulatedSupply.h"
+#include "support/CaseNames.h"
 #include "support/QtTestApp.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
@@ -48,8 +49,8 @@ protected:
         std::filesystem::create_directory(dir.file("ports"));
         ASSERT_TRUE(sim.start(sim::Mode::BootLoader));
         ASSERT_TRUE(sim.linkAs(dir.file("ports/com3")));
-        // No data records: every block goes out as blank words.
-        TempDir::write(dir.file("fw.hex"), ":00000001FF\r\n");
+        // One program word; every other block goes out as blank words.
+        TempDir::write(dir.file("fw.hex"), ":020400008A016F\r\n:00000001FF\r\n");
         dialog = std::make_unique<FirmwareUpdateDialog>();
         dialog->setPortName("com3");
         dialog->show();
@@ -174,6 +175,6 @@ INSTANTIATE_TEST_SUITE_P(
                            texts::FirmwareTransferFailed,
                            FifthBlock + 1,
                            true}),
-    [](const auto& info) { return std::string(info.param.name); });
+    casenames::ByName{});
 
 } // namespace

@@ -31,7 +31,7 @@ TEST(HexImage, WordIsStoredHighByteFirst) {
 }
 
 TEST(HexImage, OddAddressedRecordSwapsEachByteWithinItsWord) {
-    auto image = loaded(":03040100AABBCCFF\n");
+    auto image = loaded(":03040100AABBCCC7\n:00000001FF\n");
     EXPECT_EQ(image[0x400], 0xAA); // file 0x401, high byte of word 0x200
     EXPECT_EQ(image[0x403], 0xBB); // file 0x402, low byte of word 0x201
     EXPECT_EQ(image[0x402], 0xCC); // file 0x403
@@ -50,8 +50,7 @@ TEST(HexImage, CrLfAndLfFilesGiveTheSameImage) {
 
 TEST(HexImage, FileWithoutDataRecordsIsAllBlankWords) {
     EXPECT_TRUE(allBlank(loaded(":00000001FF\n")));
-    EXPECT_TRUE(allBlank(loaded("")));
-    EXPECT_TRUE(allBlank(loaded(":020000040000FA\n")));
+    EXPECT_TRUE(allBlank(loaded(":020000040000FA\n:00000001FF\n")));
 }
 
 TEST(HexImage, MalformedLineBeforeEndRecordFailsAndLinesAfterItAreNotRead) {
@@ -63,13 +62,14 @@ TEST(HexImage, MalformedLineBeforeEndRecordFailsAndLinesAfterItAreNotRead) {
 }
 
 TEST(HexImage, RecordReachingPastTheImageIsDroppedWhole) {
-    auto image = loaded(":100FF80000112233445566778899AABBCCDDEEFF00\n"
-                        ":080FF000A1A2A3A4A5A6A7A800\n"
-                        ":02400E00E43F8F\n"); // a configuration word
+    auto image = loaded(":100FF80000112233445566778899AABBCCDDEEFFF1\n"
+                        ":080FF000A1A2A3A4A5A6A7A8D5\n"
+                        ":02400E00E43F8D\n" // a configuration word
+                        ":00000001FF\n");
     EXPECT_EQ(image[0xFF8], 0x3F);
     EXPECT_EQ(image[0xFF9], 0xFF);
     EXPECT_EQ(image[0xFF1], 0xA1);
-    image = loaded(":080FF8000011223344556677FF\n");
+    image = loaded(":080FF800001122334455667715\n:00000001FF\n");
     EXPECT_EQ(image[0xFF8], 0x11);
     EXPECT_EQ(image[0xFF9], 0x00);
     EXPECT_EQ(image[0xFFE], 0x77);
@@ -82,12 +82,12 @@ TEST(HexImage, ExtendedLinearAddressIsIgnored) {
 }
 
 TEST(HexImage, LowerCaseDigitsDecodeLikeUpperCase) {
-    EXPECT_EQ(loaded(":0204000001ab00\n"), loaded(":0204000001AB00\n"));
-    EXPECT_EQ(HexImage::word(loaded(":02040000abcd00\n"), 0x200), 0xCDAB);
+    EXPECT_EQ(loaded(":0204000001ab4e\n:00000001FF\n"), loaded(":0204000001AB4E\n:00000001FF\n"));
+    EXPECT_EQ(HexImage::word(loaded(":02040000abcd82\n:00000001FF\n"), 0x200), 0xCDAB);
 }
 
 TEST(HexImage, LaterRecordOverwritesEarlierOne) {
-    auto image = loaded(":0404000011223344FF\n:020402009988FF\n");
+    auto image = loaded(":04040000112233444E\n:020402009988D7\n:00000001FF\n");
     EXPECT_EQ(HexImage::word(image, 0x200), 0x2211);
     EXPECT_EQ(HexImage::word(image, 0x201), 0x8899);
 }
@@ -96,9 +96,27 @@ TEST(HexImage, LongestRecordInACrLfFileLoads) {
     std::string line = ":79040000";
     for (int i = 0; i < 121; ++i)
         line += "5A";
-    line += "00\r\n";
+    line += "F9\r\n";
     auto image = loaded(line + ":00000001FF\r\n");
     EXPECT_EQ(image[0x400 + 120 - 1], 0x5A);
+}
+
+// A file damaged on the way or cut short is never used, whatever it held before the fault.
+TEST(HexImage, DamagedOrCutShortFileIsAReadError) {
+    loaded(":020400008A0170\n:00000001FF\n", HexImageResult::ReadError); // checksum
+    loaded(":020400008A016F\n:00000001FE\n", HexImageResult::ReadError); // end record's
+    loaded(":020400008A016F\n", HexImageResult::ReadError);              // no end record
+    loaded("", HexImageResult::ReadError);
+}
+
+TEST(HexImage, BlankTestLooksOnlyAtItsRangeAndAtWholeWords) {
+    auto image = loaded(":0203FE008A0172\n:00000001FF\n"); // the word just below 0x400
+    EXPECT_FALSE(HexImage::isBlank(image, 0, HexImage::Size));
+    EXPECT_TRUE(HexImage::isBlank(image, 0x400, HexImage::Size));
+    image = loaded(":010FFF0000F1\n:00000001FF\n"); // the high byte of the last word
+    EXPECT_FALSE(HexImage::isBlank(image, 0x400, HexImage::Size));
+    // Blank words written out by the file leave the range blank.
+    EXPECT_TRUE(HexImage::isBlank(loaded(":04040000FF3FFF3F7C\n:00000001FF\n"), 0x400, 4096));
 }
 
 TEST(HexImage, FileThatCannotBeOpenedIsReported) {

@@ -1,5 +1,9 @@
 #include "firmware/HexReader.h"
 
+#include "support/CaseNames.h"
+#include "support/Fifo.h"
+#include "support/TempDir.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -31,34 +35,44 @@ std::string recordOfBytes(int count) {
     line += "000000";
     for (int i = 0; i < count; ++i)
         line += "5A";
-    return line + "00";
+    const unsigned checksum = (0x100 - ((count + count * 0x5A) & 0xFF)) & 0xFF;
+    line += digits[checksum >> 4];
+    line += digits[checksum & 15];
+    return line;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, HexLineTest,
-    testing::Values(LineCase{"EndOfFile", ":00000001FF", HexLineKind::EndOfFile},
-                    LineCase{"Data", ":02040000018A6F", HexLineKind::Data},
-                    LineCase{"ZeroCountData", ":00010000FF", HexLineKind::Data},
-                    LineCase{"ExtendedLinear", ":020000040001F9", HexLineKind::Skipped},
-                    LineCase{"ExtendedSegment", ":020000021000EC", HexLineKind::Skipped},
-                    LineCase{"UnknownType", ":00000099FF", HexLineKind::Skipped},
-                    LineCase{"LowerCaseDigits", ":02040000018a6f", HexLineKind::Data},
-                    LineCase{"Empty", "", HexLineKind::Malformed},
-                    LineCase{"TenCharacters", ":00000001F", HexLineKind::Malformed},
-                    LineCase{"NoColon", "000000001FF", HexLineKind::Malformed},
-                    LineCase{"TrailingSpace", ":00000001FF ", HexLineKind::Malformed},
-                    LineCase{"LeadingSpace", " :00000001FF", HexLineKind::Malformed},
-                    LineCase{"NotAHexDigit", ":0200000001G86F", HexLineKind::Malformed},
-                    LineCase{"DataWithoutChecksum", ":02040000018A", HexLineKind::Malformed},
-                    LineCase{"DataShorterThanCount", ":10040000018A6F", HexLineKind::Malformed},
-                    LineCase{"SurplusDigitsAccepted", ":02040000018A6F0000", HexLineKind::Data},
-                    LineCase{"LongestRecord", recordOfBytes(121), HexLineKind::Data},
-                    LineCase{"RecordBeyondLineLimit", recordOfBytes(122), HexLineKind::Malformed}),
-    [](const auto& info) { return std::string(info.param.name); });
+    testing::Values(
+        LineCase{"EndOfFile", ":00000001FF", HexLineKind::EndOfFile},
+        LineCase{"Data", ":02040000018A6F", HexLineKind::Data},
+        LineCase{"ZeroCountData", ":00010000FF", HexLineKind::Data},
+        LineCase{"ExtendedLinear", ":020000040001F9", HexLineKind::Skipped},
+        LineCase{"ExtendedSegment", ":020000021000EC", HexLineKind::Skipped},
+        LineCase{"UnknownType", ":0000009967", HexLineKind::Skipped},
+        LineCase{"LowerCaseDigits", ":02040000018a6f", HexLineKind::Data},
+        LineCase{"Empty", "", HexLineKind::Malformed},
+        LineCase{"TenCharacters", ":00000001F", HexLineKind::Malformed},
+        LineCase{"NoColon", "000000001FF", HexLineKind::Malformed},
+        LineCase{"TrailingSpace", ":00000001FF ", HexLineKind::Malformed},
+        LineCase{"LeadingSpace", " :00000001FF", HexLineKind::Malformed},
+        LineCase{"NotAHexDigit", ":0200000001G86F", HexLineKind::Malformed},
+        LineCase{"DataWithoutChecksum", ":02040000018A", HexLineKind::Malformed},
+        LineCase{"DataShorterThanCount", ":10040000018A6F", HexLineKind::Malformed},
+        LineCase{"SurplusDigitsAccepted", ":02040000018A6F0000", HexLineKind::Data},
+        LineCase{"LongestRecord", recordOfBytes(121), HexLineKind::Data},
+        LineCase{"RecordBeyondLineLimit", recordOfBytes(122), HexLineKind::Malformed},
+        // A line damaged on the way: whatever its type, it is never taken.
+        LineCase{"DataChecksumOffByOne", ":02040000018A70", HexLineKind::Malformed},
+        LineCase{"DataByteChanged", ":02040000018B6F", HexLineKind::Malformed},
+        LineCase{"EndOfFileChecksumWrong", ":00000001FE", HexLineKind::Malformed},
+        LineCase{"SkippedRecordChecksumWrong", ":020000040001F8", HexLineKind::Malformed},
+        LineCase{"SkippedRecordShorterThanCount", ":0200000400F9", HexLineKind::Malformed}),
+    casenames::ByName{});
 
 TEST(HexReader, DataRecordHandsOutAddressFieldAndBytesInFileOrder) {
     HexReader reader;
-    reader.openBytes(":03ABCD00010203FF\n");
+    reader.openBytes(":03ABCD000102037F\n:00000001FF\n");
     std::uint16_t address = 0;
     std::uint8_t data[256] = {};
     ASSERT_EQ(reader.nextDataRecord(address, data), 3);
@@ -86,6 +100,28 @@ TEST(HexReader, EndlessLineFailsWithoutBeingReadWhole) {
     std::uint16_t address = 0;
     std::uint8_t data[256];
     EXPECT_EQ(reader.nextDataRecord(address, data), HexReader::MalformedLine);
+}
+
+TEST(HexReader, SourceEndingWithoutEndRecordIsMalformed) {
+    // An interrupted download stops anywhere; what it lost is not known.
+    for (const char* text : {":020400008A016F\n", ":020400008A016F\r\n:0204", ""}) {
+        HexReader reader;
+        reader.openBytes(text);
+        std::uint16_t address = 0;
+        std::uint8_t data[256];
+        int result = 0;
+        for (int calls = 0; calls < 3 && result >= 0; ++calls)
+            result = reader.nextDataRecord(address, data);
+        EXPECT_EQ(result, HexReader::MalformedLine) << text;
+    }
+}
+
+TEST(HexReader, FifoIsRefusedAtOnceInsteadOfWaitingForAWriter) {
+    TempDir dir;
+    Fifo fifo(dir.file("fw.hex"));
+    HexReader reader;
+    EXPECT_FALSE(reader.open(fifo.path()));
+    EXPECT_FALSE(fifo.released());
 }
 
 } // namespace

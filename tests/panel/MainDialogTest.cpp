@@ -1,11 +1,16 @@
+#include "config/SettingsDialog.h"
 #include "device/SupplyDevice.h"
 #include "panel/SpinArrows.h"
+#include "platform/ControlIds.h"
 #include "support/MainWindowFixture.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -337,6 +342,27 @@ TEST_F(MainWindow, OutputButtonLightsAtOnceAndThePollRevealsARefusal) {
     tick();
     EXPECT_EQ(lastLog(), "出力をOFFしました");
     EXPECT_FALSE(window->outputLampLit());
+}
+
+TEST_F(MainWindow, ScanComesBackOnceTheLostDeviceClosesTheLinkUnderTheSettings) {
+    openConnected();
+    bool disabledWhileConnected = false;
+    bool enabledAfterLoss = false;
+    QTimer::singleShot(0, [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        ASSERT_NE(qobject_cast<SettingsDialog*>(dialog), nullptr);
+        auto* scan = platform::controlById<QPushButton>(dialog, SettingsDialog::IdScan);
+        disabledWhileConnected = !scan->isEnabled();
+        sim.unplug();
+        tick(); // the poll goes on under the dialog and finds the device gone
+        enabledAfterLoss = QTest::qWaitFor([scan] { return scan->isEnabled(); }, 5000);
+        static_cast<QDialog*>(dialog)->reject();
+    });
+    click(Id::IdSettingsButton);
+    EXPECT_TRUE(disabledWhileConnected);
+    EXPECT_TRUE(enabledAfterLoss);
+    EXPECT_FALSE(window->isConnected());
+    EXPECT_EQ(boxes("デバイスと切断されました"), 1);
 }
 
 TEST_F(MainWindow, EscapeDoesNotCloseButTheCloseCommandDoesAndLogsIt) {

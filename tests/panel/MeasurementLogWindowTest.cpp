@@ -148,6 +148,29 @@ TEST_F(CsvLogWindow, LinesCarryTheCorrectedCurrentAndTheOutputState) {
     EXPECT_NE(line.find(",CC,7.80,0.099\r\n"), std::string::npos) << line;
 }
 
+TEST_F(CsvLogWindow, DeviceLostWhileTheChooserIsOpenTouchesNoFileAndStartsNoLog) {
+    TempDir::write(csv, "kept\r\n");
+    openConnected();
+    tick();
+    setLogFileChooserForTest([this](QWidget*, int, bool) {
+        // Unplugged while the chooser is open: the poll under it finds the device gone.
+        sim.unplug();
+        tick();
+        tick();
+        return std::optional<LogFileChoice>(LogFileChoice{csv, 1, false});
+    });
+    click(Id::IdLogButton);
+    EXPECT_EQ(TempDir::read(csv), "kept\r\n");
+    EXPECT_EQ(lastLog(), "デバイスが接続されていないためログを開始できません");
+    for (const auto& line : logMessages())
+        EXPECT_NE(line, "ログを開始しました");
+    EXPECT_FALSE(window->measurementLogRunning());
+    EXPECT_EQ(text(Id::IdLogButton), "開始");
+    EXPECT_FALSE(enabled(Id::IdLogButton));
+    ASSERT_EQ(prompter.boxes.size(), 1u);
+    EXPECT_EQ(prompter.boxes[0].text, "デバイスと切断されました");
+}
+
 TEST(LogFileDialogControls, IntervalAndAppendComeBackWhenTheDialogEnds) {
     qtTestApp();
     LogFileDialog dialog;

@@ -1,4 +1,5 @@
 #include "panel/SetpointRules.h"
+#include "support/CaseNames.h"
 
 #include <gtest/gtest.h>
 
@@ -75,7 +76,7 @@ INSTANTIATE_TEST_SUITE_P(
                               Outcome::VoltageTooHigh, -1.0, 0.7, "", ""},
                       SetCase{"EmptyFieldsReadAsZero", V, "", "", Usb, false, Outcome::Send, 0.0,
                               0.0, "0.00", ""}),
-    [](const auto& info) { return std::string(info.param.name); });
+    casenames::ByName{});
 
 struct StepCase {
     const char* text;
@@ -99,7 +100,11 @@ INSTANTIATE_TEST_SUITE_P(
                       StepCase{"20.00", +1, true, "20.00"}, StepCase{"0", -1, false, "0.000"},
                       StepCase{"0.100", +1, false, "0.125"}, StepCase{"1.000", +1, false, "1.000"},
                       StepCase{"abc", +1, true, "0.50"}, StepCase{"1e300", -1, true, "20.00"},
-                      StepCase{"-3", +1, false, "0.000"}));
+                      StepCase{"-3", +1, false, "0.000"}),
+    [](const auto& info) {
+        return std::string(info.param.volts ? "Volts_" : "Amps_") +
+               casenames::word(info.param.text) + (info.param.step > 0 ? "_Up" : "_Down");
+    });
 
 TEST(SetpointRules, ReversedRangeIsSwappedBeforeClamping) {
     EXPECT_EQ(SetpointRules::stepVoltageText("30", +1, 40, 0), "20.00");
@@ -111,6 +116,35 @@ TEST(SetpointRules, OnlyDigitsPointAndBackspaceMayBeTyped) {
     for (int ch : {int('-'), int('+'), int(' '), int('e'), int(','), 13, 0x3000})
         EXPECT_FALSE(SetpointRules::isAllowedCharacter(ch)) << ch;
 }
+
+struct FormCase {
+    const char* name;
+    const char* text;
+    SetpointRules::EntryForm form;
+};
+
+class EntryForms : public ::testing::TestWithParam<FormCase> {};
+
+TEST_P(EntryForms, TextIsANumberOnlyAsAWhole) {
+    EXPECT_EQ(SetpointRules::entryForm(GetParam().text), GetParam().form);
+}
+
+constexpr auto Number = SetpointRules::EntryForm::Number;
+constexpr auto Blank = SetpointRules::EntryForm::Blank;
+constexpr auto NotANumber = SetpointRules::EntryForm::NotANumber;
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, EntryForms,
+    ::testing::Values(
+        FormCase{"Digits", "12", Number}, FormCase{"Decimal", "0.250", Number},
+        FormCase{"NoDigitBeforeThePoint", ".5", Number},
+        FormCase{"NoDigitAfterThePoint", "5.", Number}, FormCase{"Empty", "", Blank},
+        FormCase{"LonePoint", ".", Blank}, FormCase{"DecimalComma", "1,5", NotANumber},
+        FormCase{"FullWidthDigits", "１２", NotANumber},
+        FormCase{"TrailingLetters", "12abc", NotANumber}, FormCase{"Sign", "-5", NotANumber},
+        FormCase{"Exponent", "1e1", NotANumber}, FormCase{"LeadingBlank", " 5", NotANumber},
+        FormCase{"TwoPoints", "1.2.3", NotANumber}, FormCase{"TwoPointsNoDigit", "..", NotANumber}),
+    casenames::ByName{});
 
 TEST(SetpointRules, CapacityDependsOnTheSource) {
     EXPECT_EQ(SetpointRules::powerCapacity(PowerSource::UsbHost), 1.5);

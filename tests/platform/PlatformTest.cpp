@@ -1,6 +1,7 @@
 #include "platform/Clock.h"
 #include "platform/Cp932.h"
 #include "platform/Prompter.h"
+#include "support/CaseNames.h"
 
 #include <gtest/gtest.h>
 
@@ -27,6 +28,30 @@ TEST(FileFilters, SystemNotationSplitsIntoLabelAndPattern) {
     EXPECT_EQ(f[1].label, "全て(*.*)");
     EXPECT_EQ(f[1].pattern, "*.*");
 }
+
+struct QtFilterCase {
+    const char* name;
+    platform::FileFilter filter;
+    const char* qt;
+};
+
+class QtFilters : public testing::TestWithParam<QtFilterCase> {};
+
+TEST_P(QtFilters, ShowEachPatternOnce) {
+    EXPECT_EQ(platform::qtNameFilter(GetParam().filter), GetParam().qt);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Labels, QtFilters,
+    testing::Values(QtFilterCase{"LabelNamesItsPattern", {"CSV(*.csv)", "*.csv"}, "CSV(*.csv)"},
+                    QtFilterCase{"JapaneseLabel", {"全て(*.*)", "*.*"}, "全て(*.*)"},
+                    QtFilterCase{"LabelWithBlank", {"log file(*.log)", "*.log"}, "log file(*.log)"},
+                    QtFilterCase{"LabelWithoutPattern", {"HEX", "*.hex"}, "HEX (*.hex)"},
+                    QtFilterCase{"SeveralPatterns", {"Text", "*.txt;*.log"}, "Text (*.txt *.log)"},
+                    QtFilterCase{"LabelNamesAnotherPattern",
+                                 {"HEX(*.hex)", "*.hex;*.ihx"},
+                                 "HEX(*.hex) (*.hex *.ihx)"}),
+    casenames::ByName{});
 
 TEST(Clock, TestClockReplacesTheSystemClockUntilRemoved) {
     platform::setClockForTest([] { return platform::Seconds{4102444800}; }); // 2100-01-01

@@ -1,6 +1,7 @@
 #include "PlotTestSupport.h"
 
 #include "plot/MemDC.h"
+#include "support/CaseNames.h"
 
 #include <gtest/gtest.h>
 
@@ -43,7 +44,13 @@ INSTANTIATE_TEST_SUITE_P(
                       LineCase{{3, 2}, {3, 9}, {3, 2}, {3, 8}, {3, 9}},
                       LineCase{{1, 1}, {7, 7}, {1, 1}, {6, 6}, {7, 7}},
                       // From far outside the context: only the part inside is walked.
-                      LineCase{{5, -16000000}, {5, 10}, {5, 0}, {5, 9}, {5, 10}}));
+                      LineCase{{5, -16000000}, {5, 10}, {5, 0}, {5, 9}, {5, 10}}),
+    [](const auto& info) {
+        auto point = [](QPoint p) {
+            return casenames::number(p.x()) + "_" + casenames::number(p.y());
+        };
+        return "From" + point(info.param.from) + "_To" + point(info.param.to);
+    });
 
 TEST(MemDCDrawing, PixelsLeftUnpaintedReachTheTargetBlackNotAsLeftoverMemory) {
     PlotTestApp app;

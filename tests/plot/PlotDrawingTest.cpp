@@ -121,7 +121,8 @@ TEST_P(TopLabel, MissingOnlyForASeventySixPixelPlot) {
         EXPECT_GT(labelPixels, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(PlotHeights, TopLabel, ::testing::Values(75, 76, 77));
+INSTANTIATE_TEST_SUITE_P(PlotHeights, TopLabel, ::testing::Values(75, 76, 77),
+                         [](const auto& info) { return "Height" + std::to_string(info.param); });
 
 TEST(PlotSeriesDrawing, EmptySeriesAndASinglePointDrawNothing) {
     DrawnPlot d;

@@ -28,7 +28,8 @@ TEST_P(RingIndices, FirstAndNextFollowTheAddCount) {
 INSTANTIATE_TEST_SUITE_P(EmptyFillingAndFull, RingIndices,
                          ::testing::Values(RingState{0, 7199, 0}, RingState{1, 0, 1},
                                            RingState{7199, 0, 7199}, RingState{7200, 1, 0},
-                                           RingState{7201, 2, 1}));
+                                           RingState{7201, 2, 1}),
+                         [](const auto& info) { return "Adds" + std::to_string(info.param.adds); });
 
 TEST(SampleBuffer, NewRingHoldsOnlyZeroSamples) {
     SampleBuffer ring;

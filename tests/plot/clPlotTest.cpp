@@ -2,6 +2,7 @@
 
 #include "platform/ControlIds.h"
 #include "plot/PlotGeometry.h"
+#include "support/CaseNames.h"
 
 #include <QFontInfo>
 #include <QFontMetrics>
@@ -37,7 +38,10 @@ TEST_P(LabelFontScale, FollowsTheControlHeightWithAFloorOfSevenTenths) {
 
 INSTANTIATE_TEST_SUITE_P(SmallAndFullSize, LabelFontScale,
                          ::testing::Values(FontCase{17, 0.7, -9}, FontCase{25, 1.0, -13},
-                                           FontCase{50, 2.0, -26}));
+                                           FontCase{50, 2.0, -26}),
+                         [](const auto& info) {
+                             return "TextHeights" + std::to_string(info.param.textHeights);
+                         });
 
 TEST(PlotLayout, MarginsAreATenthAndTheBorderInsetsEverything) {
     PlotTestApp app;
@@ -110,7 +114,10 @@ TEST_P(AutoScroll, WindowMovesOnlyForSamplesPastItsEnd) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AtBeforeAndAfterTheEnd, AutoScroll,
-                         ::testing::Values(ScrollCase{0, 0}, ScrollCase{-30, 0}, ScrollCase{5, 5}));
+                         ::testing::Values(ScrollCase{0, 0}, ScrollCase{-30, 0}, ScrollCase{5, 5}),
+                         [](const auto& info) {
+                             return "Offset" + casenames::number(info.param.offset);
+                         });
 
 TEST(PlotSeries, HundredThousandthSampleIsTakenAndTheNextRefused) {
     MainWindowPlot m(600, 250);

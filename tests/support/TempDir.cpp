@@ -30,6 +30,17 @@ void TempDir::write(const std::string& path, const std::string& bytes) {
     out << bytes;
 }
 
+std::string TempDir::pathOfLength(std::size_t length) const {
+    // Folders of at most 60 characters, then the last name with the rest.
+    std::string path = path_;
+    while (length > path.size() + 62) {
+        path += "/" + std::string(60, 'd');
+        std::filesystem::create_directory(path);
+    }
+    const std::size_t rest = length > path.size() + 1 ? length - path.size() - 1 : 1;
+    return path + "/" + std::string(rest, 'p');
+}
+
 bool TempDir::exists(const std::string& path) {
     return std::filesystem::exists(path);
 }

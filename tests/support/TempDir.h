@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 // A fresh folder under /tmp, removed with everything in it when the object goes.
@@ -12,6 +13,10 @@ public:
 
     const std::string& path() const { return path_; }
     std::string file(const std::string& name) const { return path_ + "/" + name; }
+    // A name in the folder whose whole path has exactly `length` characters (at least the
+    // folder's own plus 3), as a stable device name under /dev/serial/by-id/ has; the
+    // folders on the way are created, the last name is left free.
+    std::string pathOfLength(std::size_t length) const;
 
     // Whole content of a file as bytes; empty when it does not exist.
     static std::string read(const std::string& path);
