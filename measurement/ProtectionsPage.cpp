@@ -73,6 +73,7 @@ ProtectionsPage::ProtectionsPage(session::MeasurementSession& session, const Set
         r.level->setObjectName(QString(names[k]) + "Level");
         r.level->setAccessibleName(name + " " + qs(texts::ProtectionLevel));
         r.level->setAlignment(Qt::AlignRight);
+        r.level->setMaximumWidth(100);
         auto* levelBox = new QHBoxLayout;
         levelBox->addWidget(r.level);
         levelBox->addWidget(new QLabel(QString::fromUtf8(unitOf(kind)), this));
@@ -91,6 +92,7 @@ ProtectionsPage::ProtectionsPage(session::MeasurementSession& session, const Set
     delay_->setObjectName("ocpDelay");
     delay_->setAccessibleName(qs(texts::ProtectionDelay));
     delay_->setAlignment(Qt::AlignRight);
+    delay_->setMaximumWidth(100);
     auto* delayBox = new QHBoxLayout;
     delayBox->addWidget(delay_);
     delayBox->addWidget(new QLabel(qs(texts::UnitSeconds), this));
@@ -103,6 +105,7 @@ ProtectionsPage::ProtectionsPage(session::MeasurementSession& session, const Set
     applyButton_->setObjectName("applyProtections");
     grid->addWidget(applyButton_, row++, 4);
     grid->setRowStretch(row, 1);
+    grid->setColumnStretch(5, 1);
     connect(applyButton_, &QPushButton::clicked, this, &ProtectionsPage::apply);
 
     session_.addObserver(this);

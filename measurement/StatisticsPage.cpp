@@ -29,8 +29,12 @@ StatisticsPage::StatisticsPage(session::MeasurementSession& session,
     : QWidget(parent), session_(session), log_(std::move(log)) {
     setObjectName("statisticsPage");
     auto* grid = new QGridLayout(this);
-    auto value = [this](const char* name) {
+    // The figures read at a glance from the bench: larger than the labels.
+    QFont big = font();
+    big.setPointSizeF(big.pointSizeF() * 1.5);
+    auto value = [this, big](const char* name) {
         auto* l = new QLabel(this);
+        l->setFont(big);
         l->setObjectName(name);
         l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         l->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -41,7 +45,7 @@ StatisticsPage::StatisticsPage(session::MeasurementSession& session,
         grid->addWidget(new QLabel(qs(title), this), row, 0);
         QLabel* l = value(name);
         l->setAccessibleName(qs(title));
-        grid->addWidget(l, row++, 1, 1, 3);
+        grid->addWidget(l, row++, 1);
         return l;
     };
     charge_ = counter(texts::StatCharge, "charge");
@@ -66,8 +70,10 @@ StatisticsPage::StatisticsPage(session::MeasurementSession& session,
     }
     resetButton_ = new QPushButton(qs(texts::StatReset), this);
     resetButton_->setObjectName("resetCounters");
-    grid->addWidget(resetButton_, row++, 3);
+    grid->addWidget(resetButton_, row++, 0);
     grid->setRowStretch(row, 1);
+    grid->setColumnStretch(4, 1);
+    grid->setHorizontalSpacing(24);
     connect(resetButton_, &QPushButton::clicked, this, &StatisticsPage::reset);
 
     session_.addObserver(this);
