@@ -66,8 +66,7 @@ private:
     void onConnected(bool automatic) override {
         if (!automatic)
             return;
-        std::string m = format(texts::LogConnected, s_.port());
-        say(format(m.c_str(), s_.version()));
+        say(session::connectedMessage(s_.port(), s_.version()));
     }
     void onOutputChanged(bool on) override {
         say(on ? texts::LogOutputOnAtDevice : texts::LogOutputOffAtDevice);

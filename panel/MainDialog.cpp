@@ -18,6 +18,7 @@
 #include "plot/clPlot.h"
 #include "resources/Images.h"
 #include "resources/Texts.h"
+#include "session/SessionMessages.h"
 #include "session/SessionSettings.h"
 
 #include <QCheckBox>
@@ -316,9 +317,7 @@ void MainDialog::OnConnectButton() {
 
 void MainDialog::onConnected(bool automatic) {
     // The version is kept whole; the message has room for any reply.
-    std::string message = format(texts::LogConnected, session_->portName());
-    message = format(message.c_str(), session_->version());
-    AppendSystemLog(message);
+    AppendSystemLog(session::connectedMessage(session_->portName(), session_->version()));
     // A connection the session made again by itself continues the history.
     if (!automatic)
         clearPlot();

@@ -19,6 +19,20 @@ std::string printf2(const char* pattern, const char* a, const char* b, const cha
 
 } // namespace
 
+std::string connectedMessage(const std::string& port, const std::string& version) {
+    // Each "%s" is replaced in turn, so that no text of the device is read as a format.
+    std::string message = texts::LogConnected;
+    std::size_t from = 0;
+    for (const std::string* part : {&port, &version}) {
+        const auto at = message.find("%s", from);
+        if (at == std::string::npos)
+            break;
+        message.replace(at, 2, *part);
+        from = at + part->size();
+    }
+    return message;
+}
+
 const char* protectionName(ProtectionKind kind) {
     switch (kind) {
     case ProtectionKind::OverVoltage:

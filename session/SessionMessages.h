@@ -7,6 +7,8 @@
 // The system-log lines of the session's own events, shared by the panel and quorelctl.
 namespace session {
 
+// The connect line with the port and the firmware version, each taken whole.
+std::string connectedMessage(const std::string& port, const std::string& version);
 // "過電圧保護" and its kin.
 const char* protectionName(ProtectionKind kind);
 // The protection, its level and the measured value that tripped it.
