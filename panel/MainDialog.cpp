@@ -5,6 +5,7 @@
 #include "firmware/FirmwareUpdateDialog.h"
 #include "logs/SystemLog.h"
 #include "measurement/MeasurementWindow.h"
+#include "measurement/RemotePage.h"
 #include "panel/AboutDialog.h"
 #include "panel/DialogUnits.h"
 #include "panel/SpinArrows.h"
@@ -14,6 +15,7 @@
 #include "plot/HistoryPlotSetup.h"
 #include "plot/MeterStatic.h"
 #include "plot/clPlot.h"
+#include "remote/qt/RemoteService.h"
 #include "resources/Images.h"
 #include "resources/Texts.h"
 #include "session/SessionSettings.h"
@@ -62,6 +64,8 @@ MainDialog::MainDialog(QWidget* parent) : QDialog(parent) {
 MainDialog::~MainDialog() {
     // The measurement window's pages observe the session, which goes before Qt's children.
     delete measurementWindow_;
+    // Its clients are told goodbye in the log, which must still be there.
+    delete remote_;
     session_->removeObserver(this);
     SupplyDevice::disconnect();
     session_->stopMeasurementLog();
@@ -260,6 +264,11 @@ bool MainDialog::OnInitDialog() {
     AppendSystemLog(texts::LogStarted);
     for (const std::string& key : badSessionKeys_)
         AppendSystemLog(format(texts::LogSessionSettingBad, key));
+    remote_ = new RemoteService(
+        *session_, settings.ini(), [this](const std::string& m) { AppendSystemLog(m); }, this);
+    connect(remote_, &RemoteService::changed, this,
+            [this] { setWindowTitle(RemoteService::mainCaption(remote_->clients().size())); });
+    remote_->startFromSettings();
     if (settings.connectAtStart())
         OnConnectButton();
     return true;
@@ -332,9 +341,12 @@ void MainDialog::OnSysCommand(int command) {
         return;
     }
     if (command == SysMenuMeasurement) {
-        if (!measurementWindow_)
-            measurementWindow_ = new MeasurementWindow(
-                *session_, settings, [this](const std::string& m) { AppendSystemLog(m); }, this);
+        if (!measurementWindow_) {
+            auto log = [this](const std::string& m) { AppendSystemLog(m); };
+            measurementWindow_ = new MeasurementWindow(*session_, settings, log, this);
+            if (remote_)
+                measurementWindow_->addPage(new RemotePage(*remote_, log), qs(texts::PageRemote));
+        }
         measurementWindow_->show();
         measurementWindow_->raise();
         measurementWindow_->activateWindow();

@@ -20,6 +20,7 @@ class QProgressBar;
 class QPushButton;
 class QTimer;
 class MeasurementWindow;
+class RemoteService;
 class MeterStatic;
 class SpinArrows;
 class SystemLog;
@@ -106,6 +107,8 @@ public:
     session::MeasurementSession& measurementSession() { return *session_; }
     // Opened from the menu; created on first use, kept while the window lives.
     MeasurementWindow* measurementWindow() const { return measurementWindow_; }
+    // The remote control, made at initialisation; it serves clients while [REMOTE] says so.
+    RemoteService* remoteService() const { return remote_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -150,6 +153,7 @@ private:
     std::unique_ptr<session::MeasurementSession> session_;
     bool lampLit = false;
     MeasurementWindow* measurementWindow_ = nullptr;
+    RemoteService* remote_ = nullptr;
     std::vector<std::string> badSessionKeys_;
     bool lampShown = false;
 
