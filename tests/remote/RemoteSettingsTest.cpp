@@ -57,24 +57,4 @@ INSTANTIATE_TEST_SUITE_P(
                     {"Enabled", "Listen", "Allow"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(RemoteSection, WhatIsSavedLoadsBackBesideTheOtherSections) {
-    TempDir dir;
-    TempDir::write(dir.file("q.ini"), "[QUOREL]\r\nComPort=com3\r\n");
-    CIni ini(dir.file("q.ini").c_str());
-    remote::RemoteSettings s;
-    s.enabled = true;
-    ASSERT_EQ(remote::parseEndpoint("192.168.1.5:0", s.listen), remote::AddressError::None);
-    ASSERT_EQ(remote::parseAllowList("192.168.1.0/24,10.0.0.7", s.allow),
-              remote::AddressError::None);
-    ASSERT_TRUE(s.save(ini));
-    std::vector<std::string> bad;
-    const auto back = remote::RemoteSettings::load(ini, bad);
-    EXPECT_TRUE(bad.empty());
-    EXPECT_TRUE(back.enabled);
-    EXPECT_EQ(back.listenText(), "192.168.1.5:0");
-    EXPECT_EQ(back.allowText(), "192.168.1.0/24,10.0.0.7");
-    EXPECT_NE(TempDir::read(dir.file("q.ini")).find("[QUOREL]\r\nComPort=com3\r\n"),
-              std::string::npos);
-}
-
 } // namespace
