@@ -34,6 +34,7 @@ const std::vector<CommandForm>& commandForms() {
          0,
          {"port", "duration", "interval", "ovp", "ocp", "ocp-delay", "opp", "csv"},
          {"reconnect", "json"}},
+        {"serve", 0, 0, {"port", "listen", "allow", "log", "interval"}, {}},
         {"update", 1, 1, {"port"}, {}},
         {"help", 0, 1, {}, {}},
     };
@@ -75,7 +76,8 @@ std::optional<std::string> parseCommandLine(const std::vector<std::string>& args
     // Whether an option takes a value does not depend on the command, so options may stand
     // before the command too; which ones a command accepts is checked once it is known.
     static const std::vector<std::string> commonValueOptions = {
-        "port", "watch", "count", "interval", "duration", "ovp", "ocp", "ocp-delay", "opp"};
+        "port", "watch",     "count", "interval", "duration", "ovp",
+        "ocp",  "ocp-delay", "opp",   "listen",   "allow",    "log"};
     // "--csv" is a flag of status and names the file of monitor, wherever it stands.
     std::vector<std::string> valueOptions = commonValueOptions;
     for (const std::string& a : args) {

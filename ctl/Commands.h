@@ -14,6 +14,7 @@ int setCommand(Session& s);
 int outputCommand(Session& s, bool on);
 int logCommand(Session& s);
 int monitorCommand(Session& s);
+int serveCommand(Session& s);
 int updateCommand(Session& s, bool progressOnTerminal);
 
 // Sleeps until the monotonic time `untilMs` in short slices; false as soon as a stop is

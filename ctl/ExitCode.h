@@ -26,6 +26,8 @@ enum ExitCode : int {
     FileCannotOpen = 31,  // the CSV log or the HEX file cannot be opened
     FileMalformed = 32,   // the HEX file is malformed or programs nothing; device not contacted
     FileWriteFailed = 33, // a CSV line could not be written; the log ended
+
+    ListenFailed = 41, // serve: the address cannot be listened on (taken, not this machine's)
 };
 
 // 0 for Ok, 10 plus the result otherwise.

@@ -22,6 +22,7 @@ const char* const overview =
     "  on, off                   switch the output and check that the device followed\n"
     "  log FILE                  write the CSV measurement log until stopped\n"
     "  monitor                   readings, counters and protections, a summary at the end\n"
+    "  serve                     the supply as a SCPI instrument on a TCP port until stopped\n"
     "  update FILE.hex           replace the firmware through the boot-loader\n"
     "  help [COMMAND]            this text, or a command's\n"
     "\n"
@@ -93,6 +94,20 @@ const std::map<std::string, const char*>& commandTexts() {
          "summary as one JSON object on the last line: elapsed_s, charge_Ah, energy_Wh,\n"
          "output_on_s, readings, voltage/current/power {min,max,avg}, trips [{kind,level,\n"
          "value,time}].\n"},
+        {"serve",
+         "usage: quorelctl serve [--listen ADDR:PORT] [--port NAME] [--allow CIDR[,CIDR...]]\n"
+         "                       [--log FILE.csv [--interval 1s|10s|1m|10m|1h]]\n"
+         "\n"
+         "Serves the supply as a SCPI instrument on raw TCP (default 127.0.0.1:5025; port 0\n"
+         "takes a free one) until SIGINT or SIGTERM; docs/SCPI.md lists the commands. When\n"
+         "ready it prints one line \"listening on ADDR:PORT\" with the real port on standard\n"
+         "error. Polls every 500 ms through the measurement session (counters, protections)\n"
+         "and connects again every 2 s to a lost device; queries of the device fail with\n"
+         "-241 meanwhile. --allow lets in only clients of those networks (192.168.1.0/24,\n"
+         "10.0.0.7); at most 16 clients at once. Clients arriving and leaving, and what they\n"
+         "do to the supply, go to the system log and standard error with their address.\n"
+         "--log writes the CSV measurement log (emptied first) at the interval (default 1s).\n"
+         "Exit 41 when the address cannot be listened on.\n"},
         {"update", "usage: quorelctl update FILE.hex [--port NAME]\n"
                    "\n"
                    "Replaces the firmware: reads the whole file, connects to the boot-loader,\n"
@@ -130,6 +145,7 @@ std::string exitCodeHelp() {
         {FileCannotOpen, "the log file or the HEX file cannot be opened"},
         {FileMalformed, "the HEX file is malformed or holds no program; device not contacted"},
         {FileWriteFailed, "a log line could not be written; the log ended"},
+        {ListenFailed, "serve: the address cannot be listened on"},
     };
     std::string text = "exit codes:\n";
     char line[160];

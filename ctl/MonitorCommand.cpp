@@ -5,6 +5,7 @@
 #include "ctl/ExitCode.h"
 #include "ctl/ReadingFormat.h"
 #include "ctl/Session.h"
+#include "ctl/SessionReport.h"
 #include "ctl/StopSignal.h"
 #include "platform/Clock.h"
 #include "resources/Texts.h"
@@ -47,36 +48,6 @@ std::string number(double v, int decimals) {
     std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
     return buf;
 }
-
-// Tells the shell and the system log what the session meets on its way.
-class MonitorReport : public session::SessionObserver {
-public:
-    explicit MonitorReport(Session& s) : s_(s) {}
-    std::vector<session::Trip> trips;
-
-private:
-    void onTrip(const session::Trip& t) override {
-        trips.push_back(t);
-        say(session::tripMessage(t));
-    }
-    void onDeviceLost(bool reconnecting) override {
-        if (reconnecting)
-            say(texts::LogDeviceLost);
-    }
-    void onConnected(bool automatic) override {
-        if (!automatic)
-            return;
-        say(session::connectedMessage(s_.port(), s_.version()));
-    }
-    void onOutputChanged(bool on) override {
-        say(on ? texts::LogOutputOnAtDevice : texts::LogOutputOffAtDevice);
-    }
-    void say(const std::string& message) {
-        s_.log(message);
-        s_.err << message << '\n' << std::flush;
-    }
-    Session& s_;
-};
 
 struct Options {
     double durationS = 0; // 0: until stopped
@@ -189,13 +160,7 @@ int monitorCommand(Session& s) {
 
     StopOnSignals stopOnSignals;
     session::MeasurementSession& m = s.measurement();
-    MonitorReport report(s);
-    m.addObserver(&report);
-    struct Detach {
-        session::MeasurementSession& m;
-        session::SessionObserver* o;
-        ~Detach() { m.removeObserver(o); }
-    } detach{m, &report};
+    SessionReport report(s);
 
     if (int code = s.connect())
         return code;

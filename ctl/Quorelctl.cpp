@@ -65,5 +65,7 @@ int runQuorelctl(const std::vector<std::string>& args, std::ostream& out, std::o
         return logCommand(session);
     if (c == "monitor")
         return monitorCommand(session);
+    if (c == "serve")
+        return serveCommand(session);
     return updateCommand(session, progressOnTerminal);
 }

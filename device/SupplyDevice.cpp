@@ -9,7 +9,7 @@ namespace SupplyDevice {
 namespace {
 
 CommandLink& link() {
-    static CommandLink theLink(PauseMs, "QUOREL");
+    static CommandLink theLink(PauseMs, Identification);
     return theLink;
 }
 

@@ -27,6 +27,8 @@ namespace SupplyDevice {
 constexpr int PauseMs = 10;
 constexpr double VoltsPerUnit = 0.02;
 constexpr double AmpsPerUnit = 0.001;
+// What every supply answers to the identify command at connect.
+constexpr const char* Identification = "QUOREL";
 
 DeviceResult connect(const std::string& portName);
 void disconnect();

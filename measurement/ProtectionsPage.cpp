@@ -202,3 +202,10 @@ void ProtectionsPage::onTrip(const session::Trip&) {
 void ProtectionsPage::onConnected(bool) {
     showStates();
 }
+
+void ProtectionsPage::onProtectionsChanged() {
+    // Changed elsewhere (a remote client): the page shows what is in force, so that Apply
+    // does not put back what it showed before.
+    showSettings();
+    showStates();
+}

@@ -34,6 +34,7 @@ private:
     };
     void onTrip(const session::Trip& trip) override;
     void onConnected(bool automatic) override;
+    void onProtectionsChanged() override;
     void showSettings();
     void showStates();
     void apply();

@@ -7,6 +7,7 @@
 #include "logs/SystemLog.h"
 #include "measurement/HistoryPage.h"
 #include "measurement/MeasurementWindow.h"
+#include "measurement/RemotePage.h"
 #include "panel/AboutDialog.h"
 #include "panel/DialogUnits.h"
 #include "panel/SpinArrows.h"
@@ -16,6 +17,7 @@
 #include "plot/HistoryPlotSetup.h"
 #include "plot/MeterStatic.h"
 #include "plot/clPlot.h"
+#include "remote/qt/RemoteService.h"
 #include "resources/Images.h"
 #include "resources/Texts.h"
 #include "session/SessionMessages.h"
@@ -68,6 +70,8 @@ MainDialog::MainDialog(QWidget* parent) : QDialog(parent) {
 MainDialog::~MainDialog() {
     // The measurement window's pages observe the session, which goes before Qt's children.
     delete measurementWindow_;
+    // Its clients are told goodbye in the log, which must still be there.
+    delete remote_;
     session_->removeObserver(this);
     SupplyDevice::disconnect();
     session_->stopMeasurementLog();
@@ -275,6 +279,11 @@ bool MainDialog::OnInitDialog() {
     AppendSystemLog(texts::LogStarted);
     for (const std::string& key : badSessionKeys_)
         AppendSystemLog(format(texts::LogSessionSettingBad, key));
+    remote_ = new RemoteService(
+        *session_, settings.ini(), [this](const std::string& m) { AppendSystemLog(m); }, this);
+    connect(remote_, &RemoteService::changed, this,
+            [this] { setWindowTitle(RemoteService::mainCaption(remote_->clients().size())); });
+    remote_->startFromSettings();
     if (settings.connectAtStart())
         OnConnectButton();
     return true;
@@ -362,6 +371,8 @@ void MainDialog::openMeasurementWindow() {
         measurementWindow_ = new MeasurementWindow(*session_, settings, log, this);
         historyPage_ = new HistoryPage(*session_, historyRecorder_->store(), log);
         measurementWindow_->addPage(historyPage_, qs(texts::PageHistory));
+        if (remote_)
+            measurementWindow_->addPage(new RemotePage(*remote_, log), qs(texts::PageRemote));
         measurementWindow_->setFileDropHandler(
             [this](const std::string& path) { OpenHistoryFile(path); });
         // Room for the history's plot.

@@ -21,6 +21,7 @@ class QPushButton;
 class QTimer;
 class HistoryPage;
 class MeasurementWindow;
+class RemoteService;
 class MeterStatic;
 class SpinArrows;
 class SystemLog;
@@ -118,6 +119,8 @@ public:
     HistoryPage* historyPage() const { return historyPage_; }
     // Opens the measurement window on the history page showing a CSV log.
     void OpenHistoryFile(const std::string& path);
+    // The remote control, made at initialisation; it serves clients while [REMOTE] says so.
+    RemoteService* remoteService() const { return remote_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -166,6 +169,7 @@ private:
     bool lampLit = false;
     MeasurementWindow* measurementWindow_ = nullptr;
     HistoryPage* historyPage_ = nullptr;
+    RemoteService* remote_ = nullptr;
     std::vector<std::string> badSessionKeys_;
     bool lampShown = false;
 

@@ -185,7 +185,9 @@ void Server::executeNext() {
         if (!c.connection->hasWork())
             continue;
         nextTurn_ = (nextTurn_ + i + 1) % clients_.size();
+        executing_ = &c.peer;
         c.connection->executeNext();
+        executing_ = nullptr;
         flush(c);
         return;
     }

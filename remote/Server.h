@@ -83,6 +83,8 @@ public:
     // in turn, and sends its reply at once.
     bool hasWork() const;
     void executeNext();
+    // The client whose unit runs now, while executeNext runs it; null otherwise.
+    const SocketAddress* executingFor() const { return executing_; }
 
     // One turn of a poll loop: waits up to `timeoutMs` (not at all while work waits) for
     // the sockets, serves them, and runs one unit. False when the wait itself failed.
@@ -109,6 +111,7 @@ private:
     SocketAddress bound_;
     std::vector<std::unique_ptr<Client>> clients_;
     std::size_t nextTurn_ = 0;
+    const SocketAddress* executing_ = nullptr;
 };
 
 } // namespace remote

@@ -170,6 +170,42 @@ inline constexpr const char* LogCountersReset = "積算値をリセットしま�
 // The key of section [SESSION] whose value could not be used.
 inline constexpr const char* LogSessionSettingBad = "設定 [SESSION] %s の値が正しくないため既定値を使います";
 
+// --- Remote control ---
+// A remote client's action: its address, then the line the operator's action writes.
+inline constexpr const char* LogRemoteAction = "リモート %s: %s";
+// The client's address.
+inline constexpr const char* LogRemoteClientConnected = "リモートのクライアント %s が接続しました";
+inline constexpr const char* LogRemoteClientDisconnected =
+    "リモートのクライアント %s が切断しました";
+inline constexpr const char* LogRemoteClientRefusedFull =
+    "リモートのクライアント %s を拒否しました(接続数が上限です)";
+inline constexpr const char* LogRemoteClientRefusedNotAllowed =
+    "リモートのクライアント %s を拒否しました(許可されていないアドレスです)";
+inline constexpr const char* LogRemoteClientDroppedNotReading =
+    "リモートのクライアント %s を切断しました(応答を受け取りません)";
+inline constexpr const char* LogRemoteClientDroppedOnStop =
+    "リモートのクライアント %s を切断しました";
+// The address it listens on.
+inline constexpr const char* LogRemoteStarted = "リモート制御を %s で開始しました";
+inline constexpr const char* LogRemoteStopped = "リモート制御を停止しました";
+// The address, then why.
+inline constexpr const char* LogRemoteStartFailed = "リモート制御を %s で開始できません(%s)";
+inline constexpr const char* RemoteAddressInUse = "アドレスは使用中です";
+inline constexpr const char* RemoteAddressUnavailable = "このアドレスはありません";
+inline constexpr const char* RemotePermissionDenied = "権限がありません";
+inline constexpr const char* RemoteFailed = "ソケットのエラーです";
+// The key of section [REMOTE] whose value could not be used.
+inline constexpr const char* LogRemoteSettingBad =
+    "設定 [REMOTE] %s の値が正しくないため既定値を使います";
+inline constexpr const char* LogRemoteReset = "リセットしました(出力OFF　保護解除　積算値リセット)";
+// The protection's name and its new level.
+inline constexpr const char* LogProtectionLevelSet = "%sのレベルを %s に設定しました";
+inline constexpr const char* LogProtectionEnabled = "%sを有効にしました";
+inline constexpr const char* LogProtectionDisabled = "%sを無効にしました";
+// The delay in seconds.
+inline constexpr const char* LogProtectionDelaySet = "過電流保護の遅延時間を %s秒 に設定しました";
+// The main window's title while clients are connected: their number.
+inline constexpr const char* MainCaptionRemote = "Quorel - リモート接続中(%d)";
 
 // --- Measurement window ---
 inline constexpr const char* MenuMeasurement = "計測ウィンドウ(&M)...";
@@ -196,6 +232,19 @@ inline constexpr const char* ProtectionDelay = "過電流保護の遅延";
 inline constexpr const char* UnitSeconds = "秒";
 inline constexpr const char* SessionAutoReconnect = "切断されたとき自動的に再接続する(2秒ごと)";
 inline constexpr const char* ButtonApply = "適用";
+inline constexpr const char* PageRemote = "リモート";
+inline constexpr const char* RemoteEnabled = "リモート制御を有効にする";
+inline constexpr const char* RemoteListen = "待ち受けアドレス";
+inline constexpr const char* RemoteAllow = "許可するネットワーク";
+inline constexpr const char* RemoteAllowHint = "空欄ですべて許可(例 192.168.1.0/24,10.0.0.7)";
+inline constexpr const char* RemoteState = "状態";
+inline constexpr const char* RemoteListening = "%s で待ち受け中";
+inline constexpr const char* RemoteNotListening = "停止中";
+inline constexpr const char* RemoteClients = "接続中のクライアント";
+inline constexpr const char* LogRemoteListenRefused =
+    "待ち受けアドレスは ADDR:PORT で設定してください";
+inline constexpr const char* LogRemoteAllowRefused =
+    "許可するネットワークは ADDR/N をカンマで区切って設定してください";
 
 // --- Measurement window: history page ---
 inline constexpr const char* PageHistory = "履歴";

@@ -43,6 +43,9 @@ Error fromResult(Call& c, InstrumentResult r) {
         return Error::Hardware;
     case InstrumentResult::NoDevice:
         return Error::HardwareMissing;
+    case InstrumentResult::NotAvailable:
+        c.detail = "not available in this version";
+        return Error::SettingsConflict;
     }
     return Error::Hardware;
 }

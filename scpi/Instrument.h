@@ -19,6 +19,8 @@ enum class InstrumentResult {
                       // changed while it runs: -221 with ";refused in the present state"
     DeviceFailure,    // the device did not answer or answered wrongly: -240 "Hardware error"
     NoDevice,         // no device is connected: -241 "Hardware missing"
+    NotAvailable,     // this build cannot do it, e.g. run a sequence: -221 with
+                      // ";not available in this version"
 };
 
 struct Identity {

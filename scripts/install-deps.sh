@@ -2,7 +2,8 @@
 # Installs the Debian 12 packages that building, running and testing Quorel need (clang,
 # its sanitizer and libFuzzer run-times and the symbolizer for the fuzz programs; the icon
 # renderer, the Debian tools and the desktop-file, AppStream and manual-page checkers for the
-# package).
+# package; pyvisa with its pure-Python back-end, the instrument client the remote control is
+# tested with).
 # Packages already present are skipped, so a prepared machine is not touched.
 set -euo pipefail
 
@@ -14,6 +15,7 @@ packages=(
   xvfb xauth imagemagick
   clang-14 libclang-rt-14-dev llvm-14
   librsvg2-bin dpkg-dev file man-db desktop-file-utils appstream lintian
+  python3-pyvisa python3-pyvisa-py
 )
 
 missing=()

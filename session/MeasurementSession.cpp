@@ -30,13 +30,27 @@ std::int64_t MeasurementSession::monotonicMs() const {
     return clock_ ? clock_() : platform::monotonicMs();
 }
 
+DeviceResult MeasurementSession::readSetpointsInForce() {
+    const DeviceResult r = SupplyDevice::readSetpoint(&voltageSetpoint_, &currentSetpoint_);
+    if (r != DeviceResult::Ok)
+        return r;
+    voltageInForce_ = voltageSetpoint_;
+    currentInForce_ = currentSetpoint_;
+    notify([](SessionObserver& o) { o.onSetpointsChanged(SetpointOrigin::Device); });
+    return r;
+}
+
+DeviceResult MeasurementSession::readCorrectedStatus(DeviceStatus& status) {
+    const DeviceResult r = SupplyDevice::readStatus(status);
+    if (r == DeviceResult::Ok && settings_.offsetAtt())
+        status.current = status.current - status.voltage * DividerAmpsPerVolt;
+    return r;
+}
+
 DeviceResult MeasurementSession::connectSequence(const std::string& portName) {
     DeviceResult r = SupplyDevice::connect(portName);
-    if (r == DeviceResult::Ok) {
-        r = SupplyDevice::readSetpoint(&voltageSetpoint_, &currentSetpoint_);
-        if (r == DeviceResult::Ok)
-            notify([](SessionObserver& o) { o.onSetpointsChanged(SetpointOrigin::Device); });
-    }
+    if (r == DeviceResult::Ok)
+        r = readSetpointsInForce();
     if (r == DeviceResult::Ok)
         r = SupplyDevice::readStatus(status_);
     if (r == DeviceResult::Ok) {
@@ -146,12 +160,11 @@ DeviceResult MeasurementSession::absorb(DeviceStatus st) {
         notify([&st](SessionObserver& o) { o.onSourceChanged(st.source); });
         // On the USB host the device may have lowered its set-points to fit 1.5 W.
         if (st.source == PowerSource::UsbHost) {
-            r = SupplyDevice::readSetpoint(&voltageSetpoint_, &currentSetpoint_);
+            r = readSetpointsInForce();
             if (r != DeviceResult::Ok) {
                 lose();
                 return r;
             }
-            notify([](SessionObserver& o) { o.onSetpointsChanged(SetpointOrigin::Device); });
         }
         lastSource_ = st.source;
     }
@@ -186,7 +199,35 @@ void MeasurementSession::holdSetpoints(double volts, double amps, SetpointOrigin
 
 DeviceResult MeasurementSession::sendSetpoints(double volts, double amps, SetpointOrigin origin) {
     holdSetpoints(volts, amps, origin);
+    voltageInForce_ = volts;
+    currentInForce_ = amps;
     return SupplyDevice::setOutput(volts, amps);
+}
+
+DeviceResult MeasurementSession::sendSetpointSteps(unsigned voltSteps, unsigned ampSteps,
+                                                   SetpointOrigin origin) {
+    // Held as a read-back decodes them, so that a reconnection reads back the same values.
+    const double volts = voltSteps * SupplyDevice::VoltsPerUnit;
+    const double amps = ampSteps * SupplyDevice::AmpsPerUnit;
+    holdSetpoints(volts, amps, origin);
+    voltageInForce_ = volts;
+    currentInForce_ = amps;
+    // The middle of each step: no rounding of the device's multiplication reaches the next.
+    return SupplyDevice::setOutput((voltSteps + 0.5) * SupplyDevice::VoltsPerUnit,
+                                   (ampSteps + 0.5) * SupplyDevice::AmpsPerUnit);
+}
+
+DeviceResult MeasurementSession::measure(DeviceStatus& fresh) {
+    if (!connected_)
+        return DeviceResult::NotConnected;
+    const DeviceResult r = readCorrectedStatus(fresh);
+    if (r == DeviceResult::Ok)
+        status_ = fresh;
+    return r;
+}
+
+void MeasurementSession::notifyProtectionsChanged() {
+    notify([](SessionObserver& o) { o.onProtectionsChanged(); });
 }
 
 OutputRequest MeasurementSession::requestOutput(bool on, DeviceResult* sent) {

@@ -72,19 +72,34 @@ public:
     bool haveReading() const { return haveReading_; }
     double voltageSetpoint() const { return voltageSetpoint_; }
     double currentSetpoint() const { return currentSetpoint_; }
+    // The set-points the device was last given or read back from: a rejected entry's marker
+    // held above never shows here.
+    double voltageInForce() const { return voltageInForce_; }
+    double currentInForce() const { return currentInForce_; }
     // The set-points as a front end holds them (-1 marks a rejected entry); nothing is sent.
     void holdSetpoints(double volts, double amps, SetpointOrigin origin);
     // Holds the pair and sends it as given (the caller has applied the rules).
     DeviceResult sendSetpoints(double volts, double amps, SetpointOrigin origin);
+    // Holds whole steps of the device's grids (0.02 V, 0.001 A) and sends them so that the
+    // device's truncation keeps each step: 29 steps are 0.58 V at the device, where sending
+    // the double nearest 0.58 would give 28.
+    DeviceResult sendSetpointSteps(unsigned voltSteps, unsigned ampSteps, SetpointOrigin origin);
     // Switches the output; switching on is refused while a protection is latched. The held
     // state follows at once, as the panel's lamp does. `sent` gets the command's result.
     OutputRequest requestOutput(bool on, DeviceResult* sent = nullptr);
+
+    // A status exchange outside the polls, corrected for the divider as a poll is. It
+    // becomes status() at once; counters, protections, the CSV log and the observers wait
+    // for the next poll, which also handles a device that stopped answering.
+    DeviceResult measure(DeviceStatus& fresh);
 
     // --- computed from the polls ---
     const Counters& counters() const { return counters_; }
     void resetCounters();
     Protections& protections() { return protections_; }
     const Protections& protections() const { return protections_; }
+    // Tells the observers that a front end changed the protections' settings or trips.
+    void notifyProtectionsChanged();
 
     // --- the CSV measurement log, written by every poll when its interval has passed ---
     bool startMeasurementLog(const std::string& path, bool append, int intervalSeconds);
@@ -104,6 +119,8 @@ private:
     std::int64_t monotonicMs() const;
     DeviceResult connectSequence(const std::string& portName);
     DeviceResult pollDevice();
+    DeviceResult readSetpointsInForce();
+    DeviceResult readCorrectedStatus(DeviceStatus& status);
     void lose();
     void tryReconnect();
     template <typename F> void notify(F&& f) {
@@ -129,6 +146,8 @@ private:
     PowerSource lastSource_ = PowerSource::UsbHost;
     double voltageSetpoint_ = 0.0;
     double currentSetpoint_ = 0.0;
+    double voltageInForce_ = 0.0;
+    double currentInForce_ = 0.0;
     Reading lastReading_;
     bool haveReading_ = false;
 

@@ -35,6 +35,9 @@ public:
     virtual void onReading(const Reading& /*reading*/) {}
     // A CSV line could not be written; the measurement log has ended.
     virtual void onMeasurementLogFailed() {}
+    // A front end changed the protections (levels, switches, trips cleared); the polls
+    // report their trips through onTrip instead.
+    virtual void onProtectionsChanged() {}
 };
 
 } // namespace session

@@ -37,8 +37,14 @@ std::optional<double> parseNumber(const std::string& text) {
     return v;
 }
 
-// "0" or "1" as written; the program's flag rules otherwise, so that a hand-edited "yes"
-// still counts. Anything without a flag's meaning is bad.
+std::string formatNumber(double v) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.6g", v);
+    return buf;
+}
+
+} // namespace
+
 std::optional<bool> parseFlag(const std::string& text) {
     if (text == "0" || text == "1")
         return text == "1";
@@ -55,13 +61,13 @@ std::optional<bool> parseFlag(const std::string& text) {
     return std::nullopt;
 }
 
-std::string formatNumber(double v) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.6g", v);
-    return buf;
+std::optional<std::string> presentValue(const CIni& ini, const char* section, const char* key) {
+    const std::string missing("\x01");
+    std::string v = ini.ReadWholeText(section, key, missing.c_str());
+    if (v == missing || v.empty())
+        return std::nullopt;
+    return v;
 }
-
-} // namespace
 
 SessionSettings::SessionSettings() {
     for (int k = 0; k < ProtectionKinds; ++k)
@@ -71,13 +77,7 @@ SessionSettings::SessionSettings() {
 SessionSettings SessionSettings::load(const CIni& ini, std::vector<std::string>& badKeys) {
     SessionSettings s;
     // Missing keys keep their defaults silently; present but unusable ones are named.
-    auto text = [&ini](const char* key) -> std::optional<std::string> {
-        const std::string missing("\x01");
-        std::string v = ini.ReadWholeText(Section, key, missing.c_str());
-        if (v == missing || v.empty())
-            return std::nullopt;
-        return v;
-    };
+    auto text = [&ini](const char* key) { return presentValue(ini, Section, key); };
     auto flag = [&](const char* key, bool& into) {
         if (auto t = text(key)) {
             if (auto f = parseFlag(*t))

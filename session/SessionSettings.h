@@ -3,6 +3,7 @@
 #include "session/Protections.h"
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,5 +31,13 @@ struct SessionSettings {
     void applyTo(MeasurementSession& session) const;
     static SessionSettings of(const MeasurementSession& session);
 };
+
+// How the sections of Quorel.ini beside [QUOREL] read their values, so that they all tell a
+// missing value from a bad one alike.
+// The value of a key; nothing when the key is missing or its value empty.
+std::optional<std::string> presentValue(const CIni& ini, const char* section, const char* key);
+// "0" or "1" as written; "true", "yes", "on" and their opposites in any case, so that a
+// hand-edited file still counts; any number (non-zero is on). Nothing otherwise.
+std::optional<bool> parseFlag(const std::string& text);
 
 } // namespace session

@@ -15,10 +15,14 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <csignal>
 #include <ctime>
+#include <fcntl.h>
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 // What one call of quorelctl gave.
@@ -71,4 +75,53 @@ protected:
 
     TempDir dir;
     sim::SimulatedSupply sim;
+};
+
+// The real quorelctl program as a child process.
+struct Child {
+    pid_t pid = -1;
+
+    // Runs a copy of quorelctl from the folder with the arguments, so that no settings of
+    // the build folder apply; its output and messages go to files in that folder.
+    Child(const TempDir& dir, const std::vector<std::string>& args) {
+        const std::string program = dir.file("quorelctl");
+        std::filesystem::copy_file(QUORELCTL_PATH, program,
+                                   std::filesystem::copy_options::overwrite_existing);
+        const std::string outFile = dir.file("out");
+        const std::string errFile = dir.file("err");
+        std::vector<std::string> all = {program};
+        all.insert(all.end(), args.begin(), args.end());
+        pid = ::fork();
+        if (pid == 0) {
+            int out = ::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            ::dup2(out, 1);
+            ::dup2(err, 2);
+            std::vector<char*> argv;
+            for (auto& a : all)
+                argv.push_back(a.data());
+            argv.push_back(nullptr);
+            ::execv(argv[0], argv.data());
+            ::_exit(127);
+        }
+    }
+    // The exit status, or -1 when the child had to be killed after the time allowed.
+    int wait(int timeoutMs) {
+        const auto end = platform::monotonicMs() + timeoutMs;
+        int status = 0;
+        while (platform::monotonicMs() < end) {
+            if (::waitpid(pid, &status, WNOHANG) == pid) {
+                pid = -1;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            }
+            platform::sleepMs(20);
+        }
+        return -1;
+    }
+    ~Child() {
+        if (pid > 0) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, nullptr, 0);
+        }
+    }
 };

@@ -5,6 +5,7 @@
 #include "platform/Socket.h"
 #include "scpi/Commands.h"
 #include "simulator/MemoryInstrument.h"
+#include "support/TestClient.h"
 
 #include <gtest/gtest.h>
 
@@ -14,63 +15,10 @@
 
 namespace {
 
-using platform::SocketResult;
 using remote::ClientEvent;
 
 // Generous: a loaded machine must not fail these, a hang still ends.
 constexpr int PatienceMs = 10000;
-
-class TestClient {
-public:
-    explicit TestClient(const platform::SocketAddress& server) {
-        EXPECT_EQ(platform::connectTcp(server, socket_), SocketResult::Ok);
-    }
-    ~TestClient() { close(); }
-
-    void close() {
-        platform::closeSocket(socket_);
-        socket_ = platform::NoSocket;
-    }
-    // Queues bytes; sends what the socket takes at each poll().
-    void send(const std::string& bytes) { pending_ += bytes; }
-    // Sends what the socket takes now, and reads nothing.
-    void push() {
-        while (!pending_.empty()) {
-            std::size_t sent = 0;
-            if (platform::sendSome(socket_, pending_.data(), pending_.size(), sent) !=
-                SocketResult::Ok)
-                break;
-            pending_.erase(0, sent);
-        }
-    }
-    // Moves bytes both ways without waiting; false once the server has closed.
-    bool poll() {
-        push();
-        char buffer[4096];
-        std::size_t n = 0;
-        SocketResult r;
-        while ((r = platform::receiveSome(socket_, buffer, sizeof buffer, n)) == SocketResult::Ok)
-            received.append(buffer, n);
-        if (r == SocketResult::Closed || r == SocketResult::Failed)
-            closed = true;
-        return !closed;
-    }
-    bool hasLine() const { return received.find('\n') != std::string::npos; }
-    std::string takeLine() {
-        std::size_t lf = received.find('\n');
-        std::string line = received.substr(0, lf);
-        received.erase(0, lf + 1);
-        return line;
-    }
-    platform::SocketHandle socket() const { return socket_; }
-
-    std::string received;
-    bool closed = false;
-
-private:
-    platform::SocketHandle socket_ = platform::NoSocket;
-    std::string pending_;
-};
 
 class ServerTest : public ::testing::Test {
 protected:

@@ -1,0 +1,105 @@
+// serve: the supply as a networked instrument for scripts and lab software, polled through
+// the measurement session as the panel polls it, until stopped.
+#include "ctl/Commands.h"
+
+#include "ctl/ExitCode.h"
+#include "ctl/Session.h"
+#include "ctl/SessionReport.h"
+#include "ctl/StopSignal.h"
+#include "remote/RemoteControl.h"
+#include "resources/Texts.h"
+
+#include <optional>
+
+namespace ctl {
+
+namespace {
+
+struct Options {
+    remote::ServerOptions server;
+    std::optional<std::string> csv;
+    int intervalSeconds = 1;
+};
+
+std::optional<int> readOptions(Session& s, Options& o) {
+    if (auto text = s.line.value("listen");
+        text && remote::parseEndpoint(*text, o.server.listen) != remote::AddressError::None) {
+        s.err << "quorelctl serve: --listen needs ADDR:PORT, an IPv4 address or localhost and "
+                 "a port of 0 to 65535 (0: a free one)\n";
+        return Usage;
+    }
+    if (auto text = s.line.value("allow");
+        text && remote::parseAllowList(*text, o.server.allow) != remote::AddressError::None) {
+        s.err << "quorelctl serve: --allow needs networks ADDR[/N] separated by commas\n";
+        return Usage;
+    }
+    o.csv = s.line.value("log");
+    if (auto text = s.line.value("interval")) {
+        auto seconds = parseInterval(*text);
+        if (!seconds || !o.csv) {
+            s.err << (o.csv ? "quorelctl serve: --interval is one of 1s, 10s, 1m, 10m, 1h\n"
+                            : "quorelctl serve: --interval needs --log\n");
+            return Usage;
+        }
+        o.intervalSeconds = *seconds;
+    }
+    return std::nullopt;
+}
+
+// What the session meets, and a CSV log that fails while the clients are served on.
+class ServeReport : public SessionReport {
+public:
+    using SessionReport::SessionReport;
+    bool logFailed = false;
+
+private:
+    void onMeasurementLogFailed() override {
+        logFailed = true;
+        say(texts::LogCsvWriteFailed);
+    }
+};
+
+} // namespace
+
+int serveCommand(Session& s) {
+    Options o;
+    if (auto code = readOptions(s, o))
+        return *code;
+
+    StopOnSignals stopOnSignals;
+    session::MeasurementSession& m = s.measurement();
+    ServeReport report(s);
+
+    if (int code = s.connect())
+        return code;
+    // A rack has nobody to press connect: a lost device is looked for every two seconds.
+    m.setAutoReconnect(true);
+    if (o.csv) {
+        if (!m.startMeasurementLog(*o.csv, false, o.intervalSeconds)) {
+            report.say(texts::LogCsvOpenFailed);
+            return FileCannotOpen;
+        }
+        report.say(texts::LogCsvStarted);
+    }
+
+    int code = Success;
+    {
+        remote::RemoteControl remote(m, [&report](const std::string& line) { report.say(line); });
+        if (remote.start(o.server) != remote::StartResult::Ok) {
+            code = ListenFailed;
+        } else {
+            s.err << "listening on " << remote::formatEndpoint(remote.server().address()) << '\n'
+                  << std::flush;
+            remote.run([] { return stopRequested(); });
+        }
+    }
+    if (o.csv && m.measurementLogRunning()) {
+        m.stopMeasurementLog();
+        report.say(texts::LogCsvStopped);
+    }
+    if (code == Success && report.logFailed)
+        code = FileWriteFailed;
+    return code;
+}
+
+} // namespace ctl

@@ -1,0 +1,65 @@
+#include "remote/RemoteControl.h"
+
+#include "platform/Clock.h"
+#include "remote/RemoteMessages.h"
+#include "resources/TextFormat.h"
+#include "resources/Texts.h"
+#include "session/MeasurementSession.h"
+
+#include <algorithm>
+
+namespace remote {
+
+RemoteControl::RemoteControl(session::MeasurementSession& session, LogFunction log)
+    : session_(session), log_(std::move(log)),
+      instrument_(session, log_,
+                  [this] {
+                      const SocketAddress* peer = server_.executingFor();
+                      return peer ? formatEndpoint(*peer) : std::string();
+                  }),
+      server_(instrument_, [this](const ClientReport& r) { report(r); }) {}
+
+RemoteControl::~RemoteControl() {
+    clientsChanged_ = nullptr;
+    stop();
+}
+
+void RemoteControl::report(const ClientReport& r) {
+    log_(clientMessage(r));
+    if (clientsChanged_)
+        clientsChanged_();
+}
+
+StartResult RemoteControl::start(const ServerOptions& options) {
+    const StartResult r = server_.start(options);
+    if (r == StartResult::Ok)
+        log_(texts::fill(texts::LogRemoteStarted, formatEndpoint(server_.address())));
+    else if (r != StartResult::AlreadyListening)
+        log_(startFailedMessage(r, options.listen));
+    return r;
+}
+
+void RemoteControl::stop() {
+    if (!server_.listening())
+        return;
+    server_.stop();
+    log_(texts::LogRemoteStopped);
+}
+
+void RemoteControl::run(const std::function<bool()>& stopNow) {
+    std::int64_t next = platform::monotonicMs();
+    while (!stopNow()) {
+        const std::int64_t now = platform::monotonicMs();
+        if (now >= next) {
+            session_.poll();
+            // A late poll moves the schedule on; missed polls are not made up.
+            next = std::max(next + session::PollPeriodMs, platform::monotonicMs());
+            continue;
+        }
+        // A wait that fails at once must not spin: the rest of the period passes asleep.
+        if (!server_.runOnce(static_cast<int>(next - now)))
+            platform::sleepMs(static_cast<int>(next - now));
+    }
+}
+
+} // namespace remote

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "remote/Server.h"
+#include "remote/SessionInstrument.h"
+
+#include <functional>
+#include <string>
+
+namespace session {
+class MeasurementSession;
+}
+
+// The remote control of one measurement session: the instrument server with the session as
+// its instrument, every client's arrival and leaving written to the system log with its
+// address. The panel drives it from its event loop, quorelctl serve from run().
+namespace remote {
+
+class RemoteControl {
+public:
+    using LogFunction = std::function<void(const std::string&)>;
+
+    RemoteControl(session::MeasurementSession& session, LogFunction log);
+    ~RemoteControl();
+    RemoteControl(const RemoteControl&) = delete;
+    RemoteControl& operator=(const RemoteControl&) = delete;
+
+    // Starts listening and logs where, or why not.
+    StartResult start(const ServerOptions& options);
+    // Closes every client and the listening socket; logged when it was listening.
+    void stop();
+
+    Server& server() { return server_; }
+    const Server& server() const { return server_; }
+    SessionInstrument& instrument() { return instrument_; }
+
+    // Called after every change of the connected clients (not from the destructor).
+    void setClientsChanged(std::function<void()> changed) { clientsChanged_ = std::move(changed); }
+
+    // Serves the clients between the session's polls until `stopNow` holds: a poll every
+    // session::PollPeriodMs on a fixed schedule, the clients served while waiting for the
+    // next, one unit at a time, so that a poll is late by one unit at most.
+    void run(const std::function<bool()>& stopNow);
+
+private:
+    void report(const ClientReport& report);
+
+    session::MeasurementSession& session_;
+    LogFunction log_;
+    std::function<void()> clientsChanged_;
+    SessionInstrument instrument_;
+    Server server_;
+};
+
+} // namespace remote

@@ -1,0 +1,114 @@
+#include "remote/qt/RemoteService.h"
+
+#include "remote/RemoteMessages.h"
+#include "resources/TextFormat.h"
+#include "resources/Texts.h"
+
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+
+RemoteService::RemoteService(session::MeasurementSession& session, const CIni& ini, LogFunction log,
+                             QObject* parent)
+    : QObject(parent), ini_(ini), log_(log), control_(session, log) {
+    work_ = new QTimer(this);
+    work_->setSingleShot(true);
+    work_->setInterval(0);
+    connect(work_, &QTimer::timeout, this,
+            [this] { serve([this] { control_.server().executeNext(); }); });
+    control_.setClientsChanged([this] { emit changed(); });
+}
+
+RemoteService::~RemoteService() {
+    control_.setClientsChanged(nullptr);
+    control_.stop();
+    for (auto& [socket, n] : notifiers_)
+        forget(n);
+}
+
+QString RemoteService::mainCaption(std::size_t clients) {
+    if (clients == 0)
+        return QString::fromUtf8(texts::MainCaption);
+    char caption[128];
+    std::snprintf(caption, sizeof caption, texts::MainCaptionRemote, static_cast<int>(clients));
+    return QString::fromUtf8(caption);
+}
+
+void RemoteService::startFromSettings() {
+    std::vector<std::string> bad;
+    settings_ = remote::RemoteSettings::load(ini_, bad);
+    for (const std::string& key : bad)
+        log_(texts::fill(texts::LogRemoteSettingBad, key));
+    if (settings_.enabled)
+        serve([this] { control_.start(settings_.options()); });
+    emit changed();
+}
+
+remote::StartResult RemoteService::apply(const remote::RemoteSettings& settings) {
+    const bool moved = settings.listen.ipv4 != settings_.listen.ipv4 ||
+                       settings.listen.port != settings_.listen.port ||
+                       settings.allowText() != settings_.allowText();
+    settings_ = settings;
+    settings_.save(ini_);
+    remote::StartResult result = remote::StartResult::Ok;
+    serve([&] {
+        if (!settings_.enabled || moved)
+            control_.stop();
+        if (settings_.enabled && !control_.server().listening())
+            result = control_.start(settings_.options());
+    });
+    emit changed();
+    return result;
+}
+
+template <typename Call> void RemoteService::serve(Call call) {
+    if (inside_)
+        return;
+    inside_ = true;
+    call();
+    inside_ = false;
+    follow();
+}
+
+void RemoteService::forget(Notifiers& n) {
+    // The notifier may be the one whose signal is being delivered: it goes once that ends.
+    for (QSocketNotifier* q : {n.read, n.write}) {
+        q->setEnabled(false);
+        q->deleteLater();
+    }
+}
+
+void RemoteService::follow() {
+    const std::vector<remote::Watch> watches = control_.server().watches();
+    for (auto it = notifiers_.begin(); it != notifiers_.end();) {
+        const bool watched =
+            std::any_of(watches.begin(), watches.end(),
+                        [&](const remote::Watch& w) { return w.socket == it->first; });
+        if (watched) {
+            ++it;
+            continue;
+        }
+        forget(it->second);
+        it = notifiers_.erase(it);
+    }
+    for (const remote::Watch& w : watches) {
+        Notifiers& n = notifiers_[w.socket];
+        if (!n.read) {
+            const platform::SocketHandle socket = w.socket;
+            n.read = new QSocketNotifier(socket, QSocketNotifier::Read, this);
+            n.write = new QSocketNotifier(socket, QSocketNotifier::Write, this);
+            connect(n.read, &QSocketNotifier::activated, this, [this, socket] {
+                serve([this, socket] { control_.server().onReadable(socket); });
+            });
+            connect(n.write, &QSocketNotifier::activated, this, [this, socket] {
+                serve([this, socket] { control_.server().onWritable(socket); });
+            });
+        }
+        n.read->setEnabled(w.read);
+        n.write->setEnabled(w.write);
+    }
+    if (control_.server().hasWork() && !work_->isActive())
+        work_->start();
+}

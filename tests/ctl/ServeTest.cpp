@@ -1,0 +1,112 @@
+// quorelctl serve: its usage checks in the process of the test, and the real program as a
+// child process serving a client through a lost and returning device until a signal.
+#include "CtlTestSupport.h"
+
+#include "ctl/ExitCode.h"
+#include "remote/Address.h"
+#include "support/TestClient.h"
+
+#include <regex>
+
+namespace {
+
+struct RefusedCase {
+    const char* name;
+    std::vector<std::string> options;
+};
+
+class ServeRefuses : public CtlTest, public testing::WithParamInterface<RefusedCase> {};
+
+TEST_P(ServeRefuses, UnusableOptionsBeforeTouchingTheDevice) {
+    std::vector<std::string> args = {"serve", "--port", "com3"};
+    args.insert(args.end(), GetParam().options.begin(), GetParam().options.end());
+    const CtlRun r = runCtl(args);
+    EXPECT_EQ(r.code, ctl::Usage);
+    EXPECT_EQ(r.err.rfind("quorelctl serve: --", 0), 0u) << r.err;
+    EXPECT_EQ(sim.receivedText(), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Options, ServeRefuses,
+                         testing::Values(RefusedCase{"PortBeyondRange",
+                                                     {"--listen", "127.0.0.1:65536"}},
+                                         RefusedCase{"HostName", {"--listen", "example.org:5025"}},
+                                         RefusedCase{"PrefixBeyond32", {"--allow", "10.0.0.0/40"}},
+                                         RefusedCase{"EmptyAllowList", {"--allow", ""}},
+                                         RefusedCase{"IntervalWithoutLog", {"--interval", "10s"}},
+                                         RefusedCase{"IntervalTheLogDoesNotOffer",
+                                                     {"--log", "m.csv", "--interval", "2s"}}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CtlTest, ServeOnATakenAddressSaysWhyAndExits41) {
+    platform::SocketHandle taken = platform::NoSocket;
+    platform::SocketAddress at;
+    ASSERT_EQ(platform::listenTcp({remote::LoopbackAddress, 0}, taken, at),
+              platform::SocketResult::Ok);
+    const std::string where = remote::formatEndpoint(at);
+    const CtlRun r = runCtl({"serve", "--port", "com3", "--listen", where});
+    platform::closeSocket(taken);
+    EXPECT_EQ(r.code, ctl::ListenFailed);
+    EXPECT_NE(r.err.find("リモート制御を " + where + " で開始できません(アドレスは使用中です)\n"),
+              std::string::npos)
+        << r.err;
+}
+
+TEST(QuorelctlServeProgram, ServesThroughALostAndReturningDeviceAndEndsOnASignal) {
+    TempDir dir;
+    sim::SimulatedSupply sim;
+    ASSERT_TRUE(sim.start());
+    const std::string link = dir.file("psu");
+    ASSERT_TRUE(sim.linkAs(link));
+    Child child(dir,
+                {"serve", "--port", link, "--listen", "127.0.0.1:0", "--log", dir.file("m.csv")});
+
+    std::smatch ready;
+    const std::regex listening("listening on 127\\.0\\.0\\.1:(\\d+)\\n");
+    std::string err;
+    ASSERT_TRUE(pumpUntil([] { platform::sleepMs(20); },
+                          [&] {
+                              err = TempDir::read(dir.file("err"));
+                              return std::regex_search(err, ready, listening);
+                          }))
+        << err;
+    TestClient client({remote::LoopbackAddress, static_cast<std::uint16_t>(std::stoi(ready[1]))});
+    auto ask = [&](const std::string& line) {
+        client.send(line + "\n");
+        pumpUntil([] { platform::sleepMs(2); }, [&] { return !client.poll() || client.hasLine(); });
+        return client.hasLine() ? client.takeLine() : std::string("(no reply)");
+    };
+    EXPECT_EQ(ask("*IDN?"), "Quorel,QUOREL,0,1.02");
+    EXPECT_EQ(ask("APPL 5,0.1;:OUTP ON;:MEAS:VOLT?"), "5.00");
+
+    sim.unplug();
+    EXPECT_TRUE(pumpUntil([] {},
+                          [&] {
+                              client.send("MEAS:VOLT?\n");
+                              return ask("SYST:ERR?") == "-241,\"Hardware missing\"";
+                          }))
+        << "once the poll has found the device lost";
+    ASSERT_TRUE(sim.replug(sim::Mode::MainFirmware));
+    // The supply comes back with its output off, as after a cable was pulled.
+    // The error query answers in any case, the reading once the device is back.
+    EXPECT_TRUE(
+        pumpUntil([] { platform::sleepMs(50); },
+                  [&] { return ask("SYST:ERR?;:MEAS:VOLT?").find(";5.00") != std::string::npos; }))
+        << "connected again within a few seconds";
+
+    ASSERT_EQ(::kill(child.pid, SIGTERM), 0);
+    EXPECT_EQ(child.wait(5000), ctl::Success);
+    err = TempDir::read(dir.file("err"));
+    std::ptrdiff_t readyLines = std::distance(
+        std::sregex_iterator(err.begin(), err.end(), listening), std::sregex_iterator());
+    EXPECT_EQ(readyLines, 1);
+    for (const char* line :
+         {"リモートのクライアント 127\\.0\\.0\\.1:\\d+ が接続しました\\n",
+          "リモート 127\\.0\\.0\\.1:\\d+: 出力を 5\\.00V/0\\.100A にセットしました\\n",
+          "デバイスと切断されました\\n", "デバイス .*/psu/FW1\\.02 を接続しました\\n",
+          "リモートのクライアント 127\\.0\\.0\\.1:\\d+ を切断しました\\n",
+          "リモート制御を停止しました\\nログを停止しました\\n$"})
+        EXPECT_TRUE(std::regex_search(err, std::regex(line))) << line << " in\n" << err;
+    EXPECT_FALSE(TempDir::read(dir.file("m.csv")).empty());
+}
+
+} // namespace
