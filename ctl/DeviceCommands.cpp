@@ -168,7 +168,8 @@ int setCommand(Session& s) {
     if (d.outcome != Outcome::Send)
         return rejected(s, d.outcome);
     if (DeviceResult r = s.measurement().sendSetpoints(d.voltageSetpoint, d.currentSetpoint,
-                                                       session::SetpointOrigin::Operator);
+                                                       session::SetpointOrigin::Operator,
+                                                       d.rewriteVoltage, d.rewriteCurrent);
         r != DeviceResult::Ok)
         return s.failed("", r);
     char message[256];

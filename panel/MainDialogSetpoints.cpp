@@ -80,8 +80,8 @@ void MainDialog::applyDecision(bool voltageLeading) {
     const auto d = SetpointRules::decide(
         voltageLeading ? SetpointRules::Leading::Voltage : SetpointRules::Leading::Current,
         voltageEdit->text().toStdString(), currentEdit->text().toStdString(),
-        session_->status().source, derive, session_->voltageSetpoint(),
-        session_->currentSetpoint(), SetpointRules::Reading::WholeText);
+        session_->status().source, derive, session_->voltageSetpoint(), session_->currentSetpoint(),
+        SetpointRules::Reading::WholeText);
     if (d.rewriteVoltage)
         voltageEdit->setText(QString::fromStdString(d.voltageText));
     if (d.rewriteCurrent)
@@ -109,7 +109,8 @@ void MainDialog::applyDecision(bool voltageLeading) {
         AppendSystemLog(refusal);
         return;
     }
-    session_->sendSetpoints(d.voltageSetpoint, d.currentSetpoint, SetpointOrigin::Operator);
+    session_->sendSetpoints(d.voltageSetpoint, d.currentSetpoint, SetpointOrigin::Operator,
+                            d.rewriteVoltage, d.rewriteCurrent);
     refreshRejectHighlight();
     char message[256];
     std::snprintf(message, sizeof message, texts::LogSetpointSent, d.voltageSetpoint,

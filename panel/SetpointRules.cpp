@@ -76,6 +76,27 @@ std::string stepCurrentText(const std::string& text, int step, int lower, int up
     return formatAmps(spinPosition(text, step, StepsPerAmp, lower, upper) * 0.025);
 }
 
+namespace {
+
+double onWire(double value, double perUnit) {
+    const double units = value * perUnit;
+    const double nearest = std::round(units);
+    if (!(std::abs(units - nearest) < 1e-6) || nearest < 0)
+        return value;
+    // The middle of the step: the device's truncation of it gives the step itself.
+    return (nearest + 0.5) / perUnit;
+}
+
+} // namespace
+
+double wireVolts(double volts) {
+    return onWire(volts, 50.0);
+}
+
+double wireAmps(double amps) {
+    return onWire(amps, 1000.0);
+}
+
 double voltsOnGrid(double volts) {
     return std::trunc(volts * 50) * 0.02;
 }

@@ -44,6 +44,13 @@ std::string stepCurrentText(const std::string& text, int step, int lower = SpinL
 double voltsOnGrid(double volts);
 double ampsOnGrid(double amps);
 
+// What goes to the device for a set-point the rules brought to the grid: the point it is
+// held as, although in binary it may lie just below it (0.58 V is 28.999999999999996 steps),
+// so that the device gets what the fields, the log and the CSV show. Values sent as typed
+// do not pass through here; the device's truncation applies to them.
+double wireVolts(double volts);
+double wireAmps(double amps);
+
 std::string formatVolts(double volts);
 std::string formatAmps(double amps);
 

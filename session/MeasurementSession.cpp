@@ -1,6 +1,7 @@
 #include "session/MeasurementSession.h"
 
 #include "config/Settings.h"
+#include "panel/SetpointRules.h"
 
 #include <algorithm>
 
@@ -197,11 +198,13 @@ void MeasurementSession::holdSetpoints(double volts, double amps, SetpointOrigin
     notify([origin](SessionObserver& o) { o.onSetpointsChanged(origin); });
 }
 
-DeviceResult MeasurementSession::sendSetpoints(double volts, double amps, SetpointOrigin origin) {
+DeviceResult MeasurementSession::sendSetpoints(double volts, double amps, SetpointOrigin origin,
+                                               bool voltsOnGrid, bool ampsOnGrid) {
     holdSetpoints(volts, amps, origin);
     voltageInForce_ = volts;
     currentInForce_ = amps;
-    return SupplyDevice::setOutput(volts, amps);
+    return SupplyDevice::setOutput(voltsOnGrid ? SetpointRules::wireVolts(volts) : volts,
+                                   ampsOnGrid ? SetpointRules::wireAmps(amps) : amps);
 }
 
 DeviceResult MeasurementSession::sendSetpointSteps(unsigned voltSteps, unsigned ampSteps,

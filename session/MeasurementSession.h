@@ -78,8 +78,11 @@ public:
     double currentInForce() const { return currentInForce_; }
     // The set-points as a front end holds them (-1 marks a rejected entry); nothing is sent.
     void holdSetpoints(double volts, double amps, SetpointOrigin origin);
-    // Holds the pair and sends it as given (the caller has applied the rules).
-    DeviceResult sendSetpoints(double volts, double amps, SetpointOrigin origin);
+    // Holds the pair and sends it (the caller has applied the rules). A value flagged as
+    // brought to the grid by the rules reaches the device as the grid point it is held as;
+    // any other goes as given and the device truncates it.
+    DeviceResult sendSetpoints(double volts, double amps, SetpointOrigin origin,
+                               bool voltsOnGrid = false, bool ampsOnGrid = false);
     // Holds whole steps of the device's grids (0.02 V, 0.001 A) and sends them so that the
     // device's truncation keeps each step: 29 steps are 0.58 V at the device, where sending
     // the double nearest 0.58 would give 28.

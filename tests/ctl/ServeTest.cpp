@@ -22,7 +22,9 @@ TEST_P(ServeRefuses, UnusableOptionsBeforeTouchingTheDevice) {
     args.insert(args.end(), GetParam().options.begin(), GetParam().options.end());
     const CtlRun r = runCtl(args);
     EXPECT_EQ(r.code, ctl::Usage);
-    EXPECT_EQ(r.err.rfind("quorelctl serve: --", 0), 0u) << r.err;
+    // Named by the command, or by the line's parser for an empty value.
+    EXPECT_EQ(r.err.rfind("quorelctl", 0), 0u) << r.err;
+    EXPECT_NE(r.err.find(" --"), std::string::npos) << r.err;
     EXPECT_EQ(sim.receivedText(), "");
 }
 

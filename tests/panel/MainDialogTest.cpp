@@ -237,6 +237,18 @@ TEST_F(MainWindow, TicksUnderTheLostDeviceBoxTakeTheDisconnectedBranch) {
     EXPECT_EQ(boxes("デバイスと切断されました"), 1);
 }
 
+// 0.59 is brought to the grid as 0.58, which in binary lies just below its grid point: the
+// device must get the 0.58 V the field, the log and the CSV show, not the step below.
+TEST_F(MainWindow, AGridPointHeldJustBelowInBinaryReachesTheDeviceAsShown) {
+    openConnected();
+    setText(Id::IdVoltageEdit, "0.59");
+    setText(Id::IdCurrentEdit, "0.1");
+    click(Id::IdSetVoltage);
+    EXPECT_EQ(text(Id::IdVoltageEdit), "0.58");
+    EXPECT_EQ(lastLog(), "出力を 0.58V/0.100A にセットしました");
+    EXPECT_EQ(sim.receivedText(), "S01D064");
+}
+
 TEST_F(MainWindow, ExactlyTheUsbCapacityIsSentAsItsBytes) {
     sim.setSourceLetter('U');
     openConnected();

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdlib>
+
 namespace {
 
 using SetpointRules::Leading;
@@ -153,3 +156,21 @@ TEST(SetpointRules, CapacityDependsOnTheSource) {
 }
 
 } // namespace
+
+// Every grid point the rules bring a field to reaches the device as that point (0.59 typed
+// shows 0.58 and the device gets 0.58, not 0.56); values sent as typed keep the device's
+// truncation.
+TEST(SetpointRules, TheDeviceGetsEveryGridPointTheFieldsShow) {
+    for (unsigned k = 0; k <= 1000; ++k) {
+        // An entry inside step k is held as step k, and shown and logged as it.
+        const double volts = SetpointRules::voltsOnGrid((k + 0.5) * SupplyDevice::VoltsPerUnit);
+        ASSERT_EQ(std::lround(std::atof(SetpointRules::formatVolts(volts).c_str()) * 50), long(k));
+        const double amps = SetpointRules::ampsOnGrid((k + 0.5) * SupplyDevice::AmpsPerUnit);
+        const std::string wire = SupplyDevice::setCommand(SetpointRules::wireVolts(volts),
+                                                          SetpointRules::wireAmps(amps));
+        ASSERT_EQ(SupplyDevice::decodeUnits(wire.c_str() + 1), k) << "volts " << volts;
+        ASSERT_EQ(SupplyDevice::decodeUnits(wire.c_str() + 4), k) << "amps " << amps;
+    }
+    // Sent as typed, a value between grid points is truncated by the device: 0.0999 A, 99 mA.
+    EXPECT_EQ(SupplyDevice::setCommand(4.1, 0.0999), "S0CC063");
+}
