@@ -2,11 +2,13 @@
 # Installs the Debian 12 packages that building, running and testing Quorel need (clang,
 # its sanitizer and libFuzzer run-times and the symbolizer for the fuzz programs; the icon
 # renderer, the Debian tools and the desktop-file, AppStream and manual-page checkers for the
-# package).
-# Packages already present are skipped, so a prepared machine is not touched.
+# package; the mingw-w64 cross compiler, GoogleTest's sources and Wine for the Windows build
+# and its tests).
+# Packages already present are skipped, so a prepared machine is not touched. Named on the
+# command line, only those packages are installed (a script that needs fewer).
 set -euo pipefail
 
-packages=(
+all_packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-svg-dev libgl-dev qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
@@ -14,7 +16,13 @@ packages=(
   xvfb xauth imagemagick
   clang-14 libclang-rt-14-dev llvm-14
   librsvg2-bin dpkg-dev file man-db desktop-file-utils appstream lintian
+  g++-mingw-w64-x86-64-posix googletest wine wine64
 )
+if [ $# -gt 0 ]; then
+  packages=("$@")
+else
+  packages=("${all_packages[@]}")
+fi
 
 missing=()
 for p in "${packages[@]}"; do
