@@ -87,11 +87,25 @@ ctest_summary() {
   total=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\2/' <<<"$line")
   passed=$((passed + total - bad))
   failed=$((failed + bad))
-  [ "$bad" -eq 0 ] || failures+=("$(grep -E '^\s+[0-9]+ - ' "$1" || true)")
+  [ "$bad" -eq 0 ] || failures+=("$(grep -E '^\s+[0-9]+ - .*\((Failed|Timeout)' "$1" || true)")
 }
 set +e
 ctest --preset windows -E 'MappedComPort|LineReception' 2>&1 | tee "$work/ctest-logic.log"
-ctest_summary "$work/ctest-logic.log"
+if ! grep -q ' 0 tests failed' "$work/ctest-logic.log"; then
+  # Now and then a program started under Wine ends at once without a word while the
+  # prefix's services are still starting; such a test is run once more, alone, and the
+  # second run counts. Both runs stay in the log.
+  echo "run again, one at a time:"
+  grep -E '^\s+[0-9]+ - .*\(Failed\)' "$work/ctest-logic.log" || true
+  ctest --test-dir build-win --rerun-failed -j1 --output-on-failure 2>&1 | tee "$work/ctest-rerun.log"
+  total=$(sed -nE 's/.* tests failed out of ([0-9]+).*/\1/p' "$work/ctest-logic.log")
+  bad=$(sed -nE 's/.* ([0-9]+) tests failed out of.*/\1/p' "$work/ctest-rerun.log")
+  passed=$((passed + total - bad))
+  failed=$((failed + bad))
+  [ "$bad" -eq 0 ] || failures+=("$(grep -E '^\s+[0-9]+ - ' "$work/ctest-rerun.log" || true)")
+else
+  ctest_summary "$work/ctest-logic.log"
+fi
 # The device tests share the one simulated supply: one at a time.
 ctest --test-dir build-win -R 'MappedComPort|LineReception' -j1 --output-on-failure \
   2>&1 | tee "$work/ctest-serial.log"
