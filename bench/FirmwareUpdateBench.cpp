@@ -6,8 +6,8 @@
 #include "support/BenchSupport.h"
 
 #include "firmware/BootLoader.h"
-#include "firmware/FirmwareUpdateDialog.h"
-#include "firmware/TransferProgressDialog.h"
+#include "firmware/ui/FirmwareUpdateDialog.h"
+#include "firmware/ui/TransferProgressDialog.h"
 
 #include <QApplication>
 #include <QCoreApplication>

@@ -5,11 +5,11 @@
 #include "support/BenchSupport.h"
 
 #include "config/Settings.h"
-#include "config/SettingsDialog.h"
+#include "config/ui/SettingsDialog.h"
 #include "device/SupplyDevice.h"
 #include "panel/MainDialog.h"
 #include "platform/Clock.h"
-#include "platform/ControlIds.h"
+#include "platform/qt/ControlIds.h"
 #include "plot/HistoryPlotSetup.h"
 #include "plot/clPlot.h"
 

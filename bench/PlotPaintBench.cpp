@@ -7,7 +7,7 @@
 #include "device/SupplyDevice.h"
 #include "panel/MainDialog.h"
 #include "platform/Clock.h"
-#include "platform/ControlIds.h"
+#include "platform/qt/ControlIds.h"
 #include "plot/HistoryPlotSetup.h"
 #include "plot/clPlot.h"
 

@@ -1,16 +1,13 @@
 #include "config/CIni.h"
 
 #include "platform/Cp932.h"
+#include "platform/Files.h"
 
-#include <cerrno>
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace ini {
@@ -224,121 +221,6 @@ std::function<bool(const std::string&)>& beforeReplaceHook() {
     return hook;
 }
 
-enum class ReadOutcome { Ok, Missing, Failed };
-
-// Only a regular file is read; opening without blocking keeps a FIFO or a device named as
-// the INI file from stopping the program.
-ReadOutcome readFile(const std::string& path, std::string& content) {
-    content.clear();
-    if (path.empty())
-        return ReadOutcome::Missing;
-    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return errno == ENOENT ? ReadOutcome::Missing : ReadOutcome::Failed;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return ReadOutcome::Failed;
-    }
-    char buf[8192];
-    for (;;) {
-        ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            ::close(fd);
-            return ReadOutcome::Failed;
-        }
-        if (n == 0)
-            break;
-        content.append(buf, static_cast<std::size_t>(n));
-    }
-    ::close(fd);
-    return ReadOutcome::Ok;
-}
-
-bool writeAll(int fd, const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-mode_t creationMode() {
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
-}
-
-// Replaces the file whole: the new content goes to a temporary file in the same folder,
-// reaches the disk, and is then renamed over the old one. Whatever happens before the
-// rename, the old file stays complete; a reader never sees a half-written file.
-bool replaceFile(const std::string& path, const std::string& content) {
-    std::string target = path;
-    struct stat st {};
-    bool exists = ::lstat(path.c_str(), &st) == 0;
-    if (exists && S_ISLNK(st.st_mode)) {
-        // The link stays a link; its target is what gets replaced.
-        char* real = ::realpath(path.c_str(), nullptr);
-        if (real) {
-            target = real;
-            std::free(real);
-        }
-        exists = ::stat(target.c_str(), &st) == 0;
-    }
-    if (exists) {
-        // A file marked read-only stays untouched, even for a user whom the system would let
-        // write anyway.
-        if (!S_ISREG(st.st_mode) || (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ||
-            ::access(target.c_str(), W_OK) != 0)
-            return false;
-    }
-
-    std::size_t slash = target.rfind('/');
-    std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
-    std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    std::string temp = dir + "/." + base + ".XXXXXX";
-    std::vector<char> name(temp.begin(), temp.end());
-    name.push_back('\0');
-    int fd = ::mkostemp(name.data(), O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    temp.assign(name.data());
-
-    bool ok = true;
-    if (exists) {
-        ok = ::fchmod(fd, st.st_mode & 07777) == 0;
-        // Keeping the owner is a courtesy (only root may give a file away); the content is
-        // what matters.
-        [[maybe_unused]] int owned = ::fchown(fd, st.st_uid, st.st_gid);
-    } else {
-        ok = ::fchmod(fd, creationMode()) == 0;
-    }
-    ok = ok && writeAll(fd, content) && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok && beforeReplaceHook())
-        ok = beforeReplaceHook()(temp);
-    if (ok)
-        ok = ::rename(temp.c_str(), target.c_str()) == 0;
-    if (!ok) {
-        ::unlink(temp.c_str());
-        return false;
-    }
-    // The rename itself reaches the disk with the folder.
-    int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dfd >= 0) {
-        ::fsync(dfd);
-        ::close(dfd);
-    }
-    return true;
-}
-
 // A line break in a name or value would split its line and change the meaning of the
 // file; an equals sign in a key or a bracket in a section name would never be found again.
 bool writable(const std::string& section, const std::string& key, const std::string& value) {
@@ -417,7 +299,7 @@ std::string CIni::ReadWholeText(const char* section, const char* key, const char
     if (!section || !key)
         return fallback;
     std::string content;
-    if (readFile(path_, content) != ReadOutcome::Ok)
+    if (platform::readRegularFile(path_, content) != platform::FileRead::Ok)
         return fallback;
     auto v = ini::findValue(content, section, key);
     return v ? *v : fallback;
@@ -448,11 +330,12 @@ bool CIni::WriteText(const char* section, const char* key, const char* value) co
     if (!writable(section, key, v))
         return false;
     std::string content;
-    if (readFile(path_, content) == ReadOutcome::Failed)
+    if (platform::readRegularFile(path_, content) == platform::FileRead::Failed)
         return false; // never rewrite a file whose content could not be read
     if (path_.empty())
         return false;
-    return replaceFile(path_, ini::setValue(content, section, key, v));
+    return platform::replaceFile(path_, ini::setValue(content, section, key, v),
+                                 beforeReplaceHook());
 }
 
 int CIni::ReadNumber(const char* section, const char* key, int def, int base) const {

@@ -6,7 +6,7 @@
 #include "ctl/ReadingFormat.h"
 #include "ctl/Session.h"
 #include "ctl/StopSignal.h"
-#include "panel/SetpointRules.h"
+#include "session/SetpointRules.h"
 #include "platform/Clock.h"
 #include "resources/Texts.h"
 

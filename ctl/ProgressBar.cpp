@@ -1,6 +1,6 @@
 #include "ctl/ProgressBar.h"
 
-#include "firmware/TransferProgressDialog.h"
+#include "firmware/UpdateProcedure.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -19,7 +19,7 @@ std::string ProgressBar::line(int wordAddress, int pct) {
     char tail[16];
     std::snprintf(tail, sizeof tail, "] %3d%%", pct);
     // The address in the transfer window's own form.
-    return TransferProgressDialog::addressText(wordAddress).toStdString() + " [" +
+    return UpdateProcedure::addressText(wordAddress) + " [" +
            std::string(static_cast<std::size_t>(filled), '#') +
            std::string(static_cast<std::size_t>(Width - filled), ' ') + tail;
 }

@@ -1,6 +1,6 @@
 #include "ctl/ReadingFormat.h"
 
-#include "panel/SetpointRules.h"
+#include "session/SetpointRules.h"
 #include "resources/Texts.h"
 
 #include <cstdio>

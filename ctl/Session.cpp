@@ -4,10 +4,9 @@
 #include "platform/Paths.h"
 #include "resources/Texts.h"
 
-#include <climits>
 #include <cstdio>
-#include <unistd.h>
-#include <vector>
+#include <filesystem>
+#include <system_error>
 
 namespace ctl {
 
@@ -17,11 +16,14 @@ namespace {
 // wants for its relative file names; a command's file operands are relative to where it
 // was called from, so that folder comes back at once.
 std::unique_ptr<Settings> loadSettingsKeepingDirectory() {
-    std::vector<char> cwd(PATH_MAX + 1, '\0');
-    const bool known = ::getcwd(cwd.data(), cwd.size()) != nullptr;
+    std::error_code unknown;
+    const std::filesystem::path cwd = std::filesystem::current_path(unknown);
     auto settings = std::make_unique<Settings>();
-    if (known)
-        platform::changeCurrentDirectory(cwd.data());
+    if (!unknown) {
+        // Paths are UTF-8 inside the program on every platform.
+        const std::u8string utf8 = cwd.u8string();
+        platform::changeCurrentDirectory(std::string(utf8.begin(), utf8.end()));
+    }
     return settings;
 }
 

@@ -1,18 +1,18 @@
 #pragma once
 
-#include <csignal>
+#include <memory>
 
-// The end of a running loop (status --watch, log) asked for from outside: SIGINT, SIGTERM,
-// or a test. The loops look at the flag between polls, so a line being written is always
-// finished first.
+// The end of a running loop (status --watch, log) asked for from outside: SIGINT, SIGTERM
+// (Ctrl-C, Ctrl-Break or the console closing on Windows), or a test. The loops look at the flag
+// between polls, so a line being written is always finished first.
 namespace ctl {
 
 void requestStop();
 bool stopRequested();
 void clearStop();
 
-// While it lives, SIGINT and SIGTERM only request the stop; the previous handling comes
-// back when it goes.
+// While it lives, SIGINT and SIGTERM (on Windows the console's control events) only request
+// the stop; the previous handling comes back when it goes.
 class StopOnSignals {
 public:
     StopOnSignals();
@@ -21,8 +21,9 @@ public:
     StopOnSignals& operator=(const StopOnSignals&) = delete;
 
 private:
-    struct sigaction oldInt_ {};
-    struct sigaction oldTerm_ {};
+    // The handling in force before, as the platform keeps it.
+    struct Previous;
+    std::unique_ptr<Previous> previous_;
 };
 
 } // namespace ctl

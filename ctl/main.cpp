@@ -1,13 +1,15 @@
 // quorelctl: the supply from a terminal and from scripts.
 #include "ctl/Quorelctl.h"
+#include "platform/Console.h"
 
-#include <iostream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
-    ctl::setProgressOnTerminal(::isatty(STDERR_FILENO) == 1);
-    return runQuorelctl(args, std::cout, std::cerr);
+    ctl::setProgressOnTerminal(platform::standardErrorIsTerminal());
+    const int code = runQuorelctl(args, platform::consoleOut(), platform::consoleErr());
+    platform::consoleOut().flush();
+    platform::consoleErr().flush();
+    return code;
 }

@@ -53,5 +53,7 @@ public:
 
 private:
     SerialPort() = default;
-    int fd_ = -1;
+    // The open port and what waiting on it takes, as the platform's file defines it.
+    struct Native;
+    std::unique_ptr<Native> native_;
 };

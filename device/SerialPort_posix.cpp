@@ -67,6 +67,10 @@ int remainingMs(std::int64_t deadline) {
 
 } // namespace
 
+struct SerialPort::Native {
+    int fd = -1;
+};
+
 std::string SerialPort::devicePath(const std::string& name) {
     if (name.find('/') != std::string::npos)
         return name;
@@ -112,13 +116,13 @@ std::unique_ptr<SerialPort> SerialPort::open(const std::string& name, int baud) 
     configureLine(fd, baud);
     setDtr(fd, true);
     std::unique_ptr<SerialPort> port(new SerialPort());
-    port->fd_ = fd;
+    port->native_ = std::make_unique<Native>(Native{fd});
     return port;
 }
 
 SerialPort::~SerialPort() {
-    if (fd_ >= 0)
-        ::close(fd_);
+    if (native_ && native_->fd >= 0)
+        ::close(native_->fd);
 }
 
 int SerialPort::write(const std::uint8_t* bytes, int count) {
@@ -127,7 +131,7 @@ int SerialPort::write(const std::uint8_t* bytes, int count) {
     const std::int64_t deadline = platform::monotonicMs() + WriteWaitMs;
     int written = 0;
     while (written < count) {
-        ssize_t n = ::write(fd_, bytes + written, static_cast<size_t>(count - written));
+        ssize_t n = ::write(native_->fd, bytes + written, static_cast<size_t>(count - written));
         if (n > 0) {
             written += static_cast<int>(n);
             continue;
@@ -136,7 +140,7 @@ int SerialPort::write(const std::uint8_t* bytes, int count) {
             continue;
         if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
             return -1;
-        pollfd p{fd_, POLLOUT, 0};
+        pollfd p{native_->fd, POLLOUT, 0};
         int r = ::poll(&p, 1, remainingMs(deadline));
         if (r < 0 && errno == EINTR)
             continue;
@@ -155,7 +159,7 @@ int SerialPort::read(std::uint8_t* buffer, int capacity) {
     bool waiting = false;
     for (;;) {
         const int left = remainingMs(deadline);
-        pollfd p{fd_, POLLIN, 0};
+        pollfd p{native_->fd, POLLIN, 0};
         int r = ::poll(&p, 1, waiting ? left : 0);
         if (r < 0) {
             if (errno == EINTR)
@@ -171,7 +175,7 @@ int SerialPort::read(std::uint8_t* buffer, int capacity) {
             return 0; // quiet line; bytes that come later wait in the kernel's queue
         }
         if (p.revents & POLLIN) {
-            ssize_t n = ::read(fd_, buffer, static_cast<size_t>(capacity));
+            ssize_t n = ::read(native_->fd, buffer, static_cast<size_t>(capacity));
             if (n > 0)
                 return static_cast<int>(n);
             if (n == 0)

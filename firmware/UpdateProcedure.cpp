@@ -4,7 +4,15 @@
 #include "firmware/HexImage.h"
 #include "resources/Texts.h"
 
+#include <cstdio>
+
 namespace UpdateProcedure {
+
+std::string addressText(int wordAddress) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%04x", static_cast<unsigned>(wordAddress));
+    return text;
+}
 
 const char* message(Outcome outcome) {
     switch (outcome) {

@@ -53,6 +53,9 @@ struct Callbacks {
 // The message that reports an outcome.
 const char* message(Outcome outcome);
 
+// A word address as the transfer's progress shows it: "0x%04x".
+std::string addressText(int wordAddress);
+
 // Runs the whole procedure on the port; the boot-loader link is closed when it returns.
 Result run(const std::string& portName, const std::string& filePath, const Callbacks& callbacks);
 

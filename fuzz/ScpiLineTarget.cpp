@@ -13,7 +13,7 @@
 #include "fuzz/FuzzSupport.h"
 #include "fuzz/FuzzTargets.h"
 
-#include "panel/SetpointRules.h"
+#include "session/SetpointRules.h"
 #include "scpi/Errors.h"
 #include "scpi/Interpreter.h"
 #include "simulator/MemoryInstrument.h"

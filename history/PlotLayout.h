@@ -1,7 +1,7 @@
 #pragma once
 
 #include "history/AxisTicks.h"
-#include "plot/PlotGeometry.h"
+#include "geometry/PlotGeometry.h"
 
 // The arithmetic of the history's plot: where the plotting area lies in a picture and where
 // a time or a value falls in it. Pixels count from the picture's top left; right and bottom

@@ -1,10 +1,6 @@
 #include "logs/MeasurementLog.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 platform::Seconds lastLineTime = 0;
@@ -17,29 +13,14 @@ MeasurementLog::~MeasurementLog() {
 bool MeasurementLog::open(const std::string& path, bool append, int intervalSeconds) {
     close();
     interval_ = intervalSeconds > 0 ? intervalSeconds : 1;
-    if (path.empty())
-        return false;
-    // Opened without blocking so that a pipe without a reader fails at once instead of
-    // hanging the window; a folder, pipe or socket is no place for a log.
-    int flags = O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC | (append ? O_APPEND : O_TRUNC);
-    int fd = ::open(path.c_str(), flags, 0644);
-    if (fd < 0)
-        return false;
-    struct stat st {};
-    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode) || S_ISFIFO(st.st_mode) ||
-        S_ISSOCK(st.st_mode)) {
-        ::close(fd);
-        return false;
-    }
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    fd_ = fd;
-    return true;
+    // A folder, pipe or socket is no place for a log, and a pipe without a reader must not
+    // hang the window.
+    file_ = platform::LineFile::open(path, append);
+    return file_ != nullptr;
 }
 
 void MeasurementLog::close() {
-    if (fd_ >= 0)
-        ::close(fd_);
-    fd_ = -1;
+    file_.reset();
 }
 
 const char* MeasurementLog::stateText(int outputOn, int constantCurrent) {
@@ -59,31 +40,16 @@ std::string MeasurementLog::formatLine(const platform::LocalTime& t, const Measu
 
 MeasurementLog::WriteResult MeasurementLog::write(platform::Seconds now,
                                                   const MeasurementReading& reading) {
-    if (fd_ < 0)
+    if (!file_)
         return WriteResult::NotRunning;
     if (now < lastLineTime + interval_)
         return WriteResult::NotDue;
     lastLineTime = now;
-    const std::string line = formatLine(platform::toLocalTime(now), reading);
-    struct stat before {};
-    const bool regular = fstat(fd_, &before) == 0 && S_ISREG(before.st_mode);
-    size_t done = 0;
-    while (done < line.size()) {
-        ssize_t n = ::write(fd_, line.data() + done, line.size() - done);
-        if (n > 0) {
-            done += static_cast<size_t>(n);
-        } else if (n < 0 && errno == EINTR) {
-            continue;
-        } else {
-            // A disk that filled up mid-line leaves no half line behind the complete ones;
-            // the log ends, since it no longer records anything.
-            if (regular && done > 0) {
-                int cut = ftruncate(fd_, before.st_size);
-                (void)cut; // nothing more can be done about a file that cannot shrink
-            }
-            close();
-            return WriteResult::Failed;
-        }
+    // A disk that filled up mid-line leaves no half line behind the complete ones; the log
+    // ends, since it no longer records anything.
+    if (!file_->writeLine(formatLine(platform::toLocalTime(now), reading))) {
+        close();
+        return WriteResult::Failed;
     }
     return WriteResult::Written;
 }

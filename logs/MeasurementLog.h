@@ -1,6 +1,9 @@
 #pragma once
 
 #include "platform/Clock.h"
+#include "platform/Files.h"
+
+#include <memory>
 
 #include <string>
 
@@ -39,7 +42,7 @@ public:
     // something a log can be written to, such as a folder or a pipe).
     bool open(const std::string& path, bool append, int intervalSeconds);
     void close();
-    bool running() const { return fd_ >= 0; }
+    bool running() const { return file_ != nullptr; }
     int interval() const { return interval_; }
 
     WriteResult write(platform::Seconds now, const MeasurementReading& reading);
@@ -52,6 +55,6 @@ public:
     static void resetLastCsvTimeForTest();
 
 private:
-    int fd_ = -1;
+    std::unique_ptr<platform::LineFile> file_;
     int interval_ = 1;
 };

@@ -5,8 +5,15 @@
 #include <string>
 #include <string_view>
 
-class QPlainTextEdit;
 class Settings;
+
+// Where the window shows the log: each line as the pane shows it ("[HH:MM:SS] message\n").
+// The window's text pane implements it; a program without a window has none.
+class SystemLogPane {
+public:
+    virtual ~SystemLogPane() = default;
+    virtual void appendLine(const std::string& line) = 0;
+};
 
 // The running record of operator actions and device events: every message is shown in the
 // log pane with the time of day and, while UseSysLogFile is on, appended to the file named
@@ -14,9 +21,9 @@ class Settings;
 class SystemLog {
 public:
     // The pane may be given later (or never); the file is written either way.
-    explicit SystemLog(const Settings& settings, QPlainTextEdit* pane = nullptr);
+    explicit SystemLog(const Settings& settings, SystemLogPane* pane = nullptr);
 
-    void setPane(QPlainTextEdit* pane);
+    void setPane(SystemLogPane* pane);
 
     // Writes one message (UTF-8, one line). Never fails towards the caller: a file that
     // cannot be opened is skipped, and the next message tries again.
@@ -30,9 +37,8 @@ public:
     static std::string filePath(const std::string& sysLogFileName);
 
 private:
-    void appendToPane(const std::string& line);
     void appendToFile(const std::string& line);
 
     const Settings& settings_;
-    QPlainTextEdit* pane_;
+    SystemLogPane* pane_;
 };

@@ -6,7 +6,7 @@
 #include "history/TimeText.h"
 #include "logs/MeasurementLog.h"
 #include "measurement/HistoryPlot.h"
-#include "platform/Prompter.h"
+#include "platform/qt/Prompter.h"
 #include "resources/Texts.h"
 #include "session/MeasurementSession.h"
 

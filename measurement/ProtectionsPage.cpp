@@ -1,7 +1,7 @@
 #include "measurement/ProtectionsPage.h"
 
 #include "config/Settings.h"
-#include "platform/Prompter.h"
+#include "platform/qt/Prompter.h"
 #include "resources/Texts.h"
 #include "session/MeasurementSession.h"
 #include "session/SessionMessages.h"

@@ -1,8 +1,8 @@
 #include "panel/AboutDialog.h"
 
 #include "panel/DialogUnits.h"
-#include "platform/ControlIds.h"
-#include "resources/Images.h"
+#include "platform/qt/ControlIds.h"
+#include "resources/ui/Images.h"
 #include "resources/Texts.h"
 
 #include <QLabel>

@@ -1,10 +1,11 @@
 // Start-up, construction of the window, connection and the window's menu.
 #include "panel/MainDialog.h"
 
-#include "config/SettingsDialog.h"
-#include "firmware/FirmwareUpdateDialog.h"
+#include "config/ui/SettingsDialog.h"
+#include "firmware/ui/FirmwareUpdateDialog.h"
 #include "history/HistoryRecorder.h"
 #include "logs/SystemLog.h"
+#include "logs/ui/LogPane.h"
 #include "measurement/HistoryPage.h"
 #include "measurement/MeasurementWindow.h"
 #include "measurement/RemotePage.h"
@@ -12,13 +13,13 @@
 #include "panel/DialogUnits.h"
 #include "panel/SpinArrows.h"
 #include "platform/Clock.h"
-#include "platform/ControlIds.h"
-#include "platform/Prompter.h"
+#include "platform/qt/ControlIds.h"
+#include "platform/qt/Prompter.h"
 #include "plot/HistoryPlotSetup.h"
 #include "plot/MeterStatic.h"
 #include "plot/clPlot.h"
 #include "remote/qt/RemoteService.h"
-#include "resources/Images.h"
+#include "resources/ui/Images.h"
 #include "resources/Texts.h"
 #include "session/SessionMessages.h"
 #include "session/SessionSettings.h"
@@ -201,7 +202,7 @@ void MainDialog::createControls() {
 
     // The system log at the bottom.
     group(texts::GroupSystemLog, 4, 204, 187, 47);
-    logPane = new QPlainTextEdit(this);
+    logPane = new LogPane(this);
     logPane->setReadOnly(true);
     logPane->setLineWrapMode(QPlainTextEdit::NoWrap);
     // Weeks of running must not grow the pane without end; the file keeps every line.

@@ -20,6 +20,7 @@ class QProgressBar;
 class QPushButton;
 class QTimer;
 class HistoryPage;
+class LogPane;
 class MeasurementWindow;
 class RemoteService;
 class MeterStatic;
@@ -196,7 +197,7 @@ private:
     QLabel* sourceText = nullptr;
     QGroupBox* historyGroup = nullptr;
     QWidget* plotFrame = nullptr;
-    QPlainTextEdit* logPane = nullptr;
+    LogPane* logPane = nullptr;
     QTimer* pollTimer = nullptr;
     std::unique_ptr<SystemLog> systemLog;
 };

@@ -1,7 +1,7 @@
 // The CSV measurement log of the window: button 7 and the line of every poll.
 #include "panel/MainDialog.h"
 
-#include "logs/LogFileDialog.h"
+#include "logs/ui/LogFileDialog.h"
 #include "resources/Texts.h"
 
 #include <QPushButton>

@@ -2,9 +2,9 @@
 // device.
 #include "panel/MainDialog.h"
 
-#include "panel/SetpointRules.h"
+#include "session/SetpointRules.h"
 #include "platform/Clock.h"
-#include "platform/Prompter.h"
+#include "platform/qt/Prompter.h"
 #include "plot/MeterStatic.h"
 #include "resources/Texts.h"
 #include "session/SessionMessages.h"

@@ -1,7 +1,7 @@
 // Set-point entry, the stepping arrows, the derive boxes and output switching.
 #include "panel/MainDialog.h"
 
-#include "panel/SetpointRules.h"
+#include "session/SetpointRules.h"
 #include "panel/SpinArrows.h"
 #include "resources/Texts.h"
 

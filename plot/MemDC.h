@@ -1,6 +1,6 @@
 #pragma once
 
-#include "plot/PlotGeometry.h"
+#include "geometry/PlotGeometry.h"
 
 #include <QColor>
 #include <QFont>

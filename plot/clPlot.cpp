@@ -1,6 +1,6 @@
 #include "plot/clPlot.h"
 
-#include "platform/ControlIds.h"
+#include "platform/qt/ControlIds.h"
 #include "plot/Fonts.h"
 #include "plot/MemDC.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/Clock.h"
-#include "plot/PlotGeometry.h"
+#include "geometry/PlotGeometry.h"
 #include "plot/SampleBuffer.h"
 
 #include <QColor>

@@ -1,6 +1,6 @@
 #include "scpi/Commands.h"
 
-#include "panel/SetpointRules.h"
+#include "session/SetpointRules.h"
 #include "scpi/Format.h"
 #include "scpi/Parameters.h"
 #include "scpi/Syntax.h"

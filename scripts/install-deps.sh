@@ -3,11 +3,13 @@
 # its sanitizer and libFuzzer run-times and the symbolizer for the fuzz programs; the icon
 # renderer, the Debian tools and the desktop-file, AppStream and manual-page checkers for the
 # package; pyvisa with its pure-Python back-end, the instrument client the remote control is
-# tested with).
-# Packages already present are skipped, so a prepared machine is not touched.
+# tested with; the mingw-w64 cross compiler, GoogleTest's sources and Wine for the Windows
+# build and its tests).
+# Packages already present are skipped, so a prepared machine is not touched. Named on the
+# command line, only those packages are installed (a script that needs fewer).
 set -euo pipefail
 
-packages=(
+all_packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-svg-dev libgl-dev qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
@@ -16,7 +18,13 @@ packages=(
   clang-14 libclang-rt-14-dev llvm-14
   librsvg2-bin dpkg-dev file man-db desktop-file-utils appstream lintian
   python3-pyvisa python3-pyvisa-py
+  g++-mingw-w64-x86-64-posix googletest wine wine64
 )
+if [ $# -gt 0 ]; then
+  packages=("$@")
+else
+  packages=("${all_packages[@]}")
+fi
 
 missing=()
 for p in "${packages[@]}"; do

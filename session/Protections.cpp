@@ -1,6 +1,6 @@
 #include "session/Protections.h"
 
-#include "panel/SetpointRules.h"
+#include "session/SetpointRules.h"
 
 #include <cmath>
 

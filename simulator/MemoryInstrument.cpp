@@ -1,6 +1,6 @@
 #include "simulator/MemoryInstrument.h"
 
-#include "panel/SetpointRules.h"
+#include "session/SetpointRules.h"
 
 namespace sim {
 

@@ -1,6 +1,6 @@
 #include "support/BenchSupport.h"
 
-#include "platform/ControlIds.h"
+#include "platform/qt/ControlIds.h"
 #include "platform/Paths.h"
 #include "plot/Fonts.h"
 

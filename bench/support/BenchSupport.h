@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Prompter.h"
+#include "platform/qt/Prompter.h"
 #include "simulator/SimulatedSupply.h"
 
 #include <cstdint>

@@ -1,35 +1,12 @@
-#include "platform/Clock.h"
+#include "platform/System.h"
 
 #include <cerrno>
 #include <ctime>
-#include <memory>
-#include <mutex>
 #include <sys/prctl.h>
 
 namespace platform {
 
 namespace {
-std::function<Seconds()>& testClock() {
-    static std::function<Seconds()> clock;
-    return clock;
-}
-
-// Only the interface thread reads from a serial port, so the observer needs no guard.
-std::function<void(int)>& inputWaitObserver() {
-    static std::function<void(int)> observer;
-    return observer;
-}
-
-// The replacement pauses of a test. Guarded, since the simulated device pauses on a thread
-// of its own while a test may swap the function.
-struct TestSleeper {
-    std::mutex mutex;
-    std::shared_ptr<const std::function<void(int)>> sleeper;
-};
-TestSleeper& testSleeper() {
-    static TestSleeper s;
-    return s;
-}
 
 // The default timer slack of 50 us is added to every pause of the byte pacing; a pause of
 // 10 ms must stay close to 10 ms, so the slack is lowered. The slack belongs to each thread,
@@ -58,9 +35,7 @@ timespec toTimespec(std::int64_t ns) {
 }
 } // namespace
 
-Seconds now() {
-    if (testClock())
-        return testClock()();
+Seconds system::now() {
     return static_cast<Seconds>(::time(nullptr));
 }
 
@@ -72,30 +47,7 @@ LocalTime toLocalTime(Seconds t) {
                      tm.tm_hour,        tm.tm_min,     tm.tm_sec};
 }
 
-void setClockForTest(std::function<Seconds()> clock) {
-    testClock() = std::move(clock);
-}
-
-void setSleepForTest(std::function<void(int)> sleeper) {
-    TestSleeper& s = testSleeper();
-    std::lock_guard<std::mutex> lock(s.mutex);
-    s.sleeper =
-        sleeper ? std::make_shared<const std::function<void(int)>>(std::move(sleeper)) : nullptr;
-}
-
-void sleepMs(int milliseconds) {
-    if (milliseconds <= 0)
-        return;
-    std::shared_ptr<const std::function<void(int)>> replaced;
-    {
-        TestSleeper& s = testSleeper();
-        std::lock_guard<std::mutex> lock(s.mutex);
-        replaced = s.sleeper;
-    }
-    if (replaced) {
-        (*replaced)(milliseconds);
-        return;
-    }
+void system::sleepMs(int milliseconds) {
     lowerTimerSlack();
     // Both the wake-up and the end are absolute, so an interrupted sleep resumes on the
     // same schedule and the pause is never cut short.
@@ -105,15 +57,6 @@ void sleepMs(int milliseconds) {
     }
     while (monotonicNs() < deadline) {
     }
-}
-
-void inputWaitStarting(int milliseconds) {
-    if (inputWaitObserver())
-        inputWaitObserver()(milliseconds);
-}
-
-void setInputWaitObserverForTest(std::function<void(int)> observer) {
-    inputWaitObserver() = std::move(observer);
 }
 
 std::int64_t monotonicMs() {

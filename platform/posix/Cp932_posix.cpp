@@ -56,8 +56,4 @@ std::string cp932ToUtf8(std::string_view cp932) {
     return convert("UTF-8", "CP932", cp932);
 }
 
-bool isCp932LeadByte(unsigned char c) {
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
-
 } // namespace platform

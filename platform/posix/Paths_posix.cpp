@@ -1,20 +1,12 @@
 #include "platform/Paths.h"
+#include "platform/System.h"
 
 #include <climits>
 #include <unistd.h>
 
 namespace platform {
 
-namespace {
-std::string& overrideDir() {
-    static std::string dir;
-    return dir;
-}
-} // namespace
-
-std::string executableDirectory() {
-    if (!overrideDir().empty())
-        return overrideDir();
+std::string system::executableDirectory() {
     char buf[PATH_MAX];
     ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
     if (n <= 0)
@@ -26,10 +18,6 @@ std::string executableDirectory() {
     if (slash == 0)
         return "/";
     return path.substr(0, slash);
-}
-
-void setExecutableDirectoryForTest(const std::string& dir) {
-    overrideDir() = dir;
 }
 
 bool changeCurrentDirectory(const std::string& dir) {

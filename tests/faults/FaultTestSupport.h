@@ -1,6 +1,6 @@
 #pragma once
 
-#include "logs/LogFileDialog.h"
+#include "logs/ui/LogFileDialog.h"
 #include "logs/MeasurementLog.h"
 #include "platform/Clock.h"
 #include "support/MainWindowFixture.h"

@@ -1,7 +1,6 @@
 #include "firmware/HexReader.h"
 
 #include "support/CaseNames.h"
-#include "support/Fifo.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -114,14 +113,6 @@ TEST(HexReader, SourceEndingWithoutEndRecordIsMalformed) {
             result = reader.nextDataRecord(address, data);
         EXPECT_EQ(result, HexReader::MalformedLine) << text;
     }
-}
-
-TEST(HexReader, FifoIsRefusedAtOnceInsteadOfWaitingForAWriter) {
-    TempDir dir;
-    Fifo fifo(dir.file("fw.hex"));
-    HexReader reader;
-    EXPECT_FALSE(reader.open(fifo.path()));
-    EXPECT_FALSE(fifo.released());
 }
 
 } // namespace

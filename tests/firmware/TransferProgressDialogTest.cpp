@@ -1,7 +1,7 @@
-#include "firmware/TransferProgressDialog.h"
+#include "firmware/ui/TransferProgressDialog.h"
 
 #include "FirmwareTestSupport.h"
-#include "platform/ControlIds.h"
+#include "platform/qt/ControlIds.h"
 #include "support/QtTestApp.h"
 
 #include <QLineEdit>

@@ -1,4 +1,5 @@
 #include "logs/SystemLog.h"
+#include "logs/ui/LogPane.h"
 
 #include "config/Settings.h"
 #include "platform/Clock.h"
@@ -27,7 +28,7 @@ namespace {
 class SystemLogTest : public ::testing::Test {
 protected:
     TempDir dir;
-    QPlainTextEdit pane;
+    LogPane pane;
 
     SystemLogTest() : pane((qtTestApp(), nullptr)) {}
 

@@ -1,5 +1,5 @@
 #include "measurement/MeasurementWindow.h"
-#include "logs/LogFileDialog.h"
+#include "logs/ui/LogFileDialog.h"
 #include "logs/MeasurementLog.h"
 #include "support/MainWindowFixture.h"
 

@@ -1,6 +1,6 @@
 // The main window as an operator works it with mouse and keyboard: the menu bar, the keys in
 // the set-point fields, text pasted into them, and the toolkit's own texts.
-#include "logs/LogFileDialog.h"
+#include "logs/ui/LogFileDialog.h"
 #include "panel/ControlApp.h"
 #include "panel/DialogUnits.h"
 #include "resources/Texts.h"

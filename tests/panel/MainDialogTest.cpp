@@ -1,7 +1,7 @@
-#include "config/SettingsDialog.h"
+#include "config/ui/SettingsDialog.h"
 #include "device/SupplyDevice.h"
 #include "panel/SpinArrows.h"
-#include "platform/ControlIds.h"
+#include "platform/qt/ControlIds.h"
 #include "support/MainWindowFixture.h"
 
 #include <QApplication>

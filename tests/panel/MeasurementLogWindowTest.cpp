@@ -1,7 +1,7 @@
-#include "logs/LogFileDialog.h"
+#include "logs/ui/LogFileDialog.h"
 #include "logs/MeasurementLog.h"
 #include "platform/Clock.h"
-#include "platform/ControlIds.h"
+#include "platform/qt/ControlIds.h"
 #include "support/MainWindowFixture.h"
 #include "support/QtTestApp.h"
 

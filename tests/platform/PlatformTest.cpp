@@ -1,6 +1,6 @@
 #include "platform/Clock.h"
 #include "platform/Cp932.h"
-#include "platform/Prompter.h"
+#include "platform/FileFilters.h"
 #include "support/CaseNames.h"
 
 #include <gtest/gtest.h>

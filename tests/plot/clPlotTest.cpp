@@ -1,7 +1,7 @@
 #include "PlotTestSupport.h"
 
-#include "platform/ControlIds.h"
-#include "plot/PlotGeometry.h"
+#include "platform/qt/ControlIds.h"
+#include "geometry/PlotGeometry.h"
 #include "support/CaseNames.h"
 
 #include <QFontInfo>

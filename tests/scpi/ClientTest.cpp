@@ -1,6 +1,6 @@
 // What the instrument language keeps per client: status registers, the error queue, and the
 // byte stream of a connection with its limits.
-#include "panel/SetpointRules.h"
+#include "session/SetpointRules.h"
 #include "scpi/Connection.h"
 #include "scpi/Format.h"
 #include "scpi/Parameters.h"

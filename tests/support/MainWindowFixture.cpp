@@ -2,7 +2,7 @@
 
 #include "device/SupplyDevice.h"
 #include "platform/Clock.h"
-#include "platform/ControlIds.h"
+#include "platform/qt/ControlIds.h"
 #include "platform/Paths.h"
 #include "plot/MeterStatic.h"
 #include "support/QtTestApp.h"

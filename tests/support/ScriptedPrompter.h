@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Prompter.h"
+#include "platform/qt/Prompter.h"
 
 #include <deque>
 #include <functional>

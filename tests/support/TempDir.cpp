@@ -3,14 +3,24 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 
 TempDir::TempDir() {
-    char tmpl[] = "/tmp/quorel-test-XXXXXX";
-    if (!mkdtemp(tmpl))
-        throw std::runtime_error("mkdtemp failed");
-    path_ = tmpl;
+    // A name nobody holds yet, created here: create_directory fails on one that exists.
+    std::random_device seed;
+    std::mt19937_64 random(seed());
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string name = "quorel-test-" + std::to_string(random() % 1000000000000ULL);
+        std::error_code ec;
+        if (std::filesystem::create_directory(base / name, ec)) {
+            path_ = (base / name).generic_string();
+            return;
+        }
+    }
+    throw std::runtime_error("no temporary folder could be created");
 }
 
 TempDir::~TempDir() {

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <string>
 
-// A fresh folder under /tmp, removed with everything in it when the object goes.
+// A fresh folder in the system's temporary folder (/tmp), removed with everything in it when the object goes.
 class TempDir {
 public:
     TempDir();

@@ -1,4 +1,4 @@
-#include "panel/SetpointRules.h"
+#include "session/SetpointRules.h"
 #include "support/CaseNames.h"
 
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
-#include "firmware/FirmwareUpdateDialog.h"
+#include "firmware/ui/FirmwareUpdateDialog.h"
 
-#include "firmware/TransferProgressDialog.h"
+#include "firmware/ui/TransferProgressDialog.h"
 #include "firmware/UpdateProcedure.h"
 #include "panel/DialogUnits.h"
-#include "platform/ControlIds.h"
-#include "platform/Prompter.h"
+#include "platform/qt/ControlIds.h"
+#include "platform/qt/Prompter.h"
 #include "resources/Texts.h"
 
 #include <QCoreApplication>

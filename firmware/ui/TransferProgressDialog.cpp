@@ -1,7 +1,8 @@
-#include "firmware/TransferProgressDialog.h"
+#include "firmware/ui/TransferProgressDialog.h"
 
+#include "firmware/UpdateProcedure.h"
 #include "panel/DialogUnits.h"
-#include "platform/ControlIds.h"
+#include "platform/qt/ControlIds.h"
 #include "resources/Texts.h"
 
 #include <QCloseEvent>
@@ -38,7 +39,7 @@ TransferProgressDialog::TransferProgressDialog(QWidget* parent)
 }
 
 QString TransferProgressDialog::addressText(int wordAddress) {
-    return QString::asprintf("0x%04x", static_cast<unsigned>(wordAddress));
+    return QString::fromStdString(UpdateProcedure::addressText(wordAddress));
 }
 
 void TransferProgressDialog::setRange(int low, int high) {

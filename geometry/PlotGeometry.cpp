@@ -1,4 +1,4 @@
-#include "plot/PlotGeometry.h"
+#include "geometry/PlotGeometry.h"
 
 #include <cmath>
 

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "platform/FileFilters.h"
+
 #include <optional>
 #include <string>
-#include <vector>
 
 class QWidget;
 
@@ -11,20 +12,6 @@ namespace platform {
 enum class PromptIcon { None, Information, Warning, Stop, Question };
 enum class PromptButtons { Ok, OkCancel, YesNo };
 enum class PromptAnswer { Ok, Cancel, Yes, No };
-
-// One file-type filter in the system's notation: "CSV(*.csv)" with the pattern "*.csv".
-struct FileFilter {
-    std::string label;
-    std::string pattern;
-};
-
-// Splits a filter string such as "CSV(*.csv)|*.csv|全て(*.*)|*.*||" into its pairs.
-std::vector<FileFilter> parseFileFilters(const std::string& filters);
-
-// One filter in Qt's notation, "label (patterns)" with the patterns apart by blanks. A label
-// that already ends in its patterns in parentheses, as "CSV(*.csv)" does, is used as it is,
-// so that the chooser does not show them twice.
-std::string qtNameFilter(const FileFilter& filter);
 
 // Message boxes and plain file choosers go through this seam so that tests can answer them
 // without a person. The real one shows Qt dialogs; tests install a scripted one.

@@ -1,8 +1,8 @@
-#include "logs/LogFileDialog.h"
+#include "logs/ui/LogFileDialog.h"
 
 #include "logs/MeasurementLog.h"
-#include "platform/ControlIds.h"
-#include "platform/Prompter.h"
+#include "platform/qt/ControlIds.h"
+#include "platform/qt/Prompter.h"
 #include "resources/Texts.h"
 
 #include <QCheckBox>

@@ -1,4 +1,4 @@
-#include "platform/ControlIds.h"
+#include "platform/qt/ControlIds.h"
 
 #include <QVariant>
 #include <QWidget>

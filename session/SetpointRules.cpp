@@ -1,4 +1,4 @@
-#include "panel/SetpointRules.h"
+#include "session/SetpointRules.h"
 
 #include <algorithm>
 #include <cmath>
@@ -32,8 +32,10 @@ double powerCapacity(PowerSource source) {
 }
 
 double readNumber(const std::string& text) {
-    // The field holds at most a few hundred characters; atof reads the leading number.
-    return std::atof(text.c_str());
+    // The field holds at most a few hundred characters; the leading number is read as atof
+    // reads it. strtod is atof's definition and reads "nan", "inf" and hexadecimal numbers on
+    // every platform, where some run-times' atof stops at them.
+    return std::strtod(text.c_str(), nullptr);
 }
 
 bool isAllowedCharacter(int ch) {

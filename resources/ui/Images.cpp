@@ -1,4 +1,4 @@
-#include "resources/Images.h"
+#include "resources/ui/Images.h"
 
 #include <QPainter>
 

@@ -1,11 +1,11 @@
-#include "config/SettingsDialog.h"
+#include "config/ui/SettingsDialog.h"
 
 #include "config/PortList.h"
 #include "config/PortScan.h"
 #include "config/Settings.h"
 #include "device/SupplyDevice.h"
-#include "platform/ControlIds.h"
-#include "platform/Prompter.h"
+#include "platform/qt/ControlIds.h"
+#include "platform/qt/Prompter.h"
 #include "resources/Texts.h"
 
 #include <QApplication>
