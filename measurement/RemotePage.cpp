@@ -1,6 +1,6 @@
 #include "measurement/RemotePage.h"
 
-#include "platform/Prompter.h"
+#include "platform/qt/Prompter.h"
 #include "remote/RemoteMessages.h"
 #include "remote/qt/RemoteService.h"
 #include "resources/TextFormat.h"

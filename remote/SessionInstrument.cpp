@@ -1,6 +1,6 @@
 #include "remote/SessionInstrument.h"
 
-#include "panel/SetpointRules.h"
+#include "session/SetpointRules.h"
 #include "remote/RemoteMessages.h"
 #include "resources/TextFormat.h"
 #include "resources/Texts.h"

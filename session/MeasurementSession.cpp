@@ -1,7 +1,7 @@
 #include "session/MeasurementSession.h"
 
 #include "config/Settings.h"
-#include "panel/SetpointRules.h"
+#include "session/SetpointRules.h"
 
 #include <algorithm>
 

@@ -3,7 +3,7 @@
 // observers see, and what the clients get back.
 #include "config/Settings.h"
 #include "device/SupplyDevice.h"
-#include "panel/SetpointRules.h"
+#include "session/SetpointRules.h"
 #include "platform/Paths.h"
 #include "remote/RemoteControl.h"
 #include "session/MeasurementSession.h"
