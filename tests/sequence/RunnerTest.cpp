@@ -1,7 +1,7 @@
 // The scheduler on a clock the test moves: points on time without drift, late calls, pause
 // and resume, every stop condition, and each way a run ends with the output as it should be.
-#include "sequence/SequenceMessages.h"
 #include "resources/Texts.h"
+#include "sequence/SequenceMessages.h"
 #include "support/CaseNames.h"
 
 #include <gtest/gtest.h>
