@@ -35,6 +35,18 @@ const std::vector<CommandForm>& commandForms() {
          {"port", "duration", "interval", "ovp", "ocp", "ocp-delay", "opp", "csv"},
          {"reconnect", "json"}},
         {"update", 1, 1, {"port"}, {}},
+        {"run",
+         1,
+         1,
+         {"port", "repeat", "log", "interval", "stop-below", "stop-below-for", "stop-above",
+          "stop-after", "stop-charge"},
+         {"on", "keep-on", "dry-run"}},
+        {"charge",
+         0,
+         0,
+         {"port", "chemistry", "cells", "capacity", "rate", "max-time", "termination", "log",
+          "interval"},
+         {"dry-run"}},
         {"help", 0, 1, {}, {}},
     };
     return all;
@@ -75,7 +87,11 @@ std::optional<std::string> parseCommandLine(const std::vector<std::string>& args
     // Whether an option takes a value does not depend on the command, so options may stand
     // before the command too; which ones a command accepts is checked once it is known.
     static const std::vector<std::string> commonValueOptions = {
-        "port", "watch", "count", "interval", "duration", "ovp", "ocp", "ocp-delay", "opp"};
+        "port",        "watch",      "count",          "interval",   "duration",
+        "ovp",         "ocp",        "ocp-delay",      "opp",        "repeat",
+        "log",         "stop-below", "stop-below-for", "stop-above", "stop-after",
+        "stop-charge", "chemistry",  "cells",          "capacity",   "rate",
+        "max-time",    "termination"};
     // "--csv" is a flag of status and names the file of monitor, wherever it stands.
     std::vector<std::string> valueOptions = commonValueOptions;
     for (const std::string& a : args) {

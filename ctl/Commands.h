@@ -15,6 +15,8 @@ int outputCommand(Session& s, bool on);
 int logCommand(Session& s);
 int monitorCommand(Session& s);
 int updateCommand(Session& s, bool progressOnTerminal);
+int runCommand(Session& s);
+int chargeCommand(Session& s);
 
 // Sleeps until the monotonic time `untilMs` in short slices; false as soon as a stop is
 // requested.

@@ -65,5 +65,9 @@ int runQuorelctl(const std::vector<std::string>& args, std::ostream& out, std::o
         return logCommand(session);
     if (c == "monitor")
         return monitorCommand(session);
+    if (c == "run")
+        return runCommand(session);
+    if (c == "charge")
+        return chargeCommand(session);
     return updateCommand(session, progressOnTerminal);
 }

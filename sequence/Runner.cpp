@@ -75,7 +75,7 @@ Refusal Runner::start(const Sequence& sequence, RunOptions options) {
     if (state_ == RunState::Running && options_.outputOnAtStart) {
         const DeviceResult r = supply_.switchOutput(true);
         if (r != DeviceResult::Ok) {
-            end(r == DeviceResult::NotConnected ? EndReason::DeviceLost : EndReason::DeviceFailed);
+            failed(r);
             return {};
         }
         log_(texts::SequenceOutputOn);
@@ -136,11 +136,16 @@ bool Runner::send(const Units& u) {
         return true;
     const DeviceResult r = supply_.sendSetpoints(voltsOf(u), ampsOf(u));
     if (r != DeviceResult::Ok) {
-        end(r == DeviceResult::NotConnected ? EndReason::DeviceLost : EndReason::DeviceFailed);
+        failed(r);
         return false;
     }
     lastSent_ = u;
     return true;
+}
+
+void Runner::failed(DeviceResult result) {
+    end(result == DeviceResult::NotConnected ? EndReason::DeviceLost : EndReason::DeviceFailed,
+        result);
 }
 
 bool Runner::overElapsed(std::int64_t at) {
@@ -291,13 +296,14 @@ void Runner::onTrip(const session::Trip&) {
     abort(EndReason::Tripped);
 }
 
-void Runner::end(EndReason reason) {
+void Runner::end(EndReason reason, DeviceResult result) {
     if (!running())
         return;
     countCounters();
     state_ = RunState::Idle;
     RunEnd e;
     e.reason = reason;
+    e.deviceResult = result;
     totals_.elapsedSeconds = (now() - startMs_) / 1000.0;
     e.totals = totals_;
     log_(endText(reason, plan_.stops()));

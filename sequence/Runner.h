@@ -39,6 +39,8 @@ struct RunEnd {
     EndReason reason = EndReason::Completed;
     RunTotals totals;
     bool outputSwitchedOff = false;
+    // What the failed command got (DeviceFailed, or DeviceLost found by a command); Ok else.
+    DeviceResult deviceResult = DeviceResult::Ok;
 };
 
 struct RunOptions {
@@ -126,8 +128,9 @@ private:
     std::int64_t keyMs(const Key& k) const;
     std::optional<Key> nextKey(const Key& k) const;
     bool send(const Units& u);
+    void failed(DeviceResult result);
     void countCounters();
-    void end(EndReason reason);
+    void end(EndReason reason, DeviceResult result = DeviceResult::Ok);
 
     Supply& supply_;
     Log log_;

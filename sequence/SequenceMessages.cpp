@@ -112,4 +112,11 @@ std::string chargeSummary(const RunEnd& end) {
                    end.totals.energyWh, session::formatDuration(end.totals.elapsedSeconds).c_str());
 }
 
+std::string clockText(std::int64_t ms) {
+    const long long tenths = ms > 0 ? ms / 100 : 0;
+    const long long seconds = tenths / 10;
+    return printed("%lld:%02lld:%02lld.%lld", seconds / 3600, seconds / 60 % 60, seconds % 60,
+                   tenths % 10);
+}
+
 } // namespace sequence

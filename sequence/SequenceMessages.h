@@ -3,6 +3,7 @@
 #include "sequence/Plan.h"
 #include "sequence/Runner.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -15,6 +16,9 @@ template <typename... Values> std::string printed(const char* pattern, Values...
     std::snprintf(buf, sizeof buf, pattern, values...);
     return buf;
 }
+
+// A time on the sequence's line as "H:MM:SS.s", tenths truncated.
+std::string clockText(std::int64_t ms);
 
 // Why a sequence does not start.
 std::string refusalText(const Refusal& refusal);
