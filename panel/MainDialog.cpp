@@ -7,6 +7,7 @@
 #include "logs/SystemLog.h"
 #include "measurement/HistoryPage.h"
 #include "measurement/MeasurementWindow.h"
+#include "measurement/SequencePage.h"
 #include "panel/AboutDialog.h"
 #include "panel/DialogUnits.h"
 #include "panel/SpinArrows.h"
@@ -363,6 +364,7 @@ void MainDialog::openMeasurementWindow() {
         measurementWindow_ = new MeasurementWindow(*session_, settings, log, this);
         historyPage_ = new HistoryPage(*session_, historyRecorder_->store(), log);
         measurementWindow_->addPage(historyPage_, qs(texts::PageHistory));
+        measurementWindow_->addPage(new SequencePage(*session_, log), qs(texts::PageSequence));
         measurementWindow_->setFileDropHandler(
             [this](const std::string& path) { OpenHistoryFile(path); });
         // Room for the history's plot.

@@ -315,5 +315,53 @@ inline constexpr const char* ChargeEndDeviceFailed = "送信エラー";
 inline constexpr const char* ChargeEndTripped = "保護作動";
 inline constexpr const char* ChargeEndWindowClosed = "ウィンドウを閉じた";
 inline constexpr const char* ChargeEndVoltage = "電圧上限";
+// The sequence page.
+inline constexpr const char* SequenceColumnVolts = "電圧[V]";
+inline constexpr const char* SequenceColumnAmps = "電流[A]";
+inline constexpr const char* SequenceColumnSeconds = "時間[秒]";
+inline constexpr const char* SequenceColumnLinear = "直線ランプ";
+inline constexpr const char* SequenceAdd = "追加";
+inline constexpr const char* SequenceRemove = "削除";
+inline constexpr const char* SequenceUp = "上へ";
+inline constexpr const char* SequenceDown = "下へ";
+inline constexpr const char* SequenceLoad = "読み込み...";
+inline constexpr const char* SequenceSave = "保存...";
+inline constexpr const char* SequenceRepeat = "繰り返し";
+inline constexpr const char* SequenceTimes = "回";
+inline constexpr const char* SequenceRepeatEndless = "無限";
+inline constexpr const char* SequenceGroupStops = "停止条件";
+inline constexpr const char* SequenceConditionBelow = "電流が";
+inline constexpr const char* SequenceConditionBelowFor = "A 未満のまま";
+inline constexpr const char* SequenceConditionBelowEnd = "秒続いたら終了";
+inline constexpr const char* SequenceConditionAbove = "電圧が";
+inline constexpr const char* SequenceConditionAboveEnd = "V を超えたら終了";
+inline constexpr const char* SequenceConditionAfter = "経過時間";
+inline constexpr const char* SequenceConditionAfterEnd = "秒で終了";
+inline constexpr const char* SequenceConditionCharge = "電荷が";
+inline constexpr const char* SequenceConditionChargeEnd = "Ah を超えたら終了";
+inline constexpr const char* SequenceOutputOnAtStart = "開始時に出力をONする";
+inline constexpr const char* SequenceKeepOutputAtEnd = "終了後も出力をONのままにする";
+inline constexpr const char* SequenceStart = "開始";
+inline constexpr const char* SequencePause = "一時停止";
+inline constexpr const char* SequenceResume = "再開";
+inline constexpr const char* SequenceAbort = "中止";
+inline constexpr const char* SequenceIdle = "停止中";
+// The step, the number of steps, the round ("2/3", "4/無限") and the time left in the step.
+inline constexpr const char* SequenceRunning = "ステップ %d/%zu　繰り返し %s　残り %s";
+inline constexpr const char* SequencePausedState = "一時停止中　ステップ %d/%zu　繰り返し %s　残り %s";
+// The step and what is wrong with one of its cells.
+inline constexpr const char* SequenceCellRefused = "ステップ %d: %s";
+inline constexpr const char* SequenceCloseRunning = "シーケンスを実行中です。中止してウィンドウを閉じますか?";
+// The capacity of the present source, on the preview's limit line.
+inline constexpr const char* SequencePreviewLimit = "上限 %.1fW";
+inline constexpr const char* SequenceGroupCharge = "充電プロファイル";
+inline constexpr const char* ChargeChemistry = "種類";
+inline constexpr const char* ChargeCells = "セル数";
+inline constexpr const char* ChargeCapacity = "容量[mAh]";
+inline constexpr const char* ChargeRate = "充電レート[C]";
+inline constexpr const char* ChargeTermination = "終止電流[A]";
+inline constexpr const char* ChargeMaxTime = "最大時間[秒]";
+inline constexpr const char* ChargeDefault = "既定";
+inline constexpr const char* ChargeStart = "充電開始";
 
 } // namespace texts

@@ -625,6 +625,22 @@ std::string SimulatedSupply::receivedText() const {
         out.push_back(static_cast<char>(r.byte));
     return out;
 }
+std::vector<ReceivedCommand> SimulatedSupply::receivedCommands(char letter) const {
+    auto held = guard();
+    const auto& r = state_->received;
+    const std::size_t length = 1 + argumentLength(Mode::MainFirmware, letter);
+    std::vector<ReceivedCommand> out;
+    for (std::size_t i = 0; i < r.size(); ++i) {
+        if (r[i].byte != static_cast<std::uint8_t>(letter))
+            continue;
+        ReceivedCommand c{{}, r[i].usec};
+        for (std::size_t k = i; k < r.size() && k < i + length; ++k)
+            c.text.push_back(static_cast<char>(r[k].byte));
+        out.push_back(c);
+        i += length - 1;
+    }
+    return out;
+}
 void SimulatedSupply::clearReceived() {
     auto held = guard();
     state_->received.clear();

@@ -14,6 +14,12 @@ namespace sim {
 // Which program the simulated device runs.
 enum class Mode { MainFirmware, BootLoader };
 
+// A command of the main firmware as it arrived: its bytes and the time of the first one.
+struct ReceivedCommand {
+    std::string text;
+    std::int64_t usec;
+};
+
 // A battery on the output in place of the resistive load: its open-circuit voltage rises
 // in a straight line with the state of charge, from `emptyVolts` to `fullVolts` per cell,
 // behind an internal resistance. The supply pushes current into it only above that voltage,
@@ -102,6 +108,8 @@ public:
     // --- what it received and keeps ---
     std::vector<ReceivedByte> received() const;
     std::string receivedText() const;
+    // The commands that began with this letter ("S" with its six digits), in order.
+    std::vector<ReceivedCommand> receivedCommands(char letter) const;
     void clearReceived();
     // The boot-loader's flash: 4096 bytes, 0xFF where nothing was written since the erase.
     std::vector<std::uint8_t> flash() const;

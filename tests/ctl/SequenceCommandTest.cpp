@@ -37,9 +37,8 @@ protected:
     // The set commands the device got, in order, without the other commands.
     std::vector<std::string> setCommands() const {
         std::vector<std::string> out;
-        const std::string text = sim.receivedText();
-        for (auto at = text.find('S'); at != std::string::npos; at = text.find('S', at + 1))
-            out.push_back(text.substr(at, 7));
+        for (const auto& c : sim.receivedCommands('S'))
+            out.push_back(c.text);
         return out;
     }
     // The first set command, and every switch of the output, in the order they came.
