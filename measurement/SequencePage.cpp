@@ -215,6 +215,9 @@ QWidget* SequencePage::createRunControls() {
     v->addLayout(buttons);
     state_ = new QLabel(box);
     state_->setObjectName("sequenceState");
+    // Its text changes with every step; a size of its own keeps the layout from being worked
+    // out again each time.
+    state_->setFixedSize(480, state_->sizeHint().height());
     v->addWidget(state_);
     connect(start_, &QPushButton::clicked, this, &SequencePage::start);
     connect(pause_, &QPushButton::clicked, this, &SequencePage::pauseOrResume);

@@ -4,8 +4,10 @@
 #include "measurement/HistoryPlot.h"
 #include "resources/Texts.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -98,12 +100,22 @@ void renderPreview(QPainter& p, const QRect& target, const PreviewPicture& pic) 
     std::snprintf(limit, sizeof limit, texts::SequencePreviewLimit, pic.capacityWatts);
     p.drawText(QRect(a.left + 4, limitY - 16, 200, 14), Qt::AlignLeft | Qt::AlignBottom,
                QString::fromUtf8(limit));
-    if (pic.nowSeconds) {
-        const int x = history::columnOf(a, 0.0, tops.seconds, *pic.nowSeconds);
-        p.setPen(QPen(NowColor, 2));
-        p.drawLine(x, a.top, x, a.bottom - 1);
-    }
     p.restore();
+    if (const auto x = nowColumn(target, pic)) {
+        p.setPen(QPen(NowColor, 2));
+        p.drawLine(target.left() + *x, target.top() + a.top, target.left() + *x,
+                   target.top() + a.bottom - 1);
+    }
+}
+
+std::optional<int> nowColumn(const QRect& target, const PreviewPicture& pic) {
+    if (!pic.nowSeconds)
+        return std::nullopt;
+    const history::PlotArea a = history::plotArea(target.width(), target.height());
+    const auto tops =
+        sequence::previewTops(pic.line, sequence::powerLine(pic.line), pic.capacityWatts);
+    return std::clamp(history::columnOf(a, 0.0, tops.seconds, *pic.nowSeconds), a.left,
+                      a.right - 1);
 }
 
 SequencePreview::SequencePreview(QWidget* parent) : QWidget(parent) {
@@ -112,11 +124,36 @@ SequencePreview::SequencePreview(QWidget* parent) : QWidget(parent) {
 }
 
 void SequencePreview::show(PreviewPicture picture) {
+    const bool sameLine =
+        picture.line == picture_.line && picture.capacityWatts == picture_.capacityWatts;
+    const auto before = nowColumn(rect(), picture_);
+    const auto after = nowColumn(rect(), picture);
     picture_ = std::move(picture);
-    update();
+    if (!sameLine) {
+        drawnValid_ = false;
+        update();
+        return;
+    }
+    // Only the marker moved: the columns it leaves and takes are drawn again.
+    for (const auto& x : {before, after})
+        if (x && before != after)
+            update(QRect(*x - 2, 0, 5, height()));
 }
 
-void SequencePreview::paintEvent(QPaintEvent*) {
+void SequencePreview::paintEvent(QPaintEvent* event) {
+    if (!drawnValid_ || drawn_.size() != size()) {
+        drawn_ = QImage(size(), QImage::Format_RGB32);
+        QPainter p(&drawn_);
+        PreviewPicture still = picture_;
+        still.nowSeconds.reset();
+        renderPreview(p, drawn_.rect(), still);
+        drawnValid_ = true;
+    }
     QPainter p(this);
-    renderPreview(p, rect(), picture_);
+    p.drawImage(event->rect(), drawn_, event->rect());
+    if (const auto x = nowColumn(rect(), picture_)) {
+        const history::PlotArea a = history::plotArea(width(), height());
+        p.setPen(QPen(NowColor, 2));
+        p.drawLine(*x, a.top, *x, a.bottom - 1);
+    }
 }

@@ -2,6 +2,7 @@
 
 #include "sequence/Preview.h"
 
+#include <QImage>
 #include <QWidget>
 
 #include <optional>
@@ -20,7 +21,11 @@ struct PreviewPicture {
 // Draws the planned voltage, current and power over one round with their axes, the source's
 // power limit as a dashed line with the stretches above it shaded, and the running point.
 void renderPreview(QPainter& painter, const QRect& target, const PreviewPicture& picture);
+// The column of the picture where the running point is drawn; nothing without one.
+std::optional<int> nowColumn(const QRect& target, const PreviewPicture& picture);
 
+// The preview on the page. The line and its axes are drawn once into an image and kept until
+// they change; a moving running point only redraws its marker.
 class SequencePreview : public QWidget {
     Q_OBJECT
 public:
@@ -33,4 +38,6 @@ protected:
 
 private:
     PreviewPicture picture_;
+    QImage drawn_; // everything but the running point
+    bool drawnValid_ = false;
 };

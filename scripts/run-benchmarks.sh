@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Sets up the machine, builds the benchmarks and runs them all against the simulated supply
 # on a pseudo-terminal, then prints the table of figures with their ratios to the floors the
-# serial protocol and the poll timer set. Takes about four and a half minutes: the firmware
-# update alone takes 35 s and the hour of polling about two and a half minutes.
+# serial protocol and the poll timer set. Takes about six minutes: the firmware update alone
+# takes 35 s, the hour of polling about two and a half minutes and the sequences 75 s.
 #
 # The build goes to the default preset's folder; QUOREL_BENCH_BUILD_DIR=<dir> builds
 # elsewhere. Extra arguments go to every benchmark program (e.g. --benchmark_filter=...).
@@ -19,7 +19,7 @@ else
   build=build
   cmake --preset default -DQUOREL_BUILD_BENCH=ON
 fi
-programs=(PlotPaintBench PanelBench FirmwareUpdateBench ProcessBench PollingHourBench SessionBench HistoryBench)
+programs=(PlotPaintBench PanelBench FirmwareUpdateBench ProcessBench PollingHourBench SessionBench HistoryBench SequenceBench)
 cmake --build "$build" -j2 --target "${programs[@]}"
 
 figures=$(mktemp)

@@ -15,6 +15,7 @@ struct PreviewPoint {
     double seconds = 0.0;
     double volts = 0.0;
     double amps = 0.0;
+    bool operator==(const PreviewPoint&) const = default;
 };
 
 // One round, values on the device's grids; a ramp at the start starts from the held values

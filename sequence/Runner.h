@@ -103,6 +103,8 @@ public:
     bool running() const { return state_ != RunState::Idle; }
     Progress progress() const;
     const Plan& plan() const { return plan_; }
+    // When the run started, on the runner's clock: every point is timed from here.
+    std::int64_t startedAtMs() const { return startMs_; }
     // Index of the step whose point was set last.
     std::size_t currentStep() const { return key_.step; }
     const std::optional<RunEnd>& lastEnd() const { return lastEnd_; }
