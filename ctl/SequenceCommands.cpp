@@ -40,9 +40,9 @@ const char* endName(EndReason reason) {
     case EndReason::VoltageAbove:
         return "voltage-above";
     case EndReason::Elapsed:
-        return "elapsed";
+        return "time-limit";
     case EndReason::Charge:
-        return "charge";
+        return "charge-above";
     case EndReason::Aborted:
     case EndReason::WindowClosed:
         return "aborted";
@@ -231,6 +231,8 @@ int drive(Session& s, const Sequence& sequence, const RunOptions& options, const
                   clockText(std::llround(end.totals.elapsedSeconds * 1000)).c_str(),
                   end.totals.chargeAh, end.totals.energyWh);
     s.out << line << std::flush;
+    if (endedByPlan(end.reason) && !aborted)
+        return Success;
     if (aborted || end.reason == EndReason::Aborted)
         return SequenceAborted;
     if (end.reason == EndReason::Tripped)
@@ -241,7 +243,7 @@ int drive(Session& s, const Sequence& sequence, const RunOptions& options, const
                                                                     : DeviceResult::NotConnected;
         return exitCodeFor(r);
     }
-    return Success;
+    return SequenceAborted; // closed from elsewhere
 }
 
 } // namespace

@@ -307,7 +307,7 @@ void Runner::end(EndReason reason, DeviceResult result) {
     totals_.elapsedSeconds = (now() - startMs_) / 1000.0;
     e.totals = totals_;
     log_(endText(reason, plan_.stops()));
-    const bool keep = endedByPlan(reason) && options_.keepOutputAtEnd;
+    const bool keep = reason == EndReason::Completed && options_.keepOutputAtEnd;
     const bool linkGone = reason == EndReason::DeviceLost || !supply_.connected();
     if (!keep && !linkGone && reason != EndReason::Tripped) {
         supply_.switchOutput(false);

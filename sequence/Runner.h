@@ -13,8 +13,9 @@ namespace sequence {
 
 enum class RunState { Idle, Running, Paused };
 
-// How a run ended. The first five leave the output as RunOptions::keepOutputAtEnd says; the
-// others switch it off when the link still allows (a trip has switched it off already).
+// How a run ended. The end of the last step leaves the output as RunOptions::keepOutputAtEnd
+// says; every other end switches it off when the link still allows (a trip has switched it off
+// already).
 enum class EndReason {
     Completed,    // the last step of the last round has run its time
     CurrentBelow, // a stop condition was met
@@ -27,6 +28,7 @@ enum class EndReason {
     DeviceFailed, // a set command failed
     Tripped,      // a protection switched the output off
 };
+// The run went as planned: to its end or to a stop condition.
 bool endedByPlan(EndReason reason);
 
 struct RunTotals {
@@ -46,7 +48,7 @@ struct RunEnd {
 struct RunOptions {
     // The first step's set-points go out first, then the output is switched on.
     bool outputOnAtStart = false;
-    // The end of the last step or a stop condition leaves the output on; an abort, a closed
+    // The end of the last step leaves the output on; a stop condition, an abort, a closed
     // window or a failure switches it off all the same.
     bool keepOutputAtEnd = false;
     // The line logged at the start instead of the sequence's own.

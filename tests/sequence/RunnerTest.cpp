@@ -191,11 +191,12 @@ struct StopCase {
 class StopCondition : public RunnerTest, public testing::WithParamInterface<StopCase> {};
 
 // Readings every half second: 5 V, 0.3 A for three seconds, then 12.5 V and 0.05 A with one
-// reading of the output off among them; the counters go up 0.1 Ah a reading, reset once.
+// reading of the output off among them; the counters go up 0.1 Ah a reading, reset once. The
+// run is asked to keep the output on at its end, which a stop condition does not reach.
 TEST_P(StopCondition, EndsTheRunForItsReasonWithTheOutputOff) {
     Sequence s = steps({{5, 0.3, 100, Ramp::Step}});
     s.stops = GetParam().stops;
-    ASSERT_FALSE(runner.start(s));
+    ASSERT_FALSE(runner.start(s, options(false, true)));
     for (int i = 1; i <= 60 && runner.running(); ++i) {
         clockMs += 500;
         supply.charge += 0.1;
