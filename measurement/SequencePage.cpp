@@ -1,5 +1,6 @@
 #include "measurement/SequencePage.h"
 
+#include "measurement/SequenceDriver.h"
 #include "measurement/SequencePreview.h"
 #include "panel/SetpointRules.h"
 #include "platform/Clock.h"
@@ -8,7 +9,6 @@
 #include "sequence/ChargeProfile.h"
 #include "sequence/SequenceFile.h"
 #include "sequence/SequenceMessages.h"
-#include "sequence/SessionSupply.h"
 #include "session/MeasurementSession.h"
 
 #include <QCheckBox>
@@ -23,11 +23,9 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <climits>
 #include <cstdlib>
 
 namespace {
@@ -70,17 +68,11 @@ QString secondsText(double seconds) {
 
 } // namespace
 
-SequencePage::SequencePage(session::MeasurementSession& session, MeasurementWindow::LogFunction log,
-                           QWidget* parent)
-    : QWidget(parent), session_(session), log_(std::move(log)) {
+SequencePage::SequencePage(SequenceDriver& driver, session::MeasurementSession& session,
+                           MeasurementWindow::LogFunction log, QWidget* parent)
+    : QWidget(parent), driver_(driver), session_(session), log_(std::move(log)) {
     setObjectName("sequencePage");
-    run_ = std::make_unique<SessionRunner>(session_, [this](const std::string& m) { log_(m); });
-    run_->runner().setEndHandler([this](const RunEnd& e) { ended(e); });
-    timer_ = new QTimer(this);
-    timer_->setObjectName("sequenceTimer");
-    timer_->setSingleShot(true);
-    timer_->setTimerType(Qt::PreciseTimer);
-    connect(timer_, &QTimer::timeout, this, &SequencePage::service);
+    connect(&driver_, &SequenceDriver::changed, this, &SequencePage::showState);
 
     auto* left = new QVBoxLayout;
     left->addWidget(createTable(), 1);
@@ -93,20 +85,17 @@ SequencePage::SequencePage(session::MeasurementSession& session, MeasurementWind
     layout->addLayout(left, 2);
     layout->addLayout(right, 3);
 
-    // After the runner: a reading that ends the run has done so before the page shows it.
     session_.addObserver(this);
     refreshPreview();
     showState();
 }
 
 SequencePage::~SequencePage() {
-    run_->runner().abort(EndReason::WindowClosed);
     session_.removeObserver(this);
-    run_.reset();
 }
 
 Runner& SequencePage::runner() {
-    return run_->runner();
+    return driver_.runner();
 }
 
 QWidget* SequencePage::createTable() {
@@ -472,10 +461,8 @@ void SequencePage::start() {
         refused(refusalText(r), r.step - 1);
         return;
     }
-    running_ = s.steps;
-    tableRun_ = true;
+    tableRunStart_ = runner().startedAtMs();
     showState();
-    armTimer();
 }
 
 void SequencePage::startCharge() {
@@ -520,10 +507,8 @@ void SequencePage::startCharge() {
         refused(refusalText(r));
         return;
     }
-    running_ = build.plan->sequence.steps;
-    tableRun_ = false;
+    tableRunStart_.reset();
     showState();
-    armTimer();
 }
 
 void SequencePage::pauseOrResume() {
@@ -531,34 +516,10 @@ void SequencePage::pauseOrResume() {
         runner().pause();
     else
         runner().resume();
-    showState();
-    armTimer();
 }
 
 void SequencePage::abort() {
     runner().abort();
-}
-
-void SequencePage::service() {
-    runner().service();
-    showState();
-    armTimer();
-}
-
-void SequencePage::armTimer() {
-    const auto next = runner().nextServiceMs();
-    if (!next) {
-        timer_->stop();
-        return;
-    }
-    const std::int64_t wait = *next - platform::monotonicMs();
-    timer_->start(static_cast<int>(std::clamp<std::int64_t>(wait, 0, INT_MAX)));
-}
-
-void SequencePage::ended(const RunEnd&) {
-    timer_->stop();
-    running_.clear();
-    showState();
 }
 
 void SequencePage::highlightRow(int row) {
@@ -588,9 +549,6 @@ void SequencePage::showState() {
     abort_->setEnabled(!idle);
     pause_->setText(
         qs(r.state() == RunState::Paused ? texts::SequenceResume : texts::SequencePause));
-    const bool fromTable = !idle &&
-                           running_.size() == static_cast<std::size_t>(table_->rowCount()) &&
-                           r.plan().stops().currentBelow.has_value() == belowOn_->isChecked();
     if (idle) {
         state_->setText(qs(texts::SequenceIdle));
         highlightRow(-1);
@@ -603,7 +561,8 @@ void SequencePage::showState() {
         state_->setText(QString::fromStdString(printed(
             r.state() == RunState::Paused ? texts::SequencePausedState : texts::SequenceRunning,
             p.step, r.plan().steps().size(), rounds.c_str(), clockText(p.stepLeftMs).c_str())));
-        highlightRow(tableRun_ ? p.step - 1 : -1);
+        const bool fromTable = tableRunStart_ && *tableRunStart_ == r.startedAtMs();
+        highlightRow(fromTable ? p.step - 1 : -1);
     }
     refreshPreview();
 }
@@ -614,7 +573,9 @@ void SequencePage::refreshPreview() {
     const Runner& r = runner();
     std::vector<Step> shown;
     if (r.running()) {
-        shown = running_;
+        // The plan that runs, whoever started it.
+        for (const PlannedStep& s : r.plan().steps())
+            shown.push_back({voltsOf(s.to), ampsOf(s.to), s.durationMs / 1000.0, s.ramp});
         const Progress p = r.progress();
         if (p.step > 0) {
             const PlannedStep& s = r.plan().steps()[static_cast<std::size_t>(p.step - 1)];
@@ -655,10 +616,9 @@ bool SequencePage::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void SequencePage::onReading(const session::Reading&) {
-    if (!runner().running())
-        return;
-    showState();
-    armTimer();
+    // The time left moves on between the steps.
+    if (runner().running())
+        showState();
 }
 
 void SequencePage::onSourceChanged(PowerSource) {

@@ -20,25 +20,21 @@ class QPushButton;
 class QSpinBox;
 class QTableWidget;
 class QTableWidgetItem;
-class QTimer;
+class SequenceDriver;
 class SequencePreview;
-
-namespace sequence {
-class SessionRunner;
-}
 
 // The sequence page: a table of steps to edit (add, remove, move, cells checked as they are
 // typed), load and save as CSV, repeat and stop conditions, the preview of the plan against
 // the present source's power, start, pause, resume and abort with the running step shown and
-// its time left, and the charge profiles. A precise timer of its own aims at the runner's
-// next point; the session's polls feed the stop conditions.
+// its time left, and the charge profiles. It works the main window's SequenceDriver, whose
+// timer runs the steps; a run started elsewhere (a remote client) shows here as well.
 class SequencePage : public QWidget, private session::SessionObserver {
     Q_OBJECT
 public:
     enum Column { ColumnVolts = 0, ColumnAmps, ColumnSeconds, ColumnLinear, Columns };
 
-    SequencePage(session::MeasurementSession& session, MeasurementWindow::LogFunction log,
-                 QWidget* parent = nullptr);
+    SequencePage(SequenceDriver& driver, session::MeasurementSession& session,
+                 MeasurementWindow::LogFunction log, QWidget* parent = nullptr);
     ~SequencePage() override;
 
     sequence::Runner& runner();
@@ -69,9 +65,6 @@ private:
     void pauseOrResume();
     void abort();
     void refused(const std::string& message, int row = -1);
-    void service();
-    void armTimer();
-    void ended(const sequence::RunEnd& end);
     void showState();
     void refreshPreview();
     void highlightRow(int row);
@@ -80,12 +73,11 @@ private:
     void onSourceChanged(PowerSource source) override;
     void onConnected(bool automatic) override;
 
+    SequenceDriver& driver_;
     session::MeasurementSession& session_;
     MeasurementWindow::LogFunction log_;
-    std::unique_ptr<sequence::SessionRunner> run_;
-    // The steps the preview shows while a run goes: the table's, or a charge's.
-    std::vector<sequence::Step> running_;
-    bool tableRun_ = false; // the running steps are the table's rows
+    // The start of the run this page made from its table, whose rows it highlights.
+    std::optional<std::int64_t> tableRunStart_;
     bool editing_ = false;
     int highlighted_ = -1;
     QWidget* watchedWindow_ = nullptr;
@@ -122,5 +114,4 @@ private:
     QLineEdit* termination_ = nullptr;
     QLineEdit* maxTime_ = nullptr;
     QPushButton* startCharge_ = nullptr;
-    QTimer* timer_ = nullptr;
 };

@@ -7,6 +7,7 @@
 #include "logs/SystemLog.h"
 #include "measurement/HistoryPage.h"
 #include "measurement/MeasurementWindow.h"
+#include "measurement/SequenceDriver.h"
 #include "measurement/SequencePage.h"
 #include "panel/AboutDialog.h"
 #include "panel/DialogUnits.h"
@@ -63,11 +64,15 @@ MainDialog::MainDialog(QWidget* parent) : QDialog(parent) {
     plot = std::make_unique<clPlot>();
     createControls();
     systemLog = std::make_unique<SystemLog>(settings, logPane);
+    sequenceDriver_ = std::make_unique<SequenceDriver>(
+        *session_, [this](const std::string& m) { AppendSystemLog(m); });
 }
 
 MainDialog::~MainDialog() {
     // The measurement window's pages observe the session, which goes before Qt's children.
     delete measurementWindow_;
+    // A sequence still running ends with the output off and says so while the log is there.
+    sequenceDriver_.reset();
     session_->removeObserver(this);
     SupplyDevice::disconnect();
     session_->stopMeasurementLog();
@@ -354,6 +359,10 @@ void MainDialog::OnSysCommand(int command) {
         close();
 }
 
+sequence::Runner& MainDialog::sequenceRunner() {
+    return sequenceDriver_->runner();
+}
+
 const history::HistoryStore& MainDialog::sessionHistory() const {
     return historyRecorder_->store();
 }
@@ -364,7 +373,8 @@ void MainDialog::openMeasurementWindow() {
         measurementWindow_ = new MeasurementWindow(*session_, settings, log, this);
         historyPage_ = new HistoryPage(*session_, historyRecorder_->store(), log);
         measurementWindow_->addPage(historyPage_, qs(texts::PageHistory));
-        measurementWindow_->addPage(new SequencePage(*session_, log), qs(texts::PageSequence));
+        measurementWindow_->addPage(new SequencePage(*sequenceDriver_, *session_, log),
+                                    qs(texts::PageSequence));
         measurementWindow_->setFileDropHandler(
             [this](const std::string& path) { OpenHistoryFile(path); });
         // Room for the history's plot.

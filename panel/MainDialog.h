@@ -21,6 +21,7 @@ class QPushButton;
 class QTimer;
 class HistoryPage;
 class MeasurementWindow;
+class SequenceDriver;
 class MeterStatic;
 class SpinArrows;
 class SystemLog;
@@ -30,6 +31,9 @@ namespace history {
 class HistoryRecorder;
 class HistoryStore;
 } // namespace history
+namespace sequence {
+class Runner;
+}
 
 // The one window of the program (layout 102): set-point entry, output switch, CSV log
 // button, device connection, live readouts with the power bar, the history plot and the
@@ -118,6 +122,8 @@ public:
     HistoryPage* historyPage() const { return historyPage_; }
     // Opens the measurement window on the history page showing a CSV log.
     void OpenHistoryFile(const std::string& path);
+    // The one sequence runner of the window, for the sequence page and remote clients alike.
+    sequence::Runner& sequenceRunner();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -163,6 +169,7 @@ private:
     std::unique_ptr<session::MeasurementSession> session_;
     // After the session, so that it stops observing it before the session goes.
     std::unique_ptr<history::HistoryRecorder> historyRecorder_;
+    std::unique_ptr<SequenceDriver> sequenceDriver_;
     bool lampLit = false;
     MeasurementWindow* measurementWindow_ = nullptr;
     HistoryPage* historyPage_ = nullptr;

@@ -80,6 +80,7 @@ Refusal Runner::start(const Sequence& sequence, RunOptions options) {
         }
         log_(texts::SequenceOutputOn);
     }
+    changed();
     return {};
 }
 
@@ -176,7 +177,13 @@ void Runner::service() {
         return;
     key_ = k;
     keySet_ = true;
-    send(plan_.point(k.step, k.round > 0, k.point));
+    if (send(plan_.point(k.step, k.round > 0, k.point)))
+        changed();
+}
+
+void Runner::changed() const {
+    if (changeHandler_)
+        changeHandler_();
 }
 
 std::optional<std::int64_t> Runner::nextServiceMs() const {
@@ -206,6 +213,7 @@ bool Runner::pause() {
     pauseStartMs_ = now();
     state_ = RunState::Paused;
     log_(texts::SequencePaused);
+    changed();
     return true;
 }
 
@@ -216,12 +224,13 @@ bool Runner::resume() {
     state_ = RunState::Running;
     log_(texts::SequenceResumed);
     service();
+    changed();
     return true;
 }
 
-void Runner::abort(EndReason why) {
+void Runner::abort(EndReason why, bool switchOff) {
     if (running())
-        end(why);
+        end(why, DeviceResult::Ok, switchOff);
 }
 
 Progress Runner::progress() const {
@@ -296,7 +305,7 @@ void Runner::onTrip(const session::Trip&) {
     abort(EndReason::Tripped);
 }
 
-void Runner::end(EndReason reason, DeviceResult result) {
+void Runner::end(EndReason reason, DeviceResult result, bool switchOff) {
     if (!running())
         return;
     countCounters();
@@ -309,7 +318,7 @@ void Runner::end(EndReason reason, DeviceResult result) {
     log_(endText(reason, plan_.stops()));
     const bool keep = reason == EndReason::Completed && options_.keepOutputAtEnd;
     const bool linkGone = reason == EndReason::DeviceLost || !supply_.connected();
-    if (!keep && !linkGone && reason != EndReason::Tripped) {
+    if (switchOff && !keep && !linkGone && reason != EndReason::Tripped) {
         supply_.switchOutput(false);
         e.outputSwitchedOff = true;
         log_(texts::SequenceOutputOff);
@@ -317,8 +326,7 @@ void Runner::end(EndReason reason, DeviceResult result) {
     if (options_.summary)
         log_(options_.summary(e));
     lastEnd_ = e;
-    if (endHandler_)
-        endHandler_(e);
+    changed();
 }
 
 } // namespace sequence

@@ -74,7 +74,7 @@ class Runner : public session::SessionObserver {
 public:
     using Clock = std::function<std::int64_t()>;
     using Log = std::function<void(const std::string&)>;
-    using EndHandler = std::function<void(const RunEnd&)>;
+    using ChangeHandler = std::function<void()>;
 
     // A set command's first byte leaves one pacing pause after the call; points are taken
     // that much early so that it reaches the device on time.
@@ -99,18 +99,25 @@ public:
     // stopped. The stop conditions keep watching meanwhile.
     bool pause();
     bool resume();
-    void abort(EndReason why = EndReason::Aborted);
+    // Ends a run (nothing while idle). The output is switched off unless `switchOff` is false,
+    // for a client whose own abort leaves the set-points and the output as they are.
+    void abort(EndReason why = EndReason::Aborted, bool switchOff = true);
 
     RunState state() const { return state_; }
     bool running() const { return state_ != RunState::Idle; }
     Progress progress() const;
+    // The running step, 1-based; 0 while idle.
+    int runningStep() const { return running() ? progress().step : 0; }
     const Plan& plan() const { return plan_; }
     // When the run started, on the runner's clock: every point is timed from here.
     std::int64_t startedAtMs() const { return startMs_; }
     // Index of the step whose point was set last.
     std::size_t currentStep() const { return key_.step; }
     const std::optional<RunEnd>& lastEnd() const { return lastEnd_; }
-    void setEndHandler(EndHandler handler) { endHandler_ = std::move(handler); }
+    // Called whenever the state or the next service time may have changed (a start, a pause, a
+    // resume, a point set, the end), whoever caused it, so that a timer can be aimed again and
+    // a display brought up to date.
+    void setChangeHandler(ChangeHandler handler) { changeHandler_ = std::move(handler); }
 
     // --- the session's events ---
     void onReading(const session::Reading& reading) override;
@@ -134,12 +141,13 @@ private:
     bool send(const Units& u);
     void failed(DeviceResult result);
     void countCounters();
-    void end(EndReason reason, DeviceResult result = DeviceResult::Ok);
+    void end(EndReason reason, DeviceResult result = DeviceResult::Ok, bool switchOff = true);
+    void changed() const;
 
     Supply& supply_;
     Log log_;
     Clock clock_;
-    EndHandler endHandler_;
+    ChangeHandler changeHandler_;
 
     RunState state_ = RunState::Idle;
     Plan plan_;

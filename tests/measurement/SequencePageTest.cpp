@@ -333,6 +333,23 @@ TEST_F(SequencePageTest, AChargeStartsFromItsFieldsAndAnAbortWritesItsSummary) {
     EXPECT_EQ(lastLog().rfind("充電を終了しました(中止　電荷 ", 0), 0u) << lastLog();
 }
 
+// As a remote client starts one: on the window's runner, without the page, whose timer then
+// runs it and whose page shows it.
+TEST_F(SequencePageTest, ARunStartedElsewhereRunsOnTheWindowsTimerAndShowsOnThePage) {
+    openPage();
+    enterSteps({{"9", "0.1", "1", "step"}});
+    auto lists = sequence::fromLists({1, 2, 3}, {0.1, 0.1, 0.1}, {0.3, 0.3, 0.3}, 1);
+    ASSERT_TRUE(lists);
+    ASSERT_FALSE(window->sequenceRunner().start(*lists));
+    EXPECT_EQ(state().rfind("ステップ 1/3", 0), 0u) << state();
+    EXPECT_EQ(table->item(0, 0)->background(), QBrush()) << "not the table's run";
+    EXPECT_EQ(find<SequencePreview>("sequencePreview")->picture().line.size(), 7u);
+    EXPECT_EQ(page->runner().start(*lists).kind, sequence::RefusalKind::Running);
+    ASSERT_TRUE(runUntilIdle(3000));
+    EXPECT_EQ(setCommands(), (std::vector<std::string>{"S032064", "S064064", "S096064"}));
+    EXPECT_EQ(state(), "停止中");
+}
+
 TEST(SequencePreviewPicture, ShadesWhereThePowerGoesAboveTheSourcesLimit) {
     qtTestApp();
     PreviewPicture pic;
