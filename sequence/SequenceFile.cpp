@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -147,10 +148,12 @@ std::string formatted(const char* pattern, std::size_t n, const char* text) {
     return buf;
 }
 
-// Seconds as short as they can be written exactly to the millisecond: "10", "0.25".
+// Seconds as short as they can be written, from the whole milliseconds a run gives the step
+// (so that a file read back runs its steps exactly as long): "10", "0.25".
 std::string secondsText(double seconds) {
+    const long long ms = std::llround(seconds * 1000.0);
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.3f", seconds);
+    std::snprintf(buf, sizeof buf, "%lld.%03lld", ms / 1000, ms % 1000);
     std::string s = buf;
     s.erase(s.find_last_not_of('0') + 1);
     if (s.back() == '.')

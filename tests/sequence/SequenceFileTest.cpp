@@ -128,14 +128,17 @@ TEST(SequenceFile, ProblemsAreToldWithTheirLineNumbersAndACount) {
 
 TEST(SequenceFile, WrittenStepsReadBackOnTheDevicesGrids) {
     TempDir dir;
+    // 0.1025 s runs 103 ms (0.1025 x 1000 rounds up) although "%.3f" would print 0.102.
     const std::vector<Step> steps = {{0.589, 0.1234, 0.25, Ramp::Step},
                                      {20, 1, 1e6, Ramp::Linear},
-                                     {4.1, 0.001, 12.5, Ramp::Step}};
+                                     {4.1, 0.001, 12.5, Ramp::Step},
+                                     {1, 0.1, 0.1025, Ramp::Step}};
     ASSERT_TRUE(saveSteps(dir.file("s.csv"), steps));
     EXPECT_EQ(TempDir::read(dir.file("s.csv")), "volts,amps,seconds,ramp\r\n"
                                                 "0.58,0.123,0.25,step\r\n"
                                                 "20.00,1.000,1000000,linear\r\n"
-                                                "4.10,0.001,12.5,step\r\n");
+                                                "4.10,0.001,12.5,step\r\n"
+                                                "1.00,0.100,0.103,step\r\n");
     const StepsRead r = loadSteps(dir.file("s.csv"));
     ASSERT_TRUE(r.ok());
     EXPECT_EQ(writeSteps(r.steps), TempDir::read(dir.file("s.csv")));
