@@ -57,13 +57,8 @@ void mark(QLineEdit* field, bool refused) {
     field->setPalette(p);
 }
 
-QString secondsText(double seconds) {
-    QString s = QString::number(seconds, 'f', 3);
-    while (s.endsWith('0'))
-        s.chop(1);
-    if (s.endsWith('.'))
-        s.chop(1);
-    return s;
+QString secondsField(double seconds) {
+    return QString::fromStdString(sequence::secondsText(seconds));
 }
 
 } // namespace
@@ -260,7 +255,7 @@ void SequencePage::setRow(int row, const Step& step) {
     editing_ = true;
     const QString texts[3] = {QString::fromStdString(SetpointRules::formatVolts(step.volts)),
                               QString::fromStdString(SetpointRules::formatAmps(step.amps)),
-                              secondsText(step.seconds)};
+                              secondsField(step.seconds)};
     for (int c = 0; c < 3; ++c) {
         auto* item = new QTableWidgetItem(texts[c]);
         item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -341,7 +336,7 @@ void SequencePage::cellEdited(QTableWidgetItem* item) {
             item->setText(
                 column == ColumnVolts  ? QString::fromStdString(SetpointRules::formatVolts(v))
                 : column == ColumnAmps ? QString::fromStdString(SetpointRules::formatAmps(v))
-                                       : secondsText(v));
+                                       : secondsField(v));
         }
         editing_ = false;
     }

@@ -148,8 +148,8 @@ std::string formatted(const char* pattern, std::size_t n, const char* text) {
     return buf;
 }
 
-// Seconds as short as they can be written, from the whole milliseconds a run gives the step
-// (so that a file read back runs its steps exactly as long): "10", "0.25".
+} // namespace
+
 std::string secondsText(double seconds) {
     const long long ms = std::llround(seconds * 1000.0);
     char buf[64];
@@ -160,8 +160,6 @@ std::string secondsText(double seconds) {
         s.pop_back();
     return s;
 }
-
-} // namespace
 
 StepsRead readSteps(const std::string& text) {
     return Reader().read(text);

@@ -50,6 +50,10 @@ constexpr const char* FileHeader = "volts,amps,seconds,ramp";
 StepsRead readSteps(const std::string& text);
 StepsRead loadSteps(const std::string& path);
 
+// Seconds as the file writes them: the whole milliseconds a run gives the step, as short as
+// they can be written ("10", "0.25", "0.103" for 0.1025).
+std::string secondsText(double seconds);
+
 // The file's text: the header and a line per step, values on the device's grids, CR LF.
 std::string writeSteps(const std::vector<Step>& steps);
 // Replaces the file through a temporary beside it; false when it could not be written.
