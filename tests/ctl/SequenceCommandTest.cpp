@@ -81,6 +81,18 @@ TEST_F(SequenceCommand, RepeatAndKeepOnLeaveTheLastSetpointsWithTheOutputOn) {
     EXPECT_DOUBLE_EQ(sim.voltageSetpoint(), 3.0);
 }
 
+TEST_F(SequenceCommand, TheMeasurementLogRunsAlongAndEndsWithTheRun) {
+    setSteppingClock(2026, 12, 7, 9, 0, 0, 1); // a second later at every reading of the clock
+    auto r = runCtl({"run", "steps.csv", "--port", "com3", "--log", "run.csv", "--interval", "1s"});
+    EXPECT_EQ(r.code, ctl::Success) << r.err;
+    const std::string csv = TempDir::read(dir.file("run.csv"));
+    EXPECT_GE(std::count(csv.begin(), csv.end(), '\n'), 2) << csv;
+    EXPECT_NE(csv.find(",2.00,0.100,"), std::string::npos) << "the step's set-points are logged";
+    EXPECT_EQ(
+        runCtl({"run", "steps.csv", "--log", dir.file("no/such/dir.csv"), "--port", "com3"}).code,
+        ctl::FileCannotOpen);
+}
+
 TEST_F(SequenceCommand, DryRunPrintsThePlanAndSendsNothingButTheConnect) {
     auto r = runCtl({"run", "steps.csv", "--port", "com3", "--dry-run", "--stop-below", "0.05",
                      "--stop-after", "90"});
