@@ -456,7 +456,8 @@ void SequencePage::start() {
         refused(refusalText(r), r.step - 1);
         return;
     }
-    tableRunStart_ = runner().startedAtMs();
+    pageRunStart_ = runner().startedAtMs();
+    tableRun_ = true;
     showState();
 }
 
@@ -502,7 +503,8 @@ void SequencePage::startCharge() {
         refused(refusalText(r));
         return;
     }
-    tableRunStart_.reset();
+    pageRunStart_ = runner().startedAtMs();
+    tableRun_ = false;
     showState();
 }
 
@@ -556,8 +558,7 @@ void SequencePage::showState() {
         state_->setText(QString::fromStdString(printed(
             r.state() == RunState::Paused ? texts::SequencePausedState : texts::SequenceRunning,
             p.step, r.plan().steps().size(), rounds.c_str(), clockText(p.stepLeftMs).c_str())));
-        const bool fromTable = tableRunStart_ && *tableRunStart_ == r.startedAtMs();
-        highlightRow(fromTable ? p.step - 1 : -1);
+        highlightRow(runFromHere() && tableRun_ ? p.step - 1 : -1);
     }
     refreshPreview();
 }
@@ -596,8 +597,14 @@ void SequencePage::showEvent(QShowEvent* event) {
     }
 }
 
+bool SequencePage::runFromHere() const {
+    const Runner& r = driver_.runner();
+    return r.running() && pageRunStart_ && *pageRunStart_ == r.startedAtMs();
+}
+
 bool SequencePage::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == watchedWindow_ && event->type() == QEvent::Close && runner().running()) {
+    // A run that a remote client started is not the window's to end.
+    if (watched == watchedWindow_ && event->type() == QEvent::Close && runFromHere()) {
         const auto answer = platform::prompter().messageBox(
             this, texts::SequenceCloseRunning, texts::MainCaption, platform::PromptIcon::Question,
             platform::PromptButtons::YesNo);

@@ -76,8 +76,11 @@ private:
     SequenceDriver& driver_;
     session::MeasurementSession& session_;
     MeasurementWindow::LogFunction log_;
-    // The start of the run this page made from its table, whose rows it highlights.
-    std::optional<std::int64_t> tableRunStart_;
+    // The start of the run this page made, and whether it runs the table's rows (which are
+    // then highlighted) or a charge.
+    std::optional<std::int64_t> pageRunStart_;
+    bool tableRun_ = false;
+    bool runFromHere() const;
     bool editing_ = false;
     int highlighted_ = -1;
     QWidget* watchedWindow_ = nullptr;

@@ -345,6 +345,9 @@ TEST_F(SequencePageTest, ARunStartedElsewhereRunsOnTheWindowsTimerAndShowsOnTheP
     EXPECT_EQ(table->item(0, 0)->background(), QBrush()) << "not the table's run";
     EXPECT_EQ(find<SequencePreview>("sequencePreview")->picture().line.size(), 7u);
     EXPECT_EQ(page->runner().start(*lists).kind, sequence::RefusalKind::Running);
+    mw->close();
+    EXPECT_TRUE(prompter.boxes.empty()) << "a remote client's run is not the window's to end";
+    EXPECT_TRUE(page->runner().running());
     ASSERT_TRUE(runUntilIdle(3000));
     EXPECT_EQ(setCommands(), (std::vector<std::string>{"S032064", "S064064", "S096064"}));
     EXPECT_EQ(state(), "停止中");
