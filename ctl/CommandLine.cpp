@@ -36,6 +36,18 @@ const std::vector<CommandForm>& commandForms() {
          {"reconnect", "json"}},
         {"serve", 0, 0, {"port", "listen", "allow", "log", "interval"}, {}},
         {"update", 1, 1, {"port"}, {}},
+        {"run",
+         1,
+         1,
+         {"port", "repeat", "log", "interval", "stop-below", "stop-below-for", "stop-above",
+          "stop-after", "stop-charge"},
+         {"on", "keep-on", "dry-run"}},
+        {"charge",
+         0,
+         0,
+         {"port", "chemistry", "cells", "capacity", "rate", "max-time", "termination", "log",
+          "interval"},
+         {"dry-run"}},
         {"help", 0, 1, {}, {}},
     };
     return all;
@@ -76,8 +88,11 @@ std::optional<std::string> parseCommandLine(const std::vector<std::string>& args
     // Whether an option takes a value does not depend on the command, so options may stand
     // before the command too; which ones a command accepts is checked once it is known.
     static const std::vector<std::string> commonValueOptions = {
-        "port", "watch",     "count", "interval", "duration", "ovp",
-        "ocp",  "ocp-delay", "opp",   "listen",   "allow",    "log"};
+        "port",        "watch",      "count",          "interval",   "duration",
+        "ovp",         "ocp",        "ocp-delay",      "opp",        "repeat",
+        "log",         "stop-below", "stop-below-for", "stop-above", "stop-after",
+        "stop-charge", "chemistry",  "cells",          "capacity",   "rate",
+        "max-time",    "termination", "listen", "allow"};
     // "--csv" is a flag of status and names the file of monitor, wherever it stands.
     std::vector<std::string> valueOptions = commonValueOptions;
     for (const std::string& a : args) {

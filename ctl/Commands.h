@@ -16,6 +16,8 @@ int logCommand(Session& s);
 int monitorCommand(Session& s);
 int serveCommand(Session& s);
 int updateCommand(Session& s, bool progressOnTerminal);
+int runCommand(Session& s);
+int chargeCommand(Session& s);
 
 // Sleeps until the monotonic time `untilMs` in short slices; false as soon as a stop is
 // requested.

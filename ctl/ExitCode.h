@@ -21,10 +21,13 @@ enum ExitCode : int {
     CurrentRejected = 22,   // set: above 1 A; nothing sent
     PowerRejected = 23,     // set: above the present source's capacity; nothing sent
     OutputNotFollowed = 24, // on/off: the status read back shows the other state
-    ProtectionTripped = 25, // monitor: a protection switched the output off
+    ProtectionTripped = 25, // monitor, run, charge: a protection switched the output off
+    SequenceRefused = 26,   // run, charge: refused before the start; nothing sent
+    SequenceAborted = 27,   // run, charge: ended by SIGINT or SIGTERM, output switched off
 
-    FileCannotOpen = 31,  // the CSV log or the HEX file cannot be opened
-    FileMalformed = 32,   // the HEX file is malformed or programs nothing; device not contacted
+    FileCannotOpen = 31,  // the CSV log, the HEX file or the step file cannot be opened
+    FileMalformed = 32,   // the HEX or step file is malformed (or programs nothing); device
+                          // not contacted
     FileWriteFailed = 33, // a CSV line could not be written; the log ended
 
     ListenFailed = 41, // serve: the address cannot be listened on (taken, not this machine's)

@@ -24,6 +24,8 @@ const char* const overview =
     "  monitor                   readings, counters and protections, a summary at the end\n"
     "  serve                     the supply as a SCPI instrument on a TCP port until stopped\n"
     "  update FILE.hex           replace the firmware through the boot-loader\n"
+    "  run FILE.csv              run a step list: set-points, durations, ramps, repeats\n"
+    "  charge                    charge a battery: Li-ion/LiPo, LiFePO4 or NiMH\n"
     "  help [COMMAND]            this text, or a command's\n"
     "\n"
     "options of every command that connects:\n"
@@ -32,7 +34,8 @@ const char* const overview =
     "  --help, -h     the command's help\n"
     "\n"
     "Messages go to standard error, results to standard output. While UseSysLogFile is on in\n"
-    "Quorel.ini, set, on, off and log write their lines to the panel's system-log file.\n"
+    "Quorel.ini, set, on, off, log, run and charge write their lines to the panel's\n"
+    "system-log file.\n"
     "\n";
 
 const std::map<std::string, const char*>& commandTexts() {
@@ -117,6 +120,43 @@ const std::map<std::string, const char*>& commandTexts() {
                    "range the boot-loader writes, never touches the device. Start the boot-loader\n"
                    "first: unplug every cable and wait ten seconds, then hold the OUTPUT switch\n"
                    "while plugging in the USB cable until the green CV lamp blinks.\n"},
+        {"run",
+         "usage: quorelctl run FILE.csv [--port NAME] [--repeat N|inf] [--on] [--keep-on]\n"
+         "                     [--stop-below A [--stop-below-for S]] [--stop-above V]\n"
+         "                     [--stop-after S] [--stop-charge AH]\n"
+         "                     [--log FILE.csv [--interval 1s|10s|1m|10m|1h]] [--dry-run]\n"
+         "\n"
+         "Runs the steps of FILE.csv (header volts,amps,seconds,ramp; ramp step or linear,\n"
+         "step when left out; # starts a comment). Every step and every point of a linear ramp\n"
+         "is checked first against the set-point rules and the power of the present source;\n"
+         "the first one refused is named and nothing is sent (exit 26). A bad line of the file\n"
+         "is named with its number and nothing runs (exit 32). Steps are timed from the start\n"
+         "on the monotonic clock, so no delay adds up; a linear ramp is set every 0.25 to 0.5 s.\n"
+         "--repeat runs the list N times (inf: until stopped). --on switches the output on\n"
+         "after the first step's set-points; the end of the last step switches it off unless\n"
+         "--keep-on (a stop condition, an abort or a failure always does).\n"
+         "Stop conditions end the run early: the current below A for S seconds (default 10,\n"
+         "readings with the output on only), the voltage above V, S seconds after the start,\n"
+         "more than AH ampere-hours taken. --log writes the measurement log meanwhile.\n"
+         "A line of progress every second: step, round, time left in the step, V, A, state;\n"
+         "at the end \"ended: REASON elapsed H:MM:SS charge AH energy WH\". SIGINT or SIGTERM\n"
+         "aborts with the output off (exit 27). --dry-run prints the plan against the\n"
+         "connected supply and sends nothing.\n"},
+        {"charge",
+         "usage: quorelctl charge --chemistry li-ion|lifepo4|nimh --cells N --capacity MAH\n"
+         "                        [--rate C] [--max-time S] [--termination A] [--port NAME]\n"
+         "                        [--log FILE.csv [--interval ...]] [--dry-run]\n"
+         "\n"
+         "Charges N cells in series of MAH milliampere-hours at --rate times the capacity per\n"
+         "hour (default 0.5, NiMH 0.1), at most 1 A and within 20 V. Li-ion/LiPo (4.20 V a cell)\n"
+         "and LiFePO4 (3.60 V a cell) take constant current, then constant voltage until the\n"
+         "current stays below --termination (default a tenth of the capacity) for 10 s; NiMH\n"
+         "takes constant current (at most 1.60 V a cell) until 1.4 times its capacity has gone\n"
+         "in. Every charge ends at --max-time seconds at the latest (default 1.5/rate + 1 hours,\n"
+         "NiMH 1.75/rate hours). The output is switched on at the start and off at the end,\n"
+         "and a summary (why it ended, charge, energy, time) goes to the system log. A charge\n"
+         "the present source cannot supply (2 cells at 1 A from the USB host) is refused before\n"
+         "anything is sent (exit 26). Progress, the end line and SIGINT as for run.\n"},
         {"help", "usage: quorelctl help [COMMAND]\n"},
     };
     return t;
@@ -141,9 +181,12 @@ std::string exitCodeHelp() {
         {CurrentRejected, "set: current above 1 A; nothing sent"},
         {PowerRejected, "set: power above the present source's capacity; nothing sent"},
         {OutputNotFollowed, "on/off: the device did not switch its output"},
-        {ProtectionTripped, "monitor: a protection switched the output off"},
-        {FileCannotOpen, "the log file or the HEX file cannot be opened"},
-        {FileMalformed, "the HEX file is malformed or holds no program; device not contacted"},
+        {ProtectionTripped, "monitor, run, charge: a protection switched the output off"},
+        {SequenceRefused, "run, charge: refused before the start; nothing sent"},
+        {SequenceAborted, "run, charge: stopped by SIGINT or SIGTERM; output switched off"},
+        {FileCannotOpen, "the log file, the HEX file or the step file cannot be opened"},
+        {FileMalformed, "the HEX or step file is malformed (or holds no program); device not "
+                        "contacted"},
         {FileWriteFailed, "a log line could not be written; the log ended"},
         {ListenFailed, "serve: the address cannot be listened on"},
     };

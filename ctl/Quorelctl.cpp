@@ -67,5 +67,9 @@ int runQuorelctl(const std::vector<std::string>& args, std::ostream& out, std::o
         return monitorCommand(session);
     if (c == "serve")
         return serveCommand(session);
+    if (c == "run")
+        return runCommand(session);
+    if (c == "charge")
+        return chargeCommand(session);
     return updateCommand(session, progressOnTerminal);
 }

@@ -25,3 +25,6 @@ int fuzzScpiLine(const std::uint8_t* data, std::size_t size);
 // Arbitrary bytes as one client's stream to the instrument language, cut at arbitrary
 // points; see ScpiStreamTarget.cpp.
 int fuzzScpiStream(const std::uint8_t* data, std::size_t size);
+
+// Arbitrary bytes as a step file, and the plan made from it; see SequenceFileTarget.cpp.
+int fuzzSequenceFile(const std::uint8_t* data, std::size_t size);

@@ -9,6 +9,8 @@
 #include "measurement/HistoryPage.h"
 #include "measurement/MeasurementWindow.h"
 #include "measurement/RemotePage.h"
+#include "measurement/SequenceDriver.h"
+#include "measurement/SequencePage.h"
 #include "panel/AboutDialog.h"
 #include "panel/DialogUnits.h"
 #include "panel/SpinArrows.h"
@@ -66,6 +68,8 @@ MainDialog::MainDialog(QWidget* parent) : QDialog(parent) {
     plot = std::make_unique<clPlot>();
     createControls();
     systemLog = std::make_unique<SystemLog>(settings, logPane);
+    sequenceDriver_ = std::make_unique<SequenceDriver>(
+        *session_, [this](const std::string& m) { AppendSystemLog(m); });
 }
 
 MainDialog::~MainDialog() {
@@ -73,6 +77,8 @@ MainDialog::~MainDialog() {
     delete measurementWindow_;
     // Its clients are told goodbye in the log, which must still be there.
     delete remote_;
+    // A sequence still running ends with the output off and says so while the log is there.
+    sequenceDriver_.reset();
     session_->removeObserver(this);
     SupplyDevice::disconnect();
     session_->stopMeasurementLog();
@@ -362,6 +368,10 @@ void MainDialog::OnSysCommand(int command) {
         close();
 }
 
+sequence::Runner& MainDialog::sequenceRunner() {
+    return sequenceDriver_->runner();
+}
+
 const history::HistoryStore& MainDialog::sessionHistory() const {
     return historyRecorder_->store();
 }
@@ -374,6 +384,8 @@ void MainDialog::openMeasurementWindow() {
         measurementWindow_->addPage(historyPage_, qs(texts::PageHistory));
         if (remote_)
             measurementWindow_->addPage(new RemotePage(*remote_, log), qs(texts::PageRemote));
+        measurementWindow_->addPage(new SequencePage(*sequenceDriver_, *session_, log),
+                                    qs(texts::PageSequence));
         measurementWindow_->setFileDropHandler(
             [this](const std::string& path) { OpenHistoryFile(path); });
         // Room for the history's plot.

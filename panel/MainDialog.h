@@ -23,6 +23,7 @@ class HistoryPage;
 class LogPane;
 class MeasurementWindow;
 class RemoteService;
+class SequenceDriver;
 class MeterStatic;
 class SpinArrows;
 class SystemLog;
@@ -32,6 +33,9 @@ namespace history {
 class HistoryRecorder;
 class HistoryStore;
 } // namespace history
+namespace sequence {
+class Runner;
+}
 
 // The one window of the program (layout 102): set-point entry, output switch, CSV log
 // button, device connection, live readouts with the power bar, the history plot and the
@@ -122,6 +126,8 @@ public:
     void OpenHistoryFile(const std::string& path);
     // The remote control, made at initialisation; it serves clients while [REMOTE] says so.
     RemoteService* remoteService() const { return remote_; }
+    // The one sequence runner of the window, for the sequence page and remote clients alike.
+    sequence::Runner& sequenceRunner();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -167,6 +173,7 @@ private:
     std::unique_ptr<session::MeasurementSession> session_;
     // After the session, so that it stops observing it before the session goes.
     std::unique_ptr<history::HistoryRecorder> historyRecorder_;
+    std::unique_ptr<SequenceDriver> sequenceDriver_;
     bool lampLit = false;
     MeasurementWindow* measurementWindow_ = nullptr;
     HistoryPage* historyPage_ = nullptr;

@@ -292,4 +292,125 @@ inline constexpr const char* HistoryBetween =
 // Log lines.
 inline constexpr const char* LogHistoryFileOpened = "履歴ファイル %s を開きました";
 
+// --- Sequences and charge profiles ---
+inline constexpr const char* PageSequence = "シーケンス";
+// Lines of a sequence file that cannot be used: the line number, then what is wrong.
+inline constexpr const char* SequenceFileLine = "%zu 行目: %s";
+inline constexpr const char* SequenceFileNoHeader = "見出し行 volts,amps,seconds,ramp がありません";
+inline constexpr const char* SequenceFileFieldCount = "値の数が正しくありません";
+inline constexpr const char* SequenceFileVolts = "電圧は0～20の数値で指定してください";
+inline constexpr const char* SequenceFileAmps = "電流は0～1の数値で指定してください";
+inline constexpr const char* SequenceFileSeconds = "時間は0.1～1000000の数値(秒)で指定してください";
+inline constexpr const char* SequenceFileRamp = "ランプは step または linear で指定してください";
+inline constexpr const char* SequenceFileNoSteps = "ステップがありません";
+inline constexpr const char* SequenceFileTooManySteps = "ステップは10000個までです";
+inline constexpr const char* SequenceFileTooLarge = "ファイルが大きすぎます";
+inline constexpr const char* SequenceFileCannotOpen = "ファイルを開けません";
+inline constexpr const char* SequenceFileMore = "ほか %zu 箇所";
+// The file's name, then the problems.
+inline constexpr const char* SequenceFileRefused = "シーケンスファイル %s を読み込めません";
+inline constexpr const char* SequenceFileLoaded = "シーケンスファイル %s を読み込みました";
+inline constexpr const char* SequenceFileSaved = "シーケンスファイル %s に保存しました";
+inline constexpr const char* SequenceFileSaveFailed = "シーケンスファイル %s に保存できません";
+inline constexpr const char* FilterSequence = "CSV(*.csv)|*.csv|全て(*.*)|*.*||";
+// Why a sequence does not start; nothing was sent.
+inline constexpr const char* SequenceRefusedStep = "ステップ %d は設定できません: %s";
+// The step, the time into it, the point's volts and amperes, the rule's message.
+inline constexpr const char* SequenceRefusedRampPoint =
+    "ステップ %d の %.2f 秒の点 %.2fV/%.3fA は設定できません: %s";
+inline constexpr const char* SequenceRefusedDuration =
+    "ステップ %d の時間は0.1～1000000秒で指定してください";
+inline constexpr const char* SequenceRefusedNoSteps = "ステップがありません";
+inline constexpr const char* SequenceRefusedTooManySteps = "ステップは10000個までです";
+inline constexpr const char* SequenceRefusedRepeat = "繰り返し回数は1～1000000回で指定してください";
+inline constexpr const char* SequenceRefusedStop = "停止条件の値が正しくありません";
+inline constexpr const char* SequenceRefusedNotConnected =
+    "デバイスが接続されていないためシーケンスを開始できません";
+inline constexpr const char* SequenceRefusedRunning = "シーケンスの実行中は開始できません";
+// Steps and repeats ("無限" for endless).
+inline constexpr const char* SequenceStarted = "シーケンスを開始しました(%zu ステップ　繰り返し %s)";
+inline constexpr const char* SequenceEndless = "無限";
+inline constexpr const char* SequencePaused = "シーケンスを一時停止しました";
+inline constexpr const char* SequenceResumed = "シーケンスを再開しました";
+inline constexpr const char* SequenceCompleted = "シーケンスが完了しました";
+inline constexpr const char* SequenceAborted = "シーケンスを中止しました";
+inline constexpr const char* SequenceStopCurrent = "電流が %.3fA 未満のまま %g 秒経過したためシーケンスを終了しました";
+inline constexpr const char* SequenceStopVoltage = "電圧が %.2fV を超えたためシーケンスを終了しました";
+inline constexpr const char* SequenceStopElapsed = "経過時間が %s に達したためシーケンスを終了しました";
+inline constexpr const char* SequenceStopCharge = "電荷が %.3fAh を超えたためシーケンスを終了しました";
+inline constexpr const char* SequenceDeviceLost = "デバイスと切断されたためシーケンスを中止しました";
+inline constexpr const char* SequenceDeviceFailed = "設定値を送信できないためシーケンスを中止しました";
+inline constexpr const char* SequenceTripped = "保護が作動したためシーケンスを中止しました";
+inline constexpr const char* SequenceWindowClosed = "ウィンドウを閉じたためシーケンスを中止しました";
+inline constexpr const char* SequenceOutputOn = "シーケンスの開始で出力をONしました";
+inline constexpr const char* SequenceOutputOff = "シーケンスの終了で出力をOFFしました";
+// Charge profiles: refusals of their parameters.
+inline constexpr const char* ChargeCellsRefused = "セル数は1～%dで指定してください";
+inline constexpr const char* ChargeCapacityRefused = "容量は10～100000mAhで指定してください";
+inline constexpr const char* ChargeRateRefused = "充電レートは0.01～10Cで指定してください";
+inline constexpr const char* ChargeCurrentRefused = "充電電流 %.3fA は0.001～1Aの範囲外です";
+inline constexpr const char* ChargeTerminationRefused = "終止電流は0.001A以上で充電電流より小さくしてください";
+inline constexpr const char* ChargeMaxTimeRefused = "最大時間は60～604800秒で指定してください";
+// The chemistry, cells, volts and amperes.
+inline constexpr const char* ChargeStarted = "充電を開始しました(%s　%dセル　%.2fV/%.3fA)";
+// Why it ended, charge, energy, time.
+inline constexpr const char* ChargeSummary = "充電を終了しました(%s　電荷 %.1fmAh　電力量 %.3fWh　時間 %s)";
+inline constexpr const char* ChargeEndTermination = "終止電流に到達";
+inline constexpr const char* ChargeEndMaxTime = "最大時間に到達";
+inline constexpr const char* ChargeEndCharge = "充電量に到達";
+inline constexpr const char* ChargeEndAborted = "中止";
+inline constexpr const char* ChargeEndDeviceLost = "デバイス切断";
+inline constexpr const char* ChargeEndDeviceFailed = "送信エラー";
+inline constexpr const char* ChargeEndTripped = "保護作動";
+inline constexpr const char* ChargeEndWindowClosed = "ウィンドウを閉じた";
+inline constexpr const char* ChargeEndVoltage = "電圧上限";
+// The sequence page.
+inline constexpr const char* SequenceColumnVolts = "電圧[V]";
+inline constexpr const char* SequenceColumnAmps = "電流[A]";
+inline constexpr const char* SequenceColumnSeconds = "時間[秒]";
+inline constexpr const char* SequenceColumnLinear = "直線ランプ";
+inline constexpr const char* SequenceAdd = "追加";
+inline constexpr const char* SequenceRemove = "削除";
+inline constexpr const char* SequenceUp = "上へ";
+inline constexpr const char* SequenceDown = "下へ";
+inline constexpr const char* SequenceLoad = "読み込み...";
+inline constexpr const char* SequenceSave = "保存...";
+inline constexpr const char* SequenceRepeat = "繰り返し";
+inline constexpr const char* SequenceTimes = "回";
+inline constexpr const char* SequenceRepeatEndless = "無限";
+inline constexpr const char* SequenceGroupStops = "停止条件";
+inline constexpr const char* SequenceConditionBelow = "電流が";
+inline constexpr const char* SequenceConditionBelowFor = "A 未満のまま";
+inline constexpr const char* SequenceConditionBelowEnd = "秒続いたら終了";
+inline constexpr const char* SequenceConditionAbove = "電圧が";
+inline constexpr const char* SequenceConditionAboveEnd = "V を超えたら終了";
+inline constexpr const char* SequenceConditionAfter = "経過時間";
+inline constexpr const char* SequenceConditionAfterEnd = "秒で終了";
+inline constexpr const char* SequenceConditionCharge = "電荷が";
+inline constexpr const char* SequenceConditionChargeEnd = "Ah を超えたら終了";
+inline constexpr const char* SequenceOutputOnAtStart = "開始時に出力をONする";
+inline constexpr const char* SequenceKeepOutputAtEnd = "終了後も出力をONのままにする";
+inline constexpr const char* SequenceStart = "開始";
+inline constexpr const char* SequencePause = "一時停止";
+inline constexpr const char* SequenceResume = "再開";
+inline constexpr const char* SequenceAbort = "中止";
+inline constexpr const char* SequenceIdle = "停止中";
+// The step, the number of steps, the round ("2/3", "4/無限") and the time left in the step.
+inline constexpr const char* SequenceRunning = "ステップ %d/%zu　繰り返し %s　残り %s";
+inline constexpr const char* SequencePausedState = "一時停止中　ステップ %d/%zu　繰り返し %s　残り %s";
+// The step and what is wrong with one of its cells.
+inline constexpr const char* SequenceCellRefused = "ステップ %d: %s";
+inline constexpr const char* SequenceCloseRunning = "シーケンスを実行中です。中止してウィンドウを閉じますか?";
+// The capacity of the present source, on the preview's limit line.
+inline constexpr const char* SequencePreviewLimit = "上限 %.1fW";
+inline constexpr const char* SequenceGroupCharge = "充電プロファイル";
+inline constexpr const char* ChargeChemistry = "種類";
+inline constexpr const char* ChargeCells = "セル数";
+inline constexpr const char* ChargeCapacity = "容量[mAh]";
+inline constexpr const char* ChargeRate = "充電レート[C]";
+inline constexpr const char* ChargeTermination = "終止電流[A]";
+inline constexpr const char* ChargeMaxTime = "最大時間[秒]";
+inline constexpr const char* ChargeDefault = "既定";
+inline constexpr const char* ChargeStart = "充電開始";
+
 } // namespace texts

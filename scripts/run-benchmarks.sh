@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Sets up the machine, builds the benchmarks and runs them all against the simulated supply
 # on a pseudo-terminal, then prints the table of figures with their ratios to the floors the
-# serial protocol and the poll timer set. Takes about five minutes: the firmware update alone
-# takes 35 s, the hour of polling about two and a half minutes and the remote control 35 s.
+# serial protocol and the poll timer set. Takes about seven minutes: the firmware update alone
+# takes 35 s, the hour of polling about two and a half minutes, the remote control 35 s and
+# the sequences 75 s.
 #
 # The build goes to the default preset's folder; QUOREL_BENCH_BUILD_DIR=<dir> builds
 # elsewhere. Extra arguments go to every benchmark program (e.g. --benchmark_filter=...).
@@ -19,7 +20,7 @@ else
   build=build
   cmake --preset default -DQUOREL_BUILD_BENCH=ON
 fi
-programs=(PlotPaintBench PanelBench FirmwareUpdateBench ProcessBench PollingHourBench SessionBench HistoryBench RemoteBench)
+programs=(PlotPaintBench PanelBench FirmwareUpdateBench ProcessBench PollingHourBench SessionBench HistoryBench RemoteBench SequenceBench)
 cmake --build "$build" -j2 --target "${programs[@]}"
 
 figures=$(mktemp)

@@ -14,6 +14,25 @@ namespace sim {
 // Which program the simulated device runs.
 enum class Mode { MainFirmware, BootLoader };
 
+// A command of the main firmware as it arrived: its bytes and the time of the first one.
+struct ReceivedCommand {
+    std::string text;
+    std::int64_t usec;
+};
+
+// A battery on the output in place of the resistive load: its open-circuit voltage rises
+// in a straight line with the state of charge, from `emptyVolts` to `fullVolts` per cell,
+// behind an internal resistance. The supply pushes current into it only above that voltage,
+// so constant current turns into constant voltage by itself as the cell fills.
+struct CellModel {
+    int cells = 1;
+    double emptyVolts = 3.0; // per cell, at no charge
+    double fullVolts = 4.2;  // per cell, at full charge
+    double capacityMah = 1000.0;
+    double internalOhms = 0.2;  // of the whole pack
+    double stateOfCharge = 0.5; // 0..1; charge beyond full is taken and turned into heat
+};
+
 // One byte the device received, with the monotonic time it arrived in microseconds.
 struct ReceivedByte {
     std::uint8_t byte;
@@ -48,6 +67,16 @@ public:
     void setSetpoint(double volts, double amps);
     void setOutput(bool on); // as if switched at the device
     void setNoise(bool on);  // +-1 step on the readings
+    // A charging cell on the output instead of the load, until removeCell().
+    void setCell(const CellModel& cell);
+    void removeCell();
+    // The cell as it stands now (its state of charge brought up to date); nothing without one.
+    std::optional<CellModel> cell() const;
+    // Charge taken by the cell since setCell, in mAh.
+    double cellChargedMah() const;
+    // The cell's time runs this many times faster than the wall clock, so that a charge of
+    // hours takes seconds in a test; 1 by default.
+    void setTimeScale(double factor);
     double voltageSetpoint() const;
     double currentSetpoint() const;
     bool outputOn() const;
@@ -79,6 +108,8 @@ public:
     // --- what it received and keeps ---
     std::vector<ReceivedByte> received() const;
     std::string receivedText() const;
+    // The commands that began with this letter ("S" with its six digits), in order.
+    std::vector<ReceivedCommand> receivedCommands(char letter) const;
     void clearReceived();
     // The boot-loader's flash: 4096 bytes, 0xFF where nothing was written since the erase.
     std::vector<std::uint8_t> flash() const;
@@ -96,6 +127,9 @@ private:
     bool openPty();
     void closePty();
     void refreshLink();
+    // Brings the cell's charge up to now; with the lock held, before anything changes what
+    // flows into it.
+    void advanceCell() const;
     std::lock_guard<std::mutex> guard() const { return std::lock_guard<std::mutex>(mutex_); }
 
     mutable std::mutex mutex_;

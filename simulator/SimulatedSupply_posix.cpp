@@ -27,6 +27,10 @@ struct SimulatedSupply::State {
     double iset = 0.5;
     bool output = false;
     bool noise = false;
+    std::optional<CellModel> cell;
+    double cellChargedAs = 0.0;
+    std::int64_t cellUs = 0; // when the cell was last brought up to date
+    double timeScale = 1.0;
     // faults
     bool silent = false;
     int syncIgnored = 0;
@@ -64,6 +68,15 @@ std::int64_t preciseUs() {
     return static_cast<std::int64_t>(ts.tv_sec) * 1000000 + ts.tv_nsec / 1000;
 }
 
+// The cell's open-circuit voltage and the current the supply drives into it.
+double openCircuitVolts(const CellModel& c) {
+    return c.cells * (c.emptyVolts + (c.fullVolts - c.emptyVolts) * std::min(c.stateOfCharge, 1.0));
+}
+
+double cellAmps(const CellModel& c, double vset, double iset) {
+    return std::clamp((vset - openCircuitVolts(c)) / c.internalOhms, 0.0, iset);
+}
+
 int hexValue(char c) {
     if (c >= '0' && c <= '9')
         return c - '0';
@@ -92,6 +105,28 @@ SimulatedSupply::~SimulatedSupply() {
     std::lock_guard<std::mutex> lock(mutex_);
     if (!linkPath_.empty())
         ::unlink(linkPath_.c_str());
+}
+
+void SimulatedSupply::advanceCell() const {
+    State& s = *state_;
+    const std::int64_t now = preciseUs();
+    double dt = (now - s.cellUs) * 1e-6 * s.timeScale;
+    s.cellUs = now;
+    if (!s.cell || !s.output || dt <= 0.0)
+        return;
+    CellModel& c = *s.cell;
+    const double capacityAs = c.capacityMah * 3.6;
+    // Slices short against the time constant of the constant-voltage tail, so that it decays
+    // smoothly and never overshoots the set voltage.
+    const double tau = c.internalOhms * capacityAs / (c.cells * (c.fullVolts - c.emptyVolts));
+    const double slice = std::max(tau / 50.0, dt / 100000.0);
+    while (dt > 0.0) {
+        const double h = std::min(dt, slice);
+        const double amps = cellAmps(c, s.vset, s.iset);
+        c.stateOfCharge += amps * h / capacityAs;
+        s.cellChargedAs += amps * h;
+        dt -= h;
+    }
 }
 
 bool SimulatedSupply::openPty() {
@@ -217,11 +252,18 @@ void SimulatedSupply::serve() {
 
 std::string SimulatedSupply::statusText() const {
     std::lock_guard<std::mutex> lock(mutex_);
+    advanceCell();
     const State& s = *state_;
     double v = 0.0;
     double i = 0.0;
     bool cc = false;
-    if (s.output) {
+    if (s.output && s.cell) {
+        const double ocv = openCircuitVolts(*s.cell);
+        cc = (s.vset - ocv) / s.cell->internalOhms > s.iset;
+        i = cellAmps(*s.cell, s.vset, s.iset);
+        // Below the cell's own voltage nothing flows and the cell holds the terminals.
+        v = cc ? ocv + i * s.cell->internalOhms : std::max(s.vset, ocv);
+    } else if (s.output) {
         if (s.loadOhms <= 0.0) {
             v = s.vset;
         } else if (s.vset / s.loadOhms <= s.iset) {
@@ -305,6 +347,7 @@ void SimulatedSupply::handleByte(std::uint8_t b) {
     } else if (mode == Mode::MainFirmware) {
         std::lock_guard<std::mutex> lock(mutex_);
         State& s = *state_;
+        advanceCell();
         switch (letter) {
         case 'V':
             answer = s.version;
@@ -473,12 +516,39 @@ void SimulatedSupply::setVersion(const std::string& text) {
 }
 void SimulatedSupply::setSetpoint(double volts, double amps) {
     auto held = guard();
+    advanceCell();
     state_->vset = volts;
     state_->iset = amps;
 }
 void SimulatedSupply::setOutput(bool on) {
     auto held = guard();
+    advanceCell();
     state_->output = on;
+}
+void SimulatedSupply::setCell(const CellModel& cell) {
+    auto held = guard();
+    advanceCell();
+    state_->cell = cell;
+    state_->cellChargedAs = 0.0;
+}
+void SimulatedSupply::removeCell() {
+    auto held = guard();
+    state_->cell.reset();
+}
+std::optional<CellModel> SimulatedSupply::cell() const {
+    auto held = guard();
+    advanceCell();
+    return state_->cell;
+}
+double SimulatedSupply::cellChargedMah() const {
+    auto held = guard();
+    advanceCell();
+    return state_->cellChargedAs / 3.6;
+}
+void SimulatedSupply::setTimeScale(double factor) {
+    auto held = guard();
+    advanceCell();
+    state_->timeScale = factor > 0.0 ? factor : 1.0;
 }
 void SimulatedSupply::setNoise(bool on) {
     auto held = guard();
@@ -553,6 +623,22 @@ std::string SimulatedSupply::receivedText() const {
     std::string out;
     for (const auto& r : state_->received)
         out.push_back(static_cast<char>(r.byte));
+    return out;
+}
+std::vector<ReceivedCommand> SimulatedSupply::receivedCommands(char letter) const {
+    auto held = guard();
+    const auto& r = state_->received;
+    const std::size_t length = 1 + argumentLength(Mode::MainFirmware, letter);
+    std::vector<ReceivedCommand> out;
+    for (std::size_t i = 0; i < r.size(); ++i) {
+        if (r[i].byte != static_cast<std::uint8_t>(letter))
+            continue;
+        ReceivedCommand c{{}, r[i].usec};
+        for (std::size_t k = i; k < r.size() && k < i + length; ++k)
+            c.text.push_back(static_cast<char>(r[k].byte));
+        out.push_back(c);
+        i += length - 1;
+    }
     return out;
 }
 void SimulatedSupply::clearReceived() {

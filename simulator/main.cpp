@@ -15,26 +15,30 @@ void onSignal(int) {
     stopRequested = 1;
 }
 
-const char* usage = "usage: quorel-sim [--link PATH] [--boot] [--help]\n"
-                    "Prints the port it answers on, then takes commands on standard input:\n"
-                    "  load OHMS            resistive load (0: none)\n"
-                    "  source U|A|X         USB host, AC adapter, adapter idle\n"
-                    "  version TEXT         firmware version text\n"
-                    "  setpoint V A         set-points as if set at the device\n"
-                    "  output on|off        switch the output at the device\n"
-                    "  noise on|off         +-1 step on the readings\n"
-                    "  silent on|off        receive but never answer\n"
-                    "  syncignore K         leave the first K synchronisations unanswered\n"
-                    "  delay MS             every reply this late\n"
-                    "  split on|off [MS]    replies one byte at a time\n"
-                    "  junk BEFORE [AFTER]  bytes around every reply (- for none)\n"
-                    "  refuse LETTERS       answer these commands with NG (- for none)\n"
-                    "  erasedelay MS        the boot-loader's erase takes this long\n"
-                    "  unplugon LETTER [mid] unplug when that command arrives\n"
-                    "  unplug               pull the cable\n"
-                    "  replug main|boot     plug in as main firmware or boot-loader\n"
-                    "  show                 state, port and the last bytes received\n"
-                    "  quit\n";
+const char* usage =
+    "usage: quorel-sim [--link PATH] [--boot] [--help]\n"
+    "Prints the port it answers on, then takes commands on standard input:\n"
+    "  load OHMS            resistive load (0: none)\n"
+    "  source U|A|X         USB host, AC adapter, adapter idle\n"
+    "  version TEXT         firmware version text\n"
+    "  setpoint V A         set-points as if set at the device\n"
+    "  output on|off        switch the output at the device\n"
+    "  noise on|off         +-1 step on the readings\n"
+    "  cell N EMPTY FULL MAH OHMS SOC%  a charging cell of N in series on the output\n"
+    "                       (EMPTY, FULL: volts per cell; cell off: the load again)\n"
+    "  timescale K          the cell's time runs K times faster\n"
+    "  silent on|off        receive but never answer\n"
+    "  syncignore K         leave the first K synchronisations unanswered\n"
+    "  delay MS             every reply this late\n"
+    "  split on|off [MS]    replies one byte at a time\n"
+    "  junk BEFORE [AFTER]  bytes around every reply (- for none)\n"
+    "  refuse LETTERS       answer these commands with NG (- for none)\n"
+    "  erasedelay MS        the boot-loader's erase takes this long\n"
+    "  unplugon LETTER [mid] unplug when that command arrives\n"
+    "  unplug               pull the cable\n"
+    "  replug main|boot     plug in as main firmware or boot-loader\n"
+    "  show                 state, port and the last bytes received\n"
+    "  quit\n";
 
 bool flag(const std::string& word) {
     return word == "on" || word == "1" || word == "yes";
@@ -51,6 +55,24 @@ bool execute(sim::SimulatedSupply& supply, const std::string& line) {
         return true;
     std::string a, b;
     in >> a >> b;
+    if (cmd == "cell" && a != "off") {
+        // The rest of the line: empty and full volts, capacity, resistance, state of charge.
+        sim::CellModel c;
+        double soc = -1;
+        c.cells = std::atoi(a.c_str());
+        c.emptyVolts = std::atof(b.c_str());
+        if (!(in >> c.fullVolts >> c.capacityMah >> c.internalOhms >> soc) || c.cells < 1 ||
+            !(c.fullVolts > c.emptyVolts) || !(c.emptyVolts >= 0) || !(c.capacityMah > 0) ||
+            !(c.internalOhms > 0) || !(soc >= 0 && soc <= 100)) {
+            std::cout
+                << "cell N EMPTY FULL MAH OHMS SOC%: N from 1, FULL above EMPTY, MAH and OHMS "
+                   "above 0, SOC 0 to 100\n";
+            return true;
+        }
+        c.stateOfCharge = soc / 100.0;
+        supply.setCell(c);
+        return true;
+    }
     if (cmd == "quit" || cmd == "exit")
         return false;
     if (cmd == "load") {
@@ -65,6 +87,10 @@ bool execute(sim::SimulatedSupply& supply, const std::string& line) {
         supply.setOutput(flag(a));
     } else if (cmd == "noise") {
         supply.setNoise(flag(a));
+    } else if (cmd == "cell") {
+        supply.removeCell();
+    } else if (cmd == "timescale") {
+        supply.setTimeScale(std::atof(a.c_str()));
     } else if (cmd == "silent") {
         supply.setSilent(flag(a));
     } else if (cmd == "syncignore") {
@@ -93,6 +119,9 @@ bool execute(sim::SimulatedSupply& supply, const std::string& line) {
         std::cout << "port " << (supply.plugged() ? supply.portPath() : "(unplugged)") << "\n"
                   << "mode " << (supply.mode() == sim::Mode::MainFirmware ? "main" : "boot")
                   << "\nstatus " << supply.statusText() << "\nreceived " << text << std::endl;
+        if (const auto cell = supply.cell())
+            std::cout << "cell " << cell->stateOfCharge * 100.0 << " % charged, "
+                      << supply.cellChargedMah() << " mAh taken" << std::endl;
     } else {
         std::cout << "unknown command\n" << usage;
     }

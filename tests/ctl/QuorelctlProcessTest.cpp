@@ -61,4 +61,55 @@ TEST_P(StopSignal, DuringLogEndsItWithEveryLineComplete) {
 INSTANTIATE_TEST_SUITE_P(Signals, StopSignal, testing::Values(SIGINT, SIGTERM),
                          [](const auto& info) { return info.param == SIGINT ? "Int" : "Term"; });
 
+struct RunningCommand {
+    std::string name;
+    std::vector<std::string> args; // the port follows
+    std::string lastMessage;       // how the last line on standard error begins
+};
+
+class StopSignalDuringARun : public testing::TestWithParam<RunningCommand> {};
+
+// Ctrl-C while a step list or a charge runs: the run is aborted, the output is off, the
+// abort is said and the exit code is the abort's.
+TEST_P(StopSignalDuringARun, AbortsWithTheOutputOff) {
+    TempDir dir;
+    sim::SimulatedSupply sim;
+    ASSERT_TRUE(sim.start());
+    sim::CellModel cell;
+    sim.setCell(cell);
+    TempDir::write(dir.file("steps.csv"), "volts,amps,seconds\n3,0.2,30\n4,0.2,30\n");
+    std::vector<std::string> args = GetParam().args;
+    for (auto& a : args)
+        if (a == "steps.csv")
+            a = dir.file(a);
+    args.insert(args.end(), {"--port", sim.portPath()});
+    Child child(dir, args);
+
+    const auto end = platform::monotonicMs() + 8000;
+    while (platform::monotonicMs() < end &&
+           TempDir::read(dir.file("out")).find("step 1/") == std::string::npos)
+        platform::sleepMs(20);
+    ASSERT_TRUE(sim.outputOn()) << TempDir::read(dir.file("err"));
+    ASSERT_EQ(::kill(child.pid, SIGINT), 0);
+    EXPECT_EQ(child.wait(5000), ctl::SequenceAborted);
+    EXPECT_FALSE(sim.outputOn());
+    const std::string err = TempDir::read(dir.file("err"));
+    EXPECT_NE(err.find("シーケンスを中止しました\nシーケンスの終了で出力をOFFしました\n"),
+              std::string::npos)
+        << err;
+    const std::string lastLine = err.substr(err.rfind('\n', err.size() - 2) + 1);
+    EXPECT_EQ(lastLine.rfind(GetParam().lastMessage, 0), 0u) << lastLine;
+    EXPECT_NE(TempDir::read(dir.file("out")).find("ended: aborted"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, StopSignalDuringARun,
+                         testing::Values(RunningCommand{"Run",
+                                                        {"run", "steps.csv", "--on"},
+                                                        "シーケンスの終了で出力をOFFしました"},
+                                         RunningCommand{"Charge",
+                                                        {"charge", "--chemistry", "li-ion",
+                                                         "--cells", "1", "--capacity", "1000"},
+                                                        "充電を終了しました(中止　電荷 "}),
+                         [](const auto& info) { return info.param.name; });
+
 } // namespace

@@ -51,6 +51,7 @@ class IniCorpus : public ::testing::TestWithParam<fs::path> {};
 class DeviceRepliesCorpus : public ::testing::TestWithParam<fs::path> {};
 class ScpiLineCorpus : public ::testing::TestWithParam<fs::path> {};
 class ScpiStreamCorpus : public ::testing::TestWithParam<fs::path> {};
+class SequenceFileCorpus : public ::testing::TestWithParam<fs::path> {};
 
 TEST_P(HexImageCorpus, LoadsAsTheReaderRulesSay) {
     EXPECT_EQ(run(fuzzHexImage, GetParam()), 0);
@@ -72,6 +73,10 @@ TEST_P(ScpiStreamCorpus, PiecesRunAsTheWholeAndUnfinishedLinesNever) {
     EXPECT_EQ(run(fuzzScpiStream, GetParam()), 0);
 }
 
+TEST_P(SequenceFileCorpus, BadLinesGiveNoStepsAndPlansKeepEveryPointWithinTheRules) {
+    EXPECT_EQ(run(fuzzSequenceFile, GetParam()), 0);
+}
+
 INSTANTIATE_TEST_SUITE_P(Corpus, HexImageCorpus, ::testing::ValuesIn(corpus("hex_image")), nameOf);
 INSTANTIATE_TEST_SUITE_P(Corpus, IniCorpus, ::testing::ValuesIn(corpus("ini")), nameOf);
 INSTANTIATE_TEST_SUITE_P(Corpus, DeviceRepliesCorpus, ::testing::ValuesIn(corpus("device_replies")),
@@ -80,6 +85,8 @@ INSTANTIATE_TEST_SUITE_P(Corpus, DeviceRepliesCorpus, ::testing::ValuesIn(corpus
 INSTANTIATE_TEST_SUITE_P(Corpus, ScpiLineCorpus, ::testing::ValuesIn(corpus("scpi_line")), nameOf);
 INSTANTIATE_TEST_SUITE_P(Corpus, ScpiStreamCorpus, ::testing::ValuesIn(corpus("scpi_stream")),
                          nameOf);
+INSTANTIATE_TEST_SUITE_P(Corpus, SequenceFileCorpus, ::testing::ValuesIn(corpus("sequence_file")),
+                         nameOf);
 
 TEST(FuzzCorpus, InstrumentLanguageTargetsHaveSeeds) {
     for (const char* target : {"scpi_line", "scpi_stream"})
@@ -87,7 +94,7 @@ TEST(FuzzCorpus, InstrumentLanguageTargetsHaveSeeds) {
 }
 
 TEST(FuzzCorpus, EveryTargetHasSeeds) {
-    for (const char* target : {"hex_image", "ini", "device_replies"})
+    for (const char* target : {"hex_image", "ini", "device_replies", "sequence_file"})
         EXPECT_GE(corpus(target).size(), 5u) << target;
 }
 
