@@ -8,6 +8,7 @@
 #include "ctl/StopSignal.h"
 #include "remote/RemoteControl.h"
 #include "resources/Texts.h"
+#include "sequence/SessionSupply.h"
 
 #include <optional>
 
@@ -84,7 +85,12 @@ int serveCommand(Session& s) {
 
     int code = Success;
     {
-        remote::RemoteControl remote(m, [&report](const std::string& line) { report.say(line); });
+        auto say = [&report](const std::string& line) { report.say(line); };
+        // The clients' step lists, served by the loop at their points; a list still running
+        // at the end is aborted with the output off.
+        sequence::SessionRunner runner(m, say);
+        remote::RemoteControl remote(m, say);
+        remote.setSequenceRunner(&runner.runner());
         if (remote.start(o.server) != remote::StartResult::Ok) {
             code = ListenFailed;
         } else {

@@ -21,8 +21,8 @@
 #include "plot/MeterStatic.h"
 #include "plot/clPlot.h"
 #include "remote/qt/RemoteService.h"
-#include "resources/ui/Images.h"
 #include "resources/Texts.h"
+#include "resources/ui/Images.h"
 #include "session/SessionMessages.h"
 #include "session/SessionSettings.h"
 
@@ -290,6 +290,8 @@ bool MainDialog::OnInitDialog() {
         *session_, settings.ini(), [this](const std::string& m) { AppendSystemLog(m); }, this);
     connect(remote_, &RemoteService::changed, this,
             [this] { setWindowTitle(RemoteService::mainCaption(remote_->clients().size())); });
+    // A client's step lists run on the window's one runner, beside the sequence page's.
+    remote_->control().setSequenceRunner(&sequenceRunner());
     remote_->startFromSettings();
     if (settings.connectAtStart())
         OnConnectButton();

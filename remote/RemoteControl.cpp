@@ -4,6 +4,7 @@
 #include "remote/RemoteMessages.h"
 #include "resources/TextFormat.h"
 #include "resources/Texts.h"
+#include "sequence/Runner.h"
 #include "session/MeasurementSession.h"
 
 #include <algorithm>
@@ -46,19 +47,38 @@ void RemoteControl::stop() {
     log_(texts::LogRemoteStopped);
 }
 
+void RemoteControl::setSequenceRunner(sequence::Runner* runner) {
+    runner_ = runner;
+    sequencer_ = runner ? std::make_unique<RunnerSequencer>(*runner, log_) : nullptr;
+    instrument_.setSequencer(sequencer_.get());
+}
+
 void RemoteControl::run(const std::function<bool()>& stopNow) {
     std::int64_t next = platform::monotonicMs();
     while (!stopNow()) {
-        const std::int64_t now = platform::monotonicMs();
+        std::int64_t now = platform::monotonicMs();
         if (now >= next) {
             session_.poll();
             // A late poll moves the schedule on; missed polls are not made up.
             next = std::max(next + session::PollPeriodMs, platform::monotonicMs());
             continue;
         }
+        std::int64_t until = next;
+        if (runner_) {
+            if (const auto due = runner_->nextServiceMs()) {
+                if (*due <= now) {
+                    runner_->service();
+                    continue;
+                }
+                until = std::min(until, *due);
+            }
+        }
+        now = platform::monotonicMs();
+        if (until <= now)
+            continue;
         // A wait that fails at once must not spin: the rest of the period passes asleep.
-        if (!server_.runOnce(static_cast<int>(next - now)))
-            platform::sleepMs(static_cast<int>(next - now));
+        if (!server_.runOnce(static_cast<int>(until - now)))
+            platform::sleepMs(static_cast<int>(until - now));
     }
 }
 

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "remote/RunnerSequencer.h"
 #include "remote/Server.h"
 #include "remote/SessionInstrument.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace session {
@@ -33,12 +35,17 @@ public:
     const Server& server() const { return server_; }
     SessionInstrument& instrument() { return instrument_; }
 
+    // The runner INITiate starts the clients' step lists on; run() serves it at its points
+    // (in the panel its own timer does). Without one, INITiate answers that it is missing.
+    void setSequenceRunner(sequence::Runner* runner);
+
     // Called after every change of the connected clients (not from the destructor).
     void setClientsChanged(std::function<void()> changed) { clientsChanged_ = std::move(changed); }
 
     // Serves the clients between the session's polls until `stopNow` holds: a poll every
-    // session::PollPeriodMs on a fixed schedule, the clients served while waiting for the
-    // next, one unit at a time, so that a poll is late by one unit at most.
+    // session::PollPeriodMs on a fixed schedule, the sequence runner at its points, the
+    // clients served while waiting for the next, one unit at a time, so that a poll or a
+    // point is late by one unit at most.
     void run(const std::function<bool()>& stopNow);
 
 private:
@@ -49,6 +56,8 @@ private:
     std::function<void()> clientsChanged_;
     SessionInstrument instrument_;
     Server server_;
+    sequence::Runner* runner_ = nullptr;
+    std::unique_ptr<RunnerSequencer> sequencer_;
 };
 
 } // namespace remote

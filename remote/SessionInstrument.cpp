@@ -1,11 +1,11 @@
 #include "remote/SessionInstrument.h"
 
-#include "session/SetpointRules.h"
 #include "remote/RemoteMessages.h"
 #include "resources/TextFormat.h"
 #include "resources/Texts.h"
 #include "session/MeasurementSession.h"
 #include "session/SessionMessages.h"
+#include "session/SetpointRules.h"
 
 #include <cmath>
 #include <cstdint>

@@ -39,6 +39,7 @@ public:
 
     const remote::RemoteSettings& settings() const { return settings_; }
     bool listening() const { return control_.server().listening(); }
+    remote::RemoteControl& control() { return control_; }
     remote::SocketAddress address() const { return control_.server().address(); }
     std::vector<remote::SocketAddress> clients() const { return control_.server().clients(); }
 

@@ -3,6 +3,7 @@
 // measurement window driven by clicks and keys.
 #include "measurement/MeasurementWindow.h"
 #include "remote/qt/RemoteService.h"
+#include "sequence/Runner.h"
 #include "support/MainWindowFixture.h"
 #include "support/TestClient.h"
 
@@ -86,6 +87,20 @@ TEST_F(RemotePanel, ServesAClientWhileItPollsAndTheFieldsAndTitleFollow) {
     client.close();
     EXPECT_TRUE(pumpUntil(turn, [&] { return title() == "Quorel"; }));
     EXPECT_TRUE(logged(" が切断しました"));
+}
+
+// A client's step list runs on the window's one runner: its driver's timer sets each step,
+// the set-point fields follow, and the sequence page's runner cannot start a second run.
+TEST_F(RemotePanel, AClientsStepListRunsOnTheWindowsRunnerStepByStep) {
+    ASSERT_NO_FATAL_FAILURE(openServing());
+    TestClient client(service->address());
+    EXPECT_EQ(ask(client, "LIST:VOLT 1,2;:LIST:CURR 0.1,0.1;:LIST:DWEL 0.3,0.3;:INIT;:LIST:STEP?"),
+              "1");
+    EXPECT_TRUE(window->sequenceRunner().running());
+    EXPECT_TRUE(pumpUntil(turn, [&] { return text(Id::IdVoltageEdit) == "2.00"; }));
+    EXPECT_TRUE(pumpUntil(turn, [&] { return !window->sequenceRunner().running(); }));
+    EXPECT_EQ(ask(client, "LIST:STEP?;:SYST:ERR?"), "0;0,\"No error\"");
+    EXPECT_DOUBLE_EQ(sim.voltageSetpoint(), 2.0);
 }
 
 TEST_F(RemotePanel, IsOffByDefaultAndUnusableValuesGetTheirDefaultsWithALogLine) {

@@ -138,6 +138,23 @@ class ServeDrivenByPyvisa(unittest.TestCase):
         self.supply.write("CURR:PROT:STAT OFF;CLE;:OUTP ON")
         self.assertEqual(self.supply.query("CURR:PROT:TRIP?;:OUTP?"), "0;1")
 
+    def test_step_lists_run_step_by_step_and_refuse_a_bad_step(self):
+        self.supply.write("LIST:VOLT 1,2,12;:LIST:CURR 0.1,0.1,0.6;:LIST:DWEL 0.5,0.5,0.5")
+        self.supply.write("INIT")  # 7.2 W in step 3: nothing may be sent
+        self.assertEqual(self.supply.query("SYST:ERR?"), '-221,"Settings conflict;step 3"')
+        self.assertEqual(self.supply.query("LIST:STEP?"), "0")
+        self.supply.write("LIST:VOLT 1,2,3;:LIST:CURR 0.1,0.1,0.1;:LIST:DWEL 0.5,0.5,0.5;"
+                          ":OUTP ON;:INIT")
+        self.assertEqual(self.supply.query("SYST:ERR?"), '0,"No error"')
+        wait_for("step 2", lambda: self.supply.query("LIST:STEP?") == "2")
+        self.assertEqual(self.supply.query("VOLT?"), "2.00")
+        wait_for("the end", lambda: self.supply.query("LIST:STEP?") == "0")
+        self.assertEqual(self.supply.query("VOLT?;:OUTP?"), "3.00;0")
+        self.supply.write("LIST:COUN INF;:OUTP ON;:INIT")
+        wait_for("a running list", lambda: self.supply.query("LIST:STEP?") != "0")
+        self.supply.write("ABOR")
+        self.assertEqual(self.supply.query("LIST:STEP?;:OUTP?"), "0;1")
+
 
 if __name__ == "__main__":
     unittest.main(argv=sys.argv[:1], verbosity=2)
