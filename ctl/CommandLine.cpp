@@ -1,6 +1,7 @@
 #include "ctl/CommandLine.h"
 
 #include "logs/MeasurementLog.h"
+#include "resources/Language.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -76,8 +77,8 @@ std::optional<std::string> parseCommandLine(const std::vector<std::string>& args
     // Whether an option takes a value does not depend on the command, so options may stand
     // before the command too; which ones a command accepts is checked once it is known.
     static const std::vector<std::string> commonValueOptions = {
-        "port", "watch",     "count", "interval", "duration", "ovp",
-        "ocp",  "ocp-delay", "opp",   "listen",   "allow",    "log"};
+        "port",      "watch", "count",  "interval", "duration", "ovp", "ocp",
+        "ocp-delay", "opp",   "listen", "allow",    "log",      "lang"};
     // "--csv" is a flag of status and names the file of monitor, wherever it stands.
     std::vector<std::string> valueOptions = commonValueOptions;
     for (const std::string& a : args) {
@@ -135,6 +136,12 @@ std::optional<std::string> parseCommandLine(const std::vector<std::string>& args
             return "unknown command " + line.command;
     }
     for (const auto& name : given) {
+        // The language of the messages goes with any command, and with none.
+        if (name == "lang") {
+            if (!texts::parseLanguageChoice(line.values["lang"]))
+                return "--lang takes ja, en or auto";
+            continue;
+        }
         if (!form)
             return "unknown option --" + name + " (no command given)";
         if (!contains(form->valueOptions, name) && !contains(form->flagOptions, name))

@@ -175,14 +175,14 @@ void HistoryPage::onConnected(bool automatic) {
 }
 
 void HistoryPage::tell(const std::string& text, bool failure) {
-    platform::prompter().messageBox(this, text, failure ? texts::CaptionError : texts::CaptionOk,
-                                    failure ? platform::PromptIcon::Stop
-                                            : platform::PromptIcon::Information,
-                                    platform::PromptButtons::Ok);
+    platform::prompter().messageBox(
+        this, text, failure ? texts::CaptionError.str() : texts::CaptionOk.str(),
+        failure ? platform::PromptIcon::Stop : platform::PromptIcon::Information,
+        platform::PromptButtons::Ok);
 }
 
 void HistoryPage::chooseFile() {
-    if (auto path = platform::prompter().openFileName(this, texts::FilterCsv, ""))
+    if (auto path = platform::prompter().openFileName(this, texts::FilterCsv.str(), ""))
         openFile(*path);
 }
 
@@ -214,14 +214,14 @@ bool HistoryPage::openFile(const std::string& path) {
     plot_->view().fit();
     plot_->setStore(fileStore_.get());
     const std::string summary = importSummary(r);
-    source_->setText(
-        QString::fromStdString(format(texts::HistorySourceFile, path.c_str()) + "　" + summary)
-            .replace('\n', QStringLiteral("　")));
+    source_->setText(QString::fromStdString(format(texts::HistorySourceFile, path.c_str()) +
+                                            texts::Gap + summary)
+                         .replace('\n', qs(texts::Gap)));
     live_->setEnabled(false);
     sessionButton_->setEnabled(true);
     log_(format(texts::LogHistoryFileOpened, path.c_str()));
     if (r.damaged > 0 || r.clockBack > 0 || r.dropped > 0)
-        platform::prompter().messageBox(this, summary, texts::CaptionOk,
+        platform::prompter().messageBox(this, summary, texts::CaptionOk.str(),
                                         platform::PromptIcon::Warning, platform::PromptButtons::Ok);
     showReadouts();
     return true;
@@ -270,13 +270,14 @@ void HistoryPage::showReadouts() {
         const char* name = k == 0 ? "A: " : "B: ";
         const std::string text =
             *at[k] ? readingText(**at[k])
-                   : history::readoutTime(static_cast<std::int64_t>(k == 0 ? a : b), true) + "　" +
-                         texts::HistoryNoReading;
+                   : history::readoutTime(static_cast<std::int64_t>(k == 0 ? a : b), true) +
+                         texts::Gap + texts::HistoryNoReading;
         cursorReadout_[k]->setText(QString::fromStdString(name + text));
     }
     const bool both = span.first && span.second;
-    const std::string dv = both ? format("%+.2f V", span.deltaVolts) : texts::HistoryNoReading;
-    const std::string di = both ? format("%+.3f A", span.deltaAmps) : texts::HistoryNoReading;
+    const std::string dv =
+        both ? format("%+.2f V", span.deltaVolts) : texts::HistoryNoReading.str();
+    const std::string di = both ? format("%+.3f A", span.deltaAmps) : texts::HistoryNoReading.str();
     const session::Counters& c = span.counters;
     between_->setText(QString::fromStdString(
         format(texts::HistoryBetween, span.seconds, dv.c_str(), di.c_str(), c.voltage().mean,
@@ -297,7 +298,7 @@ void HistoryPage::exportShown() {
             form == ExportForm::CsvLog ? history::CsvForm::MeasurementLog : history::CsvForm::Iso,
             *path);
         if (result == history::ExportResult::NothingToWrite) {
-            tell(texts::HistoryExportNothing, true);
+            tell(texts::HistoryExportNothing.str(), true);
             return;
         }
         written = result == history::ExportResult::Written;

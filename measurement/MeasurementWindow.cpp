@@ -15,14 +15,15 @@ MeasurementWindow::MeasurementWindow(session::MeasurementSession& session, const
                                      LogFunction log, QWidget* parent)
     : QWidget(parent, Qt::Window) {
     setObjectName("measurementWindow");
-    setWindowTitle(QString::fromUtf8(texts::MeasurementCaption));
+    setWindowTitle(QString::fromUtf8(texts::MeasurementCaption.c_str()));
     auto* layout = new QVBoxLayout(this);
     pages_ = new QTabWidget(this);
     pages_->setObjectName("measurementPages");
     layout->addWidget(pages_);
-    addPage(new StatisticsPage(session, log, pages_), QString::fromUtf8(texts::PageStatistics));
+    addPage(new StatisticsPage(session, log, pages_),
+            QString::fromUtf8(texts::PageStatistics.c_str()));
     addPage(new ProtectionsPage(session, settings, log, pages_),
-            QString::fromUtf8(texts::PageProtections));
+            QString::fromUtf8(texts::PageProtections.c_str()));
     resize(520, 380);
 }
 

@@ -171,7 +171,7 @@ void ProtectionsPage::apply() {
         refusal = texts::LogProtectionDelayRefused;
     if (!refusal.empty()) {
         log_(refusal);
-        platform::prompter().messageBox(this, refusal, texts::CaptionError,
+        platform::prompter().messageBox(this, refusal, texts::CaptionError.str(),
                                         platform::PromptIcon::Stop, platform::PromptButtons::Ok);
         return;
     }

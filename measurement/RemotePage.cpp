@@ -86,8 +86,8 @@ void RemotePage::showState() {
 }
 
 void RemotePage::tell(const std::string& message) {
-    platform::prompter().messageBox(this, message, texts::CaptionError, platform::PromptIcon::Stop,
-                                    platform::PromptButtons::Ok);
+    platform::prompter().messageBox(this, message, texts::CaptionError.str(),
+                                    platform::PromptIcon::Stop, platform::PromptButtons::Ok);
 }
 
 void RemotePage::apply() {

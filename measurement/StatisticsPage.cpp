@@ -94,7 +94,7 @@ void StatisticsPage::onConnected(bool) {
 
 void StatisticsPage::reset() {
     session_.resetCounters();
-    log_(texts::LogCountersReset);
+    log_(texts::LogCountersReset.str());
     refresh();
 }
 

@@ -2,14 +2,14 @@
 
 #include "panel/DialogUnits.h"
 #include "platform/qt/ControlIds.h"
-#include "resources/ui/Images.h"
 #include "resources/Texts.h"
+#include "resources/ui/Images.h"
 
 #include <QLabel>
 #include <QPushButton>
 
 AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QString::fromUtf8(texts::AboutCaption));
+    setWindowTitle(QString::fromUtf8(texts::AboutCaption.c_str()));
     setWindowIcon(images::appIcon());
     DialogUnits du(font());
     setFixedSize(du.size(199, 77));

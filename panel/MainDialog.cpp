@@ -1,7 +1,9 @@
 // Start-up, construction of the window, connection and the window's menu.
 #include "panel/MainDialog.h"
 
+#include "config/DisplaySettings.h"
 #include "config/ui/SettingsDialog.h"
+#include "device/PortAccess.h"
 #include "firmware/ui/FirmwareUpdateDialog.h"
 #include "history/HistoryRecorder.h"
 #include "logs/SystemLog.h"
@@ -19,8 +21,8 @@
 #include "plot/MeterStatic.h"
 #include "plot/clPlot.h"
 #include "remote/qt/RemoteService.h"
-#include "resources/ui/Images.h"
 #include "resources/Texts.h"
+#include "resources/ui/Images.h"
 #include "session/SessionMessages.h"
 #include "session/SessionSettings.h"
 
@@ -61,6 +63,9 @@ MainDialog::MainDialog(QWidget* parent) : QDialog(parent) {
     // The settings are loaded by the Settings member before anything else reads them.
     session_ = std::make_unique<session::MeasurementSession>(settings);
     session::SessionSettings::load(settings.ini(), badSessionKeys_).applyTo(*session_);
+    // The language itself was put in force before the window was built (ControlApp); only
+    // a value that could not be used is told, in the log.
+    DisplaySettings::load(settings.ini(), badDisplayKeys_);
     session_->addObserver(this);
     historyRecorder_ = std::make_unique<history::HistoryRecorder>(*session_);
     plot = std::make_unique<clPlot>();
@@ -277,9 +282,11 @@ bool MainDialog::OnInitDialog() {
     offBitmap = images::lamp(false);
     showLamp(false);
 
-    AppendSystemLog(texts::LogStarted);
+    AppendSystemLog(texts::LogStarted.str());
     for (const std::string& key : badSessionKeys_)
         AppendSystemLog(format(texts::LogSessionSettingBad, key));
+    for (const std::string& key : badDisplayKeys_)
+        AppendSystemLog(format(texts::LogDisplaySettingBad, key));
     remote_ = new RemoteService(
         *session_, settings.ini(), [this](const std::string& m) { AppendSystemLog(m); }, this);
     connect(remote_, &RemoteService::changed, this,
@@ -313,7 +320,7 @@ void MainDialog::OnConnectButton() {
     if (session_->connected()) {
         session_->disconnect();
         connectButton->setText(qs(texts::ButtonConnect));
-        AppendSystemLog(texts::LogDisconnected);
+        AppendSystemLog(texts::LogDisconnected.str());
         return;
     }
     const std::string port = settings.comPort();
@@ -321,8 +328,11 @@ void MainDialog::OnConnectButton() {
         return;
     const std::string message = format(texts::LogConnectFailed, port);
     AppendSystemLog(message);
-    platform::prompter().messageBox(this, message, texts::CaptionError, platform::PromptIcon::Stop,
-                                    platform::PromptButtons::Ok);
+    // A port that is there but cannot be opened gets its cause and remedy in the log.
+    if (const std::string why = portAccessMessage(port); !why.empty())
+        AppendSystemLog(why);
+    platform::prompter().messageBox(this, message, texts::CaptionError.str(),
+                                    platform::PromptIcon::Stop, platform::PromptButtons::Ok);
 }
 
 void MainDialog::onConnected(bool automatic) {
@@ -391,7 +401,7 @@ void MainDialog::OpenHistoryFile(const std::string& path) {
 }
 
 void MainDialog::closeEvent(QCloseEvent* event) {
-    AppendSystemLog(texts::LogClosing);
+    AppendSystemLog(texts::LogClosing.str());
     event->accept();
     QDialog::done(QDialog::Accepted);
 }

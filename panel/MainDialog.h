@@ -172,6 +172,7 @@ private:
     HistoryPage* historyPage_ = nullptr;
     RemoteService* remote_ = nullptr;
     std::vector<std::string> badSessionKeys_;
+    std::vector<std::string> badDisplayKeys_;
     bool lampShown = false;
 
     // --- controls ---

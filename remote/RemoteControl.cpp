@@ -43,7 +43,7 @@ void RemoteControl::stop() {
     if (!server_.listening())
         return;
     server_.stop();
-    log_(texts::LogRemoteStopped);
+    log_(texts::LogRemoteStopped.str());
 }
 
 void RemoteControl::run(const std::function<bool()>& stopNow) {

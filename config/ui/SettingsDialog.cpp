@@ -33,7 +33,7 @@ QString qs(const char* utf8) {
 // The widest the port list grows, in characters.
 constexpr int MaxPortChars = 100;
 
-const char* const spanItems[] = {texts::Span60, texts::Span120, texts::Span180, texts::Span240};
+const texts::Text spanItems[] = {texts::Span60, texts::Span120, texts::Span180, texts::Span240};
 
 // The item of the span list for a span in seconds; a span the list does not offer shows
 // as its first item.
@@ -71,7 +71,7 @@ SettingsDialog::SettingsDialog(Settings& settings, QWidget* parent)
     scan_->setAutoDefault(false);
     connectAtStart_ = withId(new QCheckBox(qs(texts::SettingsConnectAtStart)), IdConnectAtStart);
     plotSpan_ = withId(new QComboBox, IdPlotSpan);
-    for (const char* item : spanItems)
+    for (const texts::Text& item : spanItems)
         plotSpan_->addItem(qs(item));
     useSysLogFile_ = withId(new QCheckBox(qs(texts::SettingsUseSysLogFile)), IdUseSysLogFile);
     sysLogFileName_ = withId(new QLineEdit, IdSysLogFileName);
@@ -195,22 +195,23 @@ void SettingsDialog::OnScan() {
     const std::optional<std::string> found = PortScan::scanForSupply();
     QApplication::restoreOverrideCursor();
     if (!found) {
-        platform::prompter().messageBox(this, texts::ScanNotFound, texts::CaptionError,
+        platform::prompter().messageBox(this, texts::ScanNotFound.str(), texts::CaptionError.str(),
                                         platform::PromptIcon::Stop, platform::PromptButtons::Ok);
         return;
     }
     // The list always starts with com1 to com32, so the found port is item N - 1.
     comPort_->setCurrentIndex(comPort_->findText(QString::fromStdString(*found)));
-    std::string text = texts::ScanFound;
+    std::string text = texts::ScanFound.str();
     text.replace(text.find("%s"), 2, *found);
-    platform::prompter().messageBox(this, text, texts::CaptionOk, platform::PromptIcon::Information,
-                                    platform::PromptButtons::Ok);
+    platform::prompter().messageBox(this, text, texts::CaptionOk.str(),
+                                    platform::PromptIcon::Information, platform::PromptButtons::Ok);
 }
 
 void SettingsDialog::OnBrowse() {
     // The chosen name goes into the box only; it becomes the live setting when the dialog is
     // confirmed, so Cancel leaves the log where it was.
-    auto chosen = platform::prompter().saveFileName(this, texts::FilterLogFile, std::string());
+    auto chosen =
+        platform::prompter().saveFileName(this, texts::FilterLogFile.str(), std::string());
     if (chosen)
         sysLogFileName_->setText(QString::fromStdString(*chosen));
 }

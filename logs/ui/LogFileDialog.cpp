@@ -40,13 +40,14 @@ LogFileDialog::LogFileDialog(QWidget* parent) : QFileDialog(parent) {
                              texts::CsvInterval10m, texts::CsvInterval1h})
         intervalList_->addItem(QString::fromUtf8(item));
     platform::setControlId(intervalList_, IdInterval);
-    appendBox_ = new QCheckBox(QString::fromUtf8(texts::CsvAppend), this);
+    appendBox_ = new QCheckBox(QString::fromUtf8(texts::CsvAppend.c_str()), this);
     platform::setControlId(appendBox_, IdAppend);
 
     // Below the file list, in the dialog's own grid.
     if (auto* grid = qobject_cast<QGridLayout*>(layout())) {
         const int row = grid->rowCount();
-        grid->addWidget(new QLabel(QString::fromUtf8(texts::CsvIntervalLabel), this), row, 0);
+        grid->addWidget(new QLabel(QString::fromUtf8(texts::CsvIntervalLabel.c_str()), this), row,
+                        0);
         grid->addWidget(intervalList_, row, 1);
         grid->addWidget(appendBox_, row + 1, 1);
     }

@@ -1,0 +1,851 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="ja">
+<context>
+    <name>texts</name>
+    <message>
+        <source>制御ソフト起動しました</source>
+        <translation>Control program started</translation>
+    </message>
+    <message>
+        <source>制御ソフト終了します</source>
+        <translation>Control program closing</translation>
+    </message>
+    <message>
+        <source>デバイス %s/FW%s を接続しました</source>
+        <translation>Device %s/FW%s connected</translation>
+    </message>
+    <message>
+        <source>デバイス %s を接続できません</source>
+        <translation>Cannot connect to the device on %s</translation>
+    </message>
+    <message>
+        <source>デバイスを切断しました</source>
+        <translation>Device disconnected</translation>
+    </message>
+    <message>
+        <source>デバイスと切断されました</source>
+        <translation>Connection to the device lost</translation>
+    </message>
+    <message>
+        <source>出力をONしました</source>
+        <translation>Output is ON</translation>
+    </message>
+    <message>
+        <source>出力をOFFしました</source>
+        <translation>Output is OFF</translation>
+    </message>
+    <message>
+        <source>USBホスト給電中</source>
+        <translation>Powered by the USB host</translation>
+    </message>
+    <message>
+        <source>アダプタ給電中</source>
+        <translation>Powered by the adapter</translation>
+    </message>
+    <message>
+        <source>アダプタ接続&#x3000;未給電中</source>
+        <translation>Adapter connected, not supplying</translation>
+    </message>
+    <message>
+        <source>出力を ON しました</source>
+        <translation>Output switched ON</translation>
+    </message>
+    <message>
+        <source>出力を OFF しました</source>
+        <translation>Output switched OFF</translation>
+    </message>
+    <message>
+        <source>出力を %.2fV/%.3fA にセットしました</source>
+        <translation>Output set to %.2fV/%.3fA</translation>
+    </message>
+    <message>
+        <source>許容設定電圧を超えるため設定できません</source>
+        <translation>Not set: the voltage is above the allowed limit</translation>
+    </message>
+    <message>
+        <source>許容設定電流を超えるため設定できません</source>
+        <translation>Not set: the current is above the allowed limit</translation>
+    </message>
+    <message>
+        <source>許容電力容量を超えるため設定できません</source>
+        <translation>Not set: the power is above the source&apos;s capacity</translation>
+    </message>
+    <message>
+        <source>入力値は数値ではありません</source>
+        <translation>The value entered is not a number</translation>
+    </message>
+    <message>
+        <source>ログを開始しました</source>
+        <translation>Log started</translation>
+    </message>
+    <message>
+        <source>ログファイルをオープンできません</source>
+        <translation>Cannot open the log file</translation>
+    </message>
+    <message>
+        <source>ログを停止しました</source>
+        <translation>Log stopped</translation>
+    </message>
+    <message>
+        <source>ログファイルに書き込めません</source>
+        <translation>Cannot write to the log file</translation>
+    </message>
+    <message>
+        <source>デバイスが接続されていないためログを開始できません</source>
+        <translation>Cannot start the log: no device is connected</translation>
+    </message>
+    <message>
+        <source>ERROR</source>
+        <translation>ERROR</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>デバイスが見つかりません</source>
+        <translation>No device found</translation>
+    </message>
+    <message>
+        <source>デバイスが %s で見つかりました</source>
+        <translation>Device found on %s</translation>
+    </message>
+    <message>
+        <source>Quorel</source>
+        <translation>Quorel</translation>
+    </message>
+    <message>
+        <source>設定値</source>
+        <translation>Set-points</translation>
+    </message>
+    <message>
+        <source>出力</source>
+        <translation>Output</translation>
+    </message>
+    <message>
+        <source>ログ</source>
+        <translation>Log</translation>
+    </message>
+    <message>
+        <source>ﾃﾞﾊﾞｲｽ</source>
+        <translation>Device</translation>
+    </message>
+    <message>
+        <source>現在値</source>
+        <translation>Readings</translation>
+    </message>
+    <message>
+        <source>出力の履歴</source>
+        <translation>Output history</translation>
+    </message>
+    <message>
+        <source>出力の履歴(%d秒)</source>
+        <translation>Output history (%d s)</translation>
+    </message>
+    <message>
+        <source>システムログ</source>
+        <translation>System log</translation>
+    </message>
+    <message>
+        <source>接続</source>
+        <translation>Connect</translation>
+    </message>
+    <message>
+        <source>切断</source>
+        <translation>Disconnect</translation>
+    </message>
+    <message>
+        <source>設定</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <source>開始</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>停止</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>set</source>
+        <translation>Set</translation>
+    </message>
+    <message>
+        <source>Main</source>
+        <translation>Main</translation>
+    </message>
+    <message>
+        <source>USBホスト給電&#x3000;出力電力1.5W</source>
+        <translation>USB host power, output 1.5 W</translation>
+    </message>
+    <message>
+        <source>USBホスト給電中&#x3000;最大出力電力1.5W</source>
+        <translation>USB host power, max. output 1.5 W</translation>
+    </message>
+    <message>
+        <source>ACアダプタ給電中&#x3000;最大出力電力6.0W</source>
+        <translation>AC adapter power, max. output 6.0 W</translation>
+    </message>
+    <message>
+        <source>ACアダプタ接続&#x3000;未給電</source>
+        <translation>AC adapter connected, not supplying</translation>
+    </message>
+    <message>
+        <source>REZAZOZER のﾊﾞｰｼﾞｮﾝ情報(&amp;A)...</source>
+        <translation>&amp;About REZAZOZER...</translation>
+    </message>
+    <message>
+        <source>ファームウェアの更新</source>
+        <translation>&amp;Firmware update...</translation>
+    </message>
+    <message>
+        <source>Quorelのﾊﾞｰｼﾞｮﾝ情報</source>
+        <translation>About Quorel</translation>
+    </message>
+    <message>
+        <source>Quorel Version 1.0.1.0</source>
+        <translation>Quorel Version 1.0.1.0</translation>
+    </message>
+    <message>
+        <source>USB プログラマブル電源 制御ソフト</source>
+        <translation>USB programmable power supply control program</translation>
+    </message>
+    <message>
+        <source>出力 0～20V / 0～1A</source>
+        <translation>Output 0 to 20 V / 0 to 1 A</translation>
+    </message>
+    <message>
+        <source>USBホスト給電 1.5W / ACアダプタ 6.0W</source>
+        <translation>USB host power 1.5 W / AC adapter 6.0 W</translation>
+    </message>
+    <message>
+        <source>Qt 6 / Linux 版</source>
+        <translation>Qt 6 / Linux edition</translation>
+    </message>
+    <message>
+        <source>Copyright (C) Quorel</source>
+        <translation>Copyright (C) Quorel</translation>
+    </message>
+    <message>
+        <source>閉じる(&amp;C)</source>
+        <translation>&amp;Close</translation>
+    </message>
+    <message>
+        <source>SCAN</source>
+        <translation>SCAN</translation>
+    </message>
+    <message>
+        <source>ｷｬﾝｾﾙ</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>接続の設定</source>
+        <translation>Connection</translation>
+    </message>
+    <message>
+        <source>ポート</source>
+        <translation>Port</translation>
+    </message>
+    <message>
+        <source>起動時に接続する</source>
+        <translation>Connect at start-up</translation>
+    </message>
+    <message>
+        <source>出力履歴の設定</source>
+        <translation>Output history</translation>
+    </message>
+    <message>
+        <source>スパン</source>
+        <translation>Span</translation>
+    </message>
+    <message>
+        <source>再起動後に有効</source>
+        <translation>Takes effect after a restart</translation>
+    </message>
+    <message>
+        <source>その他</source>
+        <translation>Other</translation>
+    </message>
+    <message>
+        <source>システムログをファイルに保存</source>
+        <translation>Save the system log to a file</translation>
+    </message>
+    <message>
+        <source>分圧器の電流をオフセットする</source>
+        <translation>Offset the voltage divider&apos;s current</translation>
+    </message>
+    <message>
+        <source>ﾌｧｲﾙ</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <source>参照</source>
+        <translation>Browse</translation>
+    </message>
+    <message>
+        <source>log file(*.log)|*.log|全て(*.*)|*.*||</source>
+        <translation>log file(*.log)|*.log|All files(*.*)|*.*||</translation>
+    </message>
+    <message>
+        <source>60秒</source>
+        <translation>60 s</translation>
+    </message>
+    <message>
+        <source>120秒</source>
+        <translation>120 s</translation>
+    </message>
+    <message>
+        <source>180秒</source>
+        <translation>180 s</translation>
+    </message>
+    <message>
+        <source>240秒</source>
+        <translation>240 s</translation>
+    </message>
+    <message>
+        <source>CSV(*.csv)|*.csv|全て(*.*)|*.*||</source>
+        <translation>CSV(*.csv)|*.csv|All files(*.*)|*.*||</translation>
+    </message>
+    <message>
+        <source>ログの出力間隔:</source>
+        <translation>Log interval:</translation>
+    </message>
+    <message>
+        <source>1秒</source>
+        <translation>1 s</translation>
+    </message>
+    <message>
+        <source>10秒</source>
+        <translation>10 s</translation>
+    </message>
+    <message>
+        <source>1分</source>
+        <translation>1 min</translation>
+    </message>
+    <message>
+        <source>10分</source>
+        <translation>10 min</translation>
+    </message>
+    <message>
+        <source>1時間</source>
+        <translation>1 h</translation>
+    </message>
+    <message>
+        <source>既存ファイルの場合は追記する</source>
+        <translation>Append to an existing file</translation>
+    </message>
+    <message>
+        <source>デバイス側ファームウェア更新プログラムの起動</source>
+        <translation>Starting the device&apos;s firmware updater</translation>
+    </message>
+    <message>
+        <source>ファーム更新に失敗しても更新プログラムの起動ができるよう、更新プログラムは主プログラムと
+完全に独立しています。このため、次の手順により更新プログラムを起動してください。
+
+1. デバイスからすべてのケーブルを外し、パワーオンリセットするため10秒以上放置します。
+2. OUTPUTスイッチを押したままUSBケーブルを接続し、CV(緑色)LEDが点滅するまで押し続けます。
+3. 点滅を確認したら、OKボタンを押して、ファームウェア更新に進んでください。</source>
+        <translation>The updater is wholly independent of the main firmware, so that it can still be started
+after a failed update. Start it as follows:
+
+1. Unplug every cable from the device and leave it for at least 10 seconds (power-on reset).
+2. Hold the OUTPUT switch while plugging in the USB cable, until the CV (green) LED blinks.
+3. Once it blinks, press OK to go on with the firmware update.</translation>
+    </message>
+    <message>
+        <source>ファームウェア更新</source>
+        <translation>Firmware update</translation>
+    </message>
+    <message>
+        <source>ﾌｧｰﾑHEXﾌｧｲﾙ</source>
+        <translation>Firmware HEX file</translation>
+    </message>
+    <message>
+        <source>更新</source>
+        <translation>Update</translation>
+    </message>
+    <message>
+        <source>この処理には少し時間がかかります。</source>
+        <translation>This takes a little while.</translation>
+    </message>
+    <message>
+        <source>hex file(*.hex)|*.hex|全て(*.*)|*.*||</source>
+        <translation>hex file(*.hex)|*.hex|All files(*.*)|*.*||</translation>
+    </message>
+    <message>
+        <source>ファームウェア転送中...</source>
+        <translation>Transferring the firmware...</translation>
+    </message>
+    <message>
+        <source>転送中のアドレス</source>
+        <translation>Address being sent</translation>
+    </message>
+    <message>
+        <source>指定のファームウェアHEXファイルを開けません。</source>
+        <translation>Cannot open the firmware HEX file.</translation>
+    </message>
+    <message>
+        <source>ファームウェアHEXファイル読み込みエラーです。</source>
+        <translation>Error reading the firmware HEX file.</translation>
+    </message>
+    <message>
+        <source>ファームウェアHEXファイルに書き込むプログラムがありません。</source>
+        <translation>The firmware HEX file holds no program to write.</translation>
+    </message>
+    <message>
+        <source>ファームウェア更新プログラムと通信できません。
+ファームウェア更新プログラムの起動手順とポートを確認してください。</source>
+        <translation>Cannot communicate with the firmware updater.
+Check how the updater was started and the port.</translation>
+    </message>
+    <message>
+        <source>フラッシュメモリ消去に失敗しました</source>
+        <translation>Erasing the flash memory failed</translation>
+    </message>
+    <message>
+        <source>ファームウェア転送エラーが発生しました。</source>
+        <translation>An error occurred while transferring the firmware.</translation>
+    </message>
+    <message>
+        <source>ファームウェア更新完了</source>
+        <translation>Firmware update complete</translation>
+    </message>
+    <message>
+        <source>ファームウェア更新は完了しました。
+ダイアログを閉じると更新プログラムを終了し、主プログラムが起動します。</source>
+        <translation>The firmware update is complete.
+Closing this dialog ends the updater and starts the main firmware.</translation>
+    </message>
+    <message>
+        <source>ポートを開けません</source>
+        <translation>cannot open the port</translation>
+    </message>
+    <message>
+        <source>通信エラーが発生しました</source>
+        <translation>communication error</translation>
+    </message>
+    <message>
+        <source>デバイスが正しく応答しません</source>
+        <translation>the device does not answer correctly</translation>
+    </message>
+    <message>
+        <source>デバイスが接続されていません</source>
+        <translation>no device is connected</translation>
+    </message>
+    <message>
+        <source>デバイスの出力が切り替わりませんでした</source>
+        <translation>The device&apos;s output did not switch</translation>
+    </message>
+    <message>
+        <source>ファームウェア更新は完了しました。
+更新プログラムを終了し、主プログラムが起動します。</source>
+        <translation>The firmware update is complete.
+The updater ends and the main firmware starts.</translation>
+    </message>
+    <message>
+        <source>過電圧保護</source>
+        <translation>Over-voltage protection</translation>
+    </message>
+    <message>
+        <source>過電流保護</source>
+        <translation>Over-current protection</translation>
+    </message>
+    <message>
+        <source>過電力保護</source>
+        <translation>Over-power protection</translation>
+    </message>
+    <message>
+        <source>%sが作動し出力をOFFしました(設定 %s&#x3000;測定 %s)</source>
+        <translation>%s tripped and switched the output OFF (level %s, measured %s)</translation>
+    </message>
+    <message>
+        <source>%sの作動を解除しました</source>
+        <translation>%s reset</translation>
+    </message>
+    <message>
+        <source>%sのレベルは0より大きく%s以下で設定してください</source>
+        <translation>Set the level of %s above 0 and at most %s</translation>
+    </message>
+    <message>
+        <source>過電流保護の遅延時間は0～3600秒で設定してください</source>
+        <translation>Set the over-current protection delay between 0 and 3600 s</translation>
+    </message>
+    <message>
+        <source>保護が作動中のため出力をONできません</source>
+        <translation>Cannot switch the output ON while a protection is tripped</translation>
+    </message>
+    <message>
+        <source>積算値をリセットしました</source>
+        <translation>Counters reset</translation>
+    </message>
+    <message>
+        <source>設定 [SESSION] %s の値が正しくないため既定値を使います</source>
+        <translation>Setting [SESSION] %s has a wrong value; the default is used</translation>
+    </message>
+    <message>
+        <source>リモート %s: %s</source>
+        <translation>Remote %s: %s</translation>
+    </message>
+    <message>
+        <source>リモートのクライアント %s が接続しました</source>
+        <translation>Remote client %s connected</translation>
+    </message>
+    <message>
+        <source>リモートのクライアント %s が切断しました</source>
+        <translation>Remote client %s disconnected</translation>
+    </message>
+    <message>
+        <source>リモートのクライアント %s を拒否しました(接続数が上限です)</source>
+        <translation>Remote client %s refused (too many connections)</translation>
+    </message>
+    <message>
+        <source>リモートのクライアント %s を拒否しました(許可されていないアドレスです)</source>
+        <translation>Remote client %s refused (address not allowed)</translation>
+    </message>
+    <message>
+        <source>リモートのクライアント %s を切断しました(応答を受け取りません)</source>
+        <translation>Remote client %s dropped (not reading its replies)</translation>
+    </message>
+    <message>
+        <source>リモートのクライアント %s を切断しました</source>
+        <translation>Remote client %s dropped</translation>
+    </message>
+    <message>
+        <source>リモート制御を %s で開始しました</source>
+        <translation>Remote control started on %s</translation>
+    </message>
+    <message>
+        <source>リモート制御を停止しました</source>
+        <translation>Remote control stopped</translation>
+    </message>
+    <message>
+        <source>リモート制御を %s で開始できません(%s)</source>
+        <translation>Cannot start remote control on %s (%s)</translation>
+    </message>
+    <message>
+        <source>アドレスは使用中です</source>
+        <translation>address in use</translation>
+    </message>
+    <message>
+        <source>このアドレスはありません</source>
+        <translation>no such address here</translation>
+    </message>
+    <message>
+        <source>権限がありません</source>
+        <translation>permission denied</translation>
+    </message>
+    <message>
+        <source>ソケットのエラーです</source>
+        <translation>socket error</translation>
+    </message>
+    <message>
+        <source>設定 [REMOTE] %s の値が正しくないため既定値を使います</source>
+        <translation>Setting [REMOTE] %s has a wrong value; the default is used</translation>
+    </message>
+    <message>
+        <source>リセットしました(出力OFF&#x3000;保護解除&#x3000;積算値リセット)</source>
+        <translation>Reset (output OFF, protections reset, counters reset)</translation>
+    </message>
+    <message>
+        <source>%sのレベルを %s に設定しました</source>
+        <translation>Level of %s set to %s</translation>
+    </message>
+    <message>
+        <source>%sを有効にしました</source>
+        <translation>%s enabled</translation>
+    </message>
+    <message>
+        <source>%sを無効にしました</source>
+        <translation>%s disabled</translation>
+    </message>
+    <message>
+        <source>過電流保護の遅延時間を %s秒 に設定しました</source>
+        <translation>Over-current protection delay set to %s s</translation>
+    </message>
+    <message>
+        <source>Quorel - リモート接続中(%d)</source>
+        <translation>Quorel - remote clients connected (%d)</translation>
+    </message>
+    <message>
+        <source>計測ウィンドウ(&amp;M)...</source>
+        <translation>&amp;Measurement window...</translation>
+    </message>
+    <message>
+        <source>計測</source>
+        <translation>Measurement</translation>
+    </message>
+    <message>
+        <source>統計</source>
+        <translation>Statistics</translation>
+    </message>
+    <message>
+        <source>保護</source>
+        <translation>Protections</translation>
+    </message>
+    <message>
+        <source>積算電荷</source>
+        <translation>Charge</translation>
+    </message>
+    <message>
+        <source>積算電力量</source>
+        <translation>Energy</translation>
+    </message>
+    <message>
+        <source>出力ON時間</source>
+        <translation>Output ON time</translation>
+    </message>
+    <message>
+        <source>最小</source>
+        <translation>Min</translation>
+    </message>
+    <message>
+        <source>最大</source>
+        <translation>Max</translation>
+    </message>
+    <message>
+        <source>平均</source>
+        <translation>Mean</translation>
+    </message>
+    <message>
+        <source>電圧</source>
+        <translation>Voltage</translation>
+    </message>
+    <message>
+        <source>電流</source>
+        <translation>Current</translation>
+    </message>
+    <message>
+        <source>電力</source>
+        <translation>Power</translation>
+    </message>
+    <message>
+        <source>リセット</source>
+        <translation>Reset</translation>
+    </message>
+    <message>
+        <source>有効</source>
+        <translation>Enabled</translation>
+    </message>
+    <message>
+        <source>レベル</source>
+        <translation>Level</translation>
+    </message>
+    <message>
+        <source>状態</source>
+        <translation>State</translation>
+    </message>
+    <message>
+        <source>正常</source>
+        <translation>Normal</translation>
+    </message>
+    <message>
+        <source>作動中</source>
+        <translation>Tripped</translation>
+    </message>
+    <message>
+        <source>解除</source>
+        <translation>Reset</translation>
+    </message>
+    <message>
+        <source>過電流保護の遅延</source>
+        <translation>Over-current protection delay</translation>
+    </message>
+    <message>
+        <source>秒</source>
+        <translation>s</translation>
+    </message>
+    <message>
+        <source>切断されたとき自動的に再接続する(2秒ごと)</source>
+        <translation>Reconnect automatically when the device is lost (every 2 s)</translation>
+    </message>
+    <message>
+        <source>適用</source>
+        <translation>Apply</translation>
+    </message>
+    <message>
+        <source>リモート</source>
+        <translation>Remote</translation>
+    </message>
+    <message>
+        <source>リモート制御を有効にする</source>
+        <translation>Enable remote control</translation>
+    </message>
+    <message>
+        <source>待ち受けアドレス</source>
+        <translation>Listening address</translation>
+    </message>
+    <message>
+        <source>許可するネットワーク</source>
+        <translation>Allowed networks</translation>
+    </message>
+    <message>
+        <source>空欄ですべて許可(例 192.168.1.0/24,10.0.0.7)</source>
+        <translation>Empty allows all (e.g. 192.168.1.0/24,10.0.0.7)</translation>
+    </message>
+    <message>
+        <source>%s で待ち受け中</source>
+        <translation>Listening on %s</translation>
+    </message>
+    <message>
+        <source>停止中</source>
+        <translation>Stopped</translation>
+    </message>
+    <message>
+        <source>接続中のクライアント</source>
+        <translation>Connected clients</translation>
+    </message>
+    <message>
+        <source>待ち受けアドレスは ADDR:PORT で設定してください</source>
+        <translation>Set the listening address as ADDR:PORT</translation>
+    </message>
+    <message>
+        <source>許可するネットワークは ADDR/N をカンマで区切って設定してください</source>
+        <translation>Set the allowed networks as ADDR/N separated by commas</translation>
+    </message>
+    <message>
+        <source>履歴</source>
+        <translation>History</translation>
+    </message>
+    <message>
+        <source>全体</source>
+        <translation>Fit</translation>
+    </message>
+    <message>
+        <source>ライブ</source>
+        <translation>Live</translation>
+    </message>
+    <message>
+        <source>カーソル</source>
+        <translation>Cursors</translation>
+    </message>
+    <message>
+        <source>開く...</source>
+        <translation>Open...</translation>
+    </message>
+    <message>
+        <source>セッション</source>
+        <translation>Session</translation>
+    </message>
+    <message>
+        <source>書き出し...</source>
+        <translation>Export...</translation>
+    </message>
+    <message>
+        <source>CSV(ログ形式)</source>
+        <translation>CSV (log format)</translation>
+    </message>
+    <message>
+        <source>CSV(ISO 8601時刻)</source>
+        <translation>CSV (ISO 8601 times)</translation>
+    </message>
+    <message>
+        <source>PNG画像</source>
+        <translation>PNG image</translation>
+    </message>
+    <message>
+        <source>SVG画像</source>
+        <translation>SVG image</translation>
+    </message>
+    <message>
+        <source>PNG(*.png)|*.png|全て(*.*)|*.*||</source>
+        <translation>PNG(*.png)|*.png|All files(*.*)|*.*||</translation>
+    </message>
+    <message>
+        <source>SVG(*.svg)|*.svg|全て(*.*)|*.*||</source>
+        <translation>SVG(*.svg)|*.svg|All files(*.*)|*.*||</translation>
+    </message>
+    <message>
+        <source>セッションの履歴</source>
+        <translation>Session history</translation>
+    </message>
+    <message>
+        <source>ファイル %s</source>
+        <translation>File %s</translation>
+    </message>
+    <message>
+        <source>-</source>
+        <translation>-</translation>
+    </message>
+    <message>
+        <source>ホイール:時間の拡大縮小&#x3000;Ctrl+ホイール:値の拡大縮小&#x3000;ドラッグ:移動&#x3000;Shift+ドラッグ/右ドラッグ:範囲を拡大</source>
+        <translation>Wheel: zoom time   Ctrl+wheel: zoom values   Drag: pan   Shift+drag/right drag: zoom to box</translation>
+    </message>
+    <message>
+        <source>%zu 件の測定値を読み込みました</source>
+        <translation>%zu readings read</translation>
+    </message>
+    <message>
+        <source>読み込めない行が %zu 行ありました(%s 行目)</source>
+        <translation>%zu lines could not be read (lines %s)</translation>
+    </message>
+    <message>
+        <source>時刻が戻った行が %zu 行ありました(最初は %zu 行目)。間隔をあけて続けて表示します</source>
+        <translation>%zu lines went back in time (the first is line %zu); shown after a gap</translation>
+    </message>
+    <message>
+        <source>古い %llu 件は保持できる件数を超えるため表示しません</source>
+        <translation>The oldest %llu readings are beyond what can be kept and are not shown</translation>
+    </message>
+    <message>
+        <source>ファイル %s を開けません</source>
+        <translation>Cannot open file %s</translation>
+    </message>
+    <message>
+        <source>ファイル %s は空です</source>
+        <translation>File %s is empty</translation>
+    </message>
+    <message>
+        <source>ファイル %s は測定ログ(CSV)ではありません</source>
+        <translation>File %s is not a measurement log (CSV)</translation>
+    </message>
+    <message>
+        <source>ファイル %s には読み込める測定値がありません</source>
+        <translation>File %s holds no readable readings</translation>
+    </message>
+    <message>
+        <source>履歴を %s に書き出しました</source>
+        <translation>History exported to %s</translation>
+    </message>
+    <message>
+        <source>履歴を %s に書き出せません</source>
+        <translation>Cannot export the history to %s</translation>
+    </message>
+    <message>
+        <source>表示範囲に測定値がありません</source>
+        <translation>No readings in the range shown</translation>
+    </message>
+    <message>
+        <source>%s&#x3000;%.2f V&#x3000;%.3f A&#x3000;%.3f W&#x3000;%s</source>
+        <translation>%s   %.2f V   %.3f A   %.3f W   %s</translation>
+    </message>
+    <message>
+        <source>Δt %.1f 秒&#x3000;ΔV %s&#x3000;ΔI %s&#x3000;平均 %.2f V / %.3f A / %.3f W&#x3000;電荷 %.3f mAh&#x3000;電力量 %.4f Wh</source>
+        <translation>Δt %.1f s   ΔV %s   ΔI %s   mean %.2f V / %.3f A / %.3f W   charge %.3f mAh   energy %.4f Wh</translation>
+    </message>
+    <message>
+        <source>履歴ファイル %s を開きました</source>
+        <translation>History file %s opened</translation>
+    </message>
+    <message>
+        <source>ポート %s を開く権限がありません。グループ %s に参加し(sudo usermod -aG %s $USER)、ログインし直してください</source>
+        <translation>No permission to open port %s: join the group %s (sudo usermod -aG %s $USER), then log in again</translation>
+    </message>
+    <message>
+        <source>ポート %s を開く権限がありません。デバイスの所有者と権限を確認してください</source>
+        <translation>No permission to open port %s: check the device's owner and permissions</translation>
+    </message>
+    <message>
+        <source>ポート %s は他のプログラムが使用中です</source>
+        <translation>Port %s is in use by another program</translation>
+    </message>
+    <message>
+        <source>設定 [DISPLAY] %s の値が正しくないため既定値を使います</source>
+        <translation>Setting [DISPLAY] %s has a wrong value; the default is used</translation>
+    </message>
+    <message>
+        <source>&#x3000;</source>
+        <translation>   </translation>
+    </message>
+</context>
+</TS>
