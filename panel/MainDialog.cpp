@@ -15,6 +15,7 @@
 #include "panel/DialogUnits.h"
 #include "panel/SpinArrows.h"
 #include "platform/Clock.h"
+#include "platform/qt/Accessible.h"
 #include "platform/qt/ControlIds.h"
 #include "platform/qt/Prompter.h"
 #include "plot/HistoryPlotSetup.h"
@@ -38,9 +39,12 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTabWidget>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -168,6 +172,23 @@ void MainDialog::createControls() {
     portText = label("comx", 145, 93, 43, 9, IdPortText);
     portText->setAlignment(Qt::AlignCenter);
     settingsButton = button(texts::ButtonSettings, 148, 108, 37, 15, IdSettingsButton);
+    // The column's buttons are as wide as the layout has them unless a text they show would
+    // not fit (a longer language): then all of them grow alike, centred in their groups.
+    {
+        QStyleOptionButton option;
+        option.initFrom(connectButton);
+        const int room =
+            style()->subElementRect(QStyle::SE_PushButtonContents, &option, connectButton).width();
+        int widest = 0;
+        for (const char* text : {texts::ButtonLogStart, texts::ButtonLogStop, texts::ButtonConnect,
+                                 texts::ButtonDisconnect, texts::ButtonSettings})
+            widest = std::max(widest, connectButton->fontMetrics().horizontalAdvance(qs(text)) + 1);
+        // Room up to the groups' frames: 3 units on either side at the most.
+        const int grow = std::min(widest - room, du.x(6));
+        if (grow > 0)
+            for (QPushButton* b : {outputButton, logButton, connectButton, settingsButton})
+                b->setGeometry(b->geometry().adjusted(-(grow + 1) / 2, 0, grow / 2, 0));
+    }
 
     // Readouts, power bar and source, below the entry: each mode label above its readout.
     group(texts::GroupReadings, 4, 54, 134, 76);
@@ -219,6 +240,8 @@ void MainDialog::createControls() {
     setFixedSize(du.x(195), du.y(253) + top);
     menuBar->setGeometry(0, 0, width(), top);
 
+    describeControls();
+
     connect(connectButton, &QPushButton::clicked, this, &MainDialog::OnConnectButton);
     connect(settingsButton, &QPushButton::clicked, this, &MainDialog::OnSettingsButton);
     connect(setVoltageButton, &QPushButton::clicked, this, &MainDialog::OnSetVoltage);
@@ -231,6 +254,21 @@ void MainDialog::createControls() {
     connect(logButton, &QPushButton::clicked, this, &MainDialog::OnLogButton);
     voltageEdit->installEventFilter(this);
     currentEdit->installEventFilter(this);
+}
+
+void MainDialog::describeControls() {
+    using platform::describe;
+    describe(deriveCurrent, texts::A11yDeriveCurrentHelp, texts::A11yDeriveCurrent);
+    describe(voltageEdit, texts::A11yVoltageEditHelp, texts::A11yVoltageEdit);
+    describe(setVoltageButton, texts::A11ySetHelp, texts::A11ySetVoltage);
+    describe(deriveVoltage, texts::A11yDeriveVoltageHelp, texts::A11yDeriveVoltage);
+    describe(currentEdit, texts::A11yCurrentEditHelp, texts::A11yCurrentEdit);
+    describe(setCurrentButton, texts::A11ySetHelp, texts::A11ySetCurrent);
+    describe(outputButton, texts::A11yOutputButtonHelp, texts::A11yOutputButton);
+    describe(logButton, texts::A11yLogButtonHelp);
+    describe(connectButton, texts::A11yConnectButtonHelp);
+    describe(settingsButton, texts::A11ySettingsButtonHelp);
+    describe(logPane, texts::A11yLogPaneHelp, texts::GroupSystemLog);
 }
 
 void MainDialog::createMenu() {
@@ -381,9 +419,11 @@ void MainDialog::openMeasurementWindow() {
         auto log = [this](const std::string& m) { AppendSystemLog(m); };
         measurementWindow_ = new MeasurementWindow(*session_, settings, log, this);
         historyPage_ = new HistoryPage(*session_, historyRecorder_->store(), log);
-        measurementWindow_->addPage(historyPage_, qs(texts::PageHistory));
+        measurementWindow_->addPage(historyPage_, qs(texts::PageHistory),
+                                    qs(texts::A11yHistoryPageHelp));
         if (remote_)
-            measurementWindow_->addPage(new RemotePage(*remote_, log), qs(texts::PageRemote));
+            measurementWindow_->addPage(new RemotePage(*remote_, log), qs(texts::PageRemote),
+                                        qs(texts::A11yRemotePageHelp));
         measurementWindow_->setFileDropHandler(
             [this](const std::string& path) { OpenHistoryFile(path); });
         // Room for the history's plot.

@@ -130,6 +130,8 @@ protected:
 
 private:
     void createControls();
+    // Names and descriptions for screen readers.
+    void describeControls();
     void createMenu();
     void setupPlot();
     void showSourceDisplay(PowerSource source);

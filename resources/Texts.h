@@ -88,7 +88,8 @@ inline constexpr Text SourceAdapter{
     QT_TRANSLATE_NOOP("texts", "ACアダプタ給電中　最大出力電力6.0W")};
 inline constexpr Text SourceAdapterIdle{QT_TRANSLATE_NOOP("texts", "ACアダプタ接続　未給電")};
 inline constexpr Text MenuAbout{QT_TRANSLATE_NOOP("texts", "REZAZOZER のﾊﾞｰｼﾞｮﾝ情報(&A)...")};
-inline constexpr Text MenuFirmwareUpdate{QT_TRANSLATE_NOOP("texts", "ファームウェアの更新")};
+// A mnemonic as the other commands of the menu have one.
+inline constexpr Text MenuFirmwareUpdate{QT_TRANSLATE_NOOP("texts", "ファームウェアの更新(&F)")};
 inline constexpr Text AboutCaption{QT_TRANSLATE_NOOP("texts", "Quorelのﾊﾞｰｼﾞｮﾝ情報")};
 inline constexpr Text AboutVersion{QT_TRANSLATE_NOOP("texts", "Quorel Version 1.0.1.0")};
 inline constexpr Text AboutLine1{QT_TRANSLATE_NOOP("texts", "USB プログラマブル電源 制御ソフト")};
@@ -348,5 +349,111 @@ inline constexpr Text HistoryBetween{QT_TRANSLATE_NOOP(
 // Log lines.
 inline constexpr Text LogHistoryFileOpened{
     QT_TRANSLATE_NOOP("texts", "履歴ファイル %s を開きました")};
+
+// --- What a screen reader says of the controls: names of controls without a text of their
+// own, and what each control does ---
+inline constexpr Text A11yDeriveCurrent{QT_TRANSLATE_NOOP("texts", "電流を電力容量から求める")};
+inline constexpr Text A11yDeriveCurrentHelp{
+    QT_TRANSLATE_NOOP("texts", "チェックすると、電圧をセットするとき電流を電力容量÷電圧にします")};
+inline constexpr Text A11yDeriveVoltage{QT_TRANSLATE_NOOP("texts", "電圧を電力容量から求める")};
+inline constexpr Text A11yDeriveVoltageHelp{
+    QT_TRANSLATE_NOOP("texts", "チェックすると、電流をセットするとき電圧を電力容量÷電流にします")};
+inline constexpr Text A11yVoltageEdit{QT_TRANSLATE_NOOP("texts", "出力電圧の設定値(V)")};
+inline constexpr Text A11yVoltageEditHelp{
+    QT_TRANSLATE_NOOP("texts", "0～20V、上下キーで変わります")};
+inline constexpr Text A11yCurrentEdit{QT_TRANSLATE_NOOP("texts", "電流制限の設定値(A)")};
+inline constexpr Text A11yCurrentEditHelp{
+    QT_TRANSLATE_NOOP("texts", "0～1A、上下キーで変わります")};
+inline constexpr Text A11ySetVoltage{QT_TRANSLATE_NOOP("texts", "電圧をセット")};
+inline constexpr Text A11ySetCurrent{QT_TRANSLATE_NOOP("texts", "電流をセット")};
+inline constexpr Text A11ySetHelp{
+    QT_TRANSLATE_NOOP("texts", "入力した値を確かめてデバイスに送ります")};
+inline constexpr Text A11yOutputButton{QT_TRANSLATE_NOOP("texts", "出力のON/OFF")};
+inline constexpr Text A11yOutputButtonHelp{
+    QT_TRANSLATE_NOOP("texts", "デバイスの出力を切り替えます")};
+inline constexpr Text A11yLogButtonHelp{
+    QT_TRANSLATE_NOOP("texts", "CSVの測定ログを開始または停止します")};
+inline constexpr Text A11yConnectButtonHelp{
+    QT_TRANSLATE_NOOP("texts", "設定のポートのデバイスに接続、または切断します")};
+inline constexpr Text A11ySettingsButtonHelp{
+    QT_TRANSLATE_NOOP("texts", "ポート、履歴、システムログの設定を開きます")};
+inline constexpr Text A11yLogPaneHelp{QT_TRANSLATE_NOOP("texts", "操作とデバイスの出来事の記録")};
+inline constexpr Text A11yPortListHelp{
+    QT_TRANSLATE_NOOP("texts", "デバイスのポート:comN、またはデバイスのパス")};
+inline constexpr Text A11yScanHelp{QT_TRANSLATE_NOOP("texts", "com1～com32でデバイスを探します")};
+inline constexpr Text A11yConnectAtStartHelp{
+    QT_TRANSLATE_NOOP("texts", "起動したときデバイスに接続します")};
+inline constexpr Text A11ySpanHelp{QT_TRANSLATE_NOOP("texts", "出力の履歴に表示する時間")};
+inline constexpr Text A11yUseSysLogFileHelp{
+    QT_TRANSLATE_NOOP("texts", "システムログをファイルにも書きます")};
+inline constexpr Text A11ySysLogFileHelp{
+    QT_TRANSLATE_NOOP("texts", "システムログのファイル名:相対名は設定と同じフォルダ")};
+inline constexpr Text A11yBrowseFileHelp{QT_TRANSLATE_NOOP("texts", "ファイルを選びます")};
+inline constexpr Text A11yOffsetAttHelp{
+    QT_TRANSLATE_NOOP("texts", "測定電流から分圧器に流れる電流を差し引きます")};
+inline constexpr Text A11yOkHelp{QT_TRANSLATE_NOOP("texts", "設定を保存して閉じます")};
+inline constexpr Text A11yCloseHelp{QT_TRANSLATE_NOOP("texts", "何もせずに閉じます")};
+inline constexpr Text A11yAboutOkHelp{QT_TRANSLATE_NOOP("texts", "ダイアログを閉じます")};
+inline constexpr Text A11yFirmwarePortHelp{
+    QT_TRANSLATE_NOOP("texts", "ブートローダーのポート(設定のポート)")};
+inline constexpr Text A11yFirmwareFileHelp{
+    QT_TRANSLATE_NOOP("texts", "書き込むファームウェアのHEXファイル")};
+inline constexpr Text A11yUpdateHelp{
+    QT_TRANSLATE_NOOP("texts", "デバイスのファームウェアを書き換えます")};
+inline constexpr Text A11yFolderHelp{QT_TRANSLATE_NOOP("texts", "ログを保存するフォルダ")};
+inline constexpr Text A11yFilesHelp{QT_TRANSLATE_NOOP("texts", "フォルダの中のファイル")};
+inline constexpr Text A11yFileNameHelp{QT_TRANSLATE_NOOP("texts", "ログのファイル名")};
+inline constexpr Text A11yFileTypeHelp{QT_TRANSLATE_NOOP("texts", "表示するファイルの種類")};
+inline constexpr Text A11ySaveLogHelp{QT_TRANSLATE_NOOP("texts", "このファイルにログを書きます")};
+inline constexpr Text A11yIntervalHelp{QT_TRANSLATE_NOOP("texts", "測定値を書く間隔")};
+inline constexpr Text A11yAppendHelp{
+    QT_TRANSLATE_NOOP("texts", "既存のファイルを空にせず、後ろに書き足します")};
+inline constexpr Text A11yPagesHelp{QT_TRANSLATE_NOOP("texts", "計測ウィンドウのページ")};
+inline constexpr Text A11yStatisticHelp{QT_TRANSLATE_NOOP("texts", "接続してからリセットまでの値")};
+inline constexpr Text A11yResetCountersHelp{
+    QT_TRANSLATE_NOOP("texts", "積算値と統計を0からやり直します")};
+inline constexpr Text A11yProtectionEnabledHelp{
+    QT_TRANSLATE_NOOP("texts", "チェックすると、レベルを超えたとき出力をOFFします")};
+inline constexpr Text A11yProtectionLevelHelp{
+    QT_TRANSLATE_NOOP("texts", "この値を超えると保護が作動します")};
+inline constexpr Text A11yProtectionClearHelp{
+    QT_TRANSLATE_NOOP("texts", "作動した保護を解除します")};
+inline constexpr Text A11yProtectionDelayHelp{
+    QT_TRANSLATE_NOOP("texts", "過電流が続いてから作動するまでの秒数")};
+inline constexpr Text A11yAutoReconnectHelp{
+    QT_TRANSLATE_NOOP("texts", "失ったデバイスに2秒ごとに接続し直します")};
+inline constexpr Text A11yApplyHelp{
+    QT_TRANSLATE_NOOP("texts", "このページの設定を使い、保存します")};
+inline constexpr Text A11yTraceHelp{QT_TRANSLATE_NOOP("texts", "この値を履歴に表示します")};
+inline constexpr Text A11yCursorsHelp{
+    QT_TRANSLATE_NOOP("texts", "2本のカーソルとその間の値を表示します")};
+inline constexpr Text A11yFitHelp{QT_TRANSLATE_NOOP("texts", "履歴全体を表示します")};
+inline constexpr Text A11yLiveHelp{QT_TRANSLATE_NOOP("texts", "最新の測定値を追って表示します")};
+inline constexpr Text A11yOpenHelp{QT_TRANSLATE_NOOP("texts", "CSVの測定ログを開いて表示します")};
+inline constexpr Text A11ySessionHelp{QT_TRANSLATE_NOOP("texts", "このセッションの履歴に戻ります")};
+inline constexpr Text A11yExportFormHelp{QT_TRANSLATE_NOOP("texts", "書き出しの形式")};
+inline constexpr Text A11yExportHelp{QT_TRANSLATE_NOOP("texts", "表示中の範囲を書き出します")};
+inline constexpr Text A11ySourceHelp{QT_TRANSLATE_NOOP("texts", "表示中の履歴の出どころ")};
+inline constexpr Text A11yPlot{QT_TRANSLATE_NOOP("texts", "履歴のグラフ")};
+inline constexpr Text A11yPlotHelp{
+    QT_TRANSLATE_NOOP("texts", "電圧、電流、電力の時間変化。ホイールで拡大縮小、ドラッグで移動")};
+inline constexpr Text A11yHoverReadout{QT_TRANSLATE_NOOP("texts", "ポインタ位置の測定値")};
+inline constexpr Text A11yCursorA{QT_TRANSLATE_NOOP("texts", "カーソルAの測定値")};
+inline constexpr Text A11yCursorB{QT_TRANSLATE_NOOP("texts", "カーソルBの測定値")};
+inline constexpr Text A11yBetweenCursors{QT_TRANSLATE_NOOP("texts", "カーソル間の値")};
+inline constexpr Text A11yReadoutHelp{QT_TRANSLATE_NOOP("texts", "時刻、電圧、電流、電力")};
+inline constexpr Text A11yRemoteEnabledHelp{
+    QT_TRANSLATE_NOOP("texts", "TCPのSCPI機器としてデバイスを提供します")};
+inline constexpr Text A11yRemoteListenHelp{
+    QT_TRANSLATE_NOOP("texts", "待ち受けるアドレスとポート(ADDR:PORT)")};
+inline constexpr Text A11yRemoteClientsHelp{
+    QT_TRANSLATE_NOOP("texts", "接続中のクライアントのアドレス")};
+inline constexpr Text A11yStatisticsPageHelp{
+    QT_TRANSLATE_NOOP("texts", "積算電荷、電力量、出力ON時間と、電圧、電流、電力の統計")};
+inline constexpr Text A11yProtectionsPageHelp{
+    QT_TRANSLATE_NOOP("texts", "出力をOFFにする保護と自動再接続")};
+inline constexpr Text A11yHistoryPageHelp{
+    QT_TRANSLATE_NOOP("texts", "セッションまたはログファイルの測定値のグラフ")};
+inline constexpr Text A11yRemotePageHelp{QT_TRANSLATE_NOOP("texts", "SCPIのリモート制御")};
 
 } // namespace texts

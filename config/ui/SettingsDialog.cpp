@@ -4,6 +4,7 @@
 #include "config/PortScan.h"
 #include "config/Settings.h"
 #include "device/SupplyDevice.h"
+#include "platform/qt/Accessible.h"
 #include "platform/qt/ControlIds.h"
 #include "platform/qt/Prompter.h"
 #include "resources/Texts.h"
@@ -84,16 +85,34 @@ SettingsDialog::SettingsDialog(Settings& settings, QWidget* parent)
     auto* cancel = withId(new QPushButton(qs(texts::SettingsCancel)), IdCancel);
     cancel->setAutoDefault(false);
 
+    using platform::describe;
+    describe(comPort_, texts::A11yPortListHelp);
+    describe(scan_, texts::A11yScanHelp);
+    describe(connectAtStart_, texts::A11yConnectAtStartHelp);
+    describe(plotSpan_, texts::A11ySpanHelp);
+    describe(useSysLogFile_, texts::A11yUseSysLogFileHelp);
+    describe(sysLogFileName_, texts::A11ySysLogFileHelp);
+    describe(browse_, texts::A11yBrowseFileHelp);
+    describe(offsetAtt_, texts::A11yOffsetAttHelp);
+    describe(ok, texts::A11yOkHelp);
+    describe(cancel, texts::A11yCloseHelp);
+    // The labels name the fields they stand before, for screen readers and mnemonics.
+    auto labelFor = [](const char* text, QWidget* field) {
+        auto* label = new QLabel(qs(text));
+        label->setBuddy(field);
+        return label;
+    };
+
     auto* connection = new QGroupBox(qs(texts::SettingsGroupConnection));
     auto* connectionGrid = new QGridLayout(connection);
-    connectionGrid->addWidget(new QLabel(qs(texts::SettingsPort)), 0, 0);
+    connectionGrid->addWidget(labelFor(texts::SettingsPort, comPort_), 0, 0);
     connectionGrid->addWidget(comPort_, 0, 1);
     connectionGrid->addWidget(scan_, 0, 2);
     connectionGrid->addWidget(connectAtStart_, 1, 0, 1, 3);
 
     auto* history = new QGroupBox(qs(texts::SettingsGroupHistory));
     auto* historyRow = new QHBoxLayout(history);
-    historyRow->addWidget(new QLabel(qs(texts::SettingsSpan)));
+    historyRow->addWidget(labelFor(texts::SettingsSpan, plotSpan_));
     historyRow->addWidget(plotSpan_);
     historyRow->addWidget(new QLabel(qs(texts::SettingsAfterRestart)));
     historyRow->addStretch();
@@ -101,7 +120,7 @@ SettingsDialog::SettingsDialog(Settings& settings, QWidget* parent)
     auto* sysLog = new QGroupBox(qs(texts::GroupSystemLog));
     auto* sysLogGrid = new QGridLayout(sysLog);
     sysLogGrid->addWidget(useSysLogFile_, 0, 0, 1, 3);
-    sysLogGrid->addWidget(new QLabel(qs(texts::SettingsFile)), 1, 0);
+    sysLogGrid->addWidget(labelFor(texts::SettingsFile, sysLogFileName_), 1, 0);
     sysLogGrid->addWidget(sysLogFileName_, 1, 1);
     sysLogGrid->addWidget(browse_, 1, 2);
 

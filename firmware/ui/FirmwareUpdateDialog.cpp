@@ -3,6 +3,7 @@
 #include "firmware/UpdateProcedure.h"
 #include "firmware/ui/TransferProgressDialog.h"
 #include "panel/DialogUnits.h"
+#include "platform/qt/Accessible.h"
 #include "platform/qt/ControlIds.h"
 #include "platform/qt/Prompter.h"
 #include "resources/Texts.h"
@@ -87,7 +88,7 @@ QPushButton* makeButton(QWidget* parent, int id, const char* text) {
 
 FirmwareUpdateDialog::FirmwareUpdateDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QString::fromUtf8(texts::FirmwareDialogCaption.c_str()));
-    setFont(QFont(QString::fromUtf8("ＭＳ Ｐゴシック"), 9));
+    setFont(QFont(QString::fromUtf8(texts::FontPGothic), 9));
 
     portEdit_ = makeEdit(this, IdPort);
     portEdit_->setReadOnly(true);
@@ -97,10 +98,22 @@ FirmwareUpdateDialog::FirmwareUpdateDialog(QWidget* parent) : QDialog(parent) {
     update->setDefault(true);
     auto* cancel = makeButton(this, IdCancel, texts::FirmwareCancelButton);
 
+    platform::describe(portEdit_, texts::A11yFirmwarePortHelp);
+    platform::describe(fileEdit_, texts::A11yFirmwareFileHelp);
+    platform::describe(browse, texts::A11yBrowseFileHelp);
+    platform::describe(update, texts::A11yUpdateHelp);
+    platform::describe(cancel, texts::A11yCloseHelp);
+    // Each label names the field beside it.
+    auto labelFor = [this](const char* text, QWidget* field) {
+        auto* label = new QLabel(QString::fromUtf8(text), this);
+        label->setBuddy(field);
+        return label;
+    };
+
     auto* grid = new QGridLayout(this);
-    grid->addWidget(new QLabel(QString::fromUtf8(texts::FirmwarePort.c_str()), this), 0, 0);
+    grid->addWidget(labelFor(texts::FirmwarePort, portEdit_), 0, 0);
     grid->addWidget(portEdit_, 0, 1);
-    grid->addWidget(new QLabel(QString::fromUtf8(texts::FirmwareFile.c_str()), this), 1, 0);
+    grid->addWidget(labelFor(texts::FirmwareFile, fileEdit_), 1, 0);
     grid->addWidget(fileEdit_, 1, 1);
     grid->addWidget(browse, 1, 2);
     auto* buttons = new QHBoxLayout;

@@ -15,7 +15,7 @@ TransferProgressDialog::TransferProgressDialog(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setModal(false);
     setWindowTitle(QString::fromUtf8(texts::FirmwareTransferCaption.c_str()));
-    setFont(QFont(QString::fromUtf8("ＭＳ Ｐゴシック"), 9));
+    setFont(QFont(QString::fromUtf8(texts::FontPGothic), 9));
 
     auto* notice = new QLabel(QString::fromUtf8(texts::FirmwareTakesTime.c_str()), this);
     bar_ = new QProgressBar(this);

@@ -69,7 +69,7 @@
     </message>
     <message>
         <source>許容電力容量を超えるため設定できません</source>
-        <translation>Not set: the power is above the source&apos;s capacity</translation>
+        <translation>Not set: the power is above the source's capacity</translation>
     </message>
     <message>
         <source>入力値は数値ではありません</source>
@@ -149,11 +149,11 @@
     </message>
     <message>
         <source>接続</source>
-        <translation>Connect</translation>
+        <translation>&amp;Connect</translation>
     </message>
     <message>
         <source>切断</source>
-        <translation>Disconnect</translation>
+        <translation>&amp;Disconnect</translation>
     </message>
     <message>
         <source>設定</source>
@@ -161,11 +161,11 @@
     </message>
     <message>
         <source>開始</source>
-        <translation>Start</translation>
+        <translation>S&amp;tart</translation>
     </message>
     <message>
         <source>停止</source>
-        <translation>Stop</translation>
+        <translation>St&amp;op</translation>
     </message>
     <message>
         <source>set</source>
@@ -194,10 +194,6 @@
     <message>
         <source>REZAZOZER のﾊﾞｰｼﾞｮﾝ情報(&amp;A)...</source>
         <translation>&amp;About REZAZOZER...</translation>
-    </message>
-    <message>
-        <source>ファームウェアの更新</source>
-        <translation>&amp;Firmware update...</translation>
     </message>
     <message>
         <source>Quorelのﾊﾞｰｼﾞｮﾝ情報</source>
@@ -233,7 +229,7 @@
     </message>
     <message>
         <source>SCAN</source>
-        <translation>SCAN</translation>
+        <translation>&amp;SCAN</translation>
     </message>
     <message>
         <source>ｷｬﾝｾﾙ</source>
@@ -245,11 +241,11 @@
     </message>
     <message>
         <source>ポート</source>
-        <translation>Port</translation>
+        <translation>&amp;Port</translation>
     </message>
     <message>
         <source>起動時に接続する</source>
-        <translation>Connect at start-up</translation>
+        <translation>&amp;Connect at start-up</translation>
     </message>
     <message>
         <source>出力履歴の設定</source>
@@ -257,7 +253,7 @@
     </message>
     <message>
         <source>スパン</source>
-        <translation>Span</translation>
+        <translation>Spa&amp;n</translation>
     </message>
     <message>
         <source>再起動後に有効</source>
@@ -269,19 +265,19 @@
     </message>
     <message>
         <source>システムログをファイルに保存</source>
-        <translation>Save the system log to a file</translation>
+        <translation>Save the system &amp;log to a file</translation>
     </message>
     <message>
         <source>分圧器の電流をオフセットする</source>
-        <translation>Offset the voltage divider&apos;s current</translation>
+        <translation>&amp;Offset the voltage divider's current</translation>
     </message>
     <message>
         <source>ﾌｧｲﾙ</source>
-        <translation>File</translation>
+        <translation>&amp;File</translation>
     </message>
     <message>
         <source>参照</source>
-        <translation>Browse</translation>
+        <translation>&amp;Browse</translation>
     </message>
     <message>
         <source>log file(*.log)|*.log|全て(*.*)|*.*||</source>
@@ -309,7 +305,7 @@
     </message>
     <message>
         <source>ログの出力間隔:</source>
-        <translation>Log interval:</translation>
+        <translation>Log &amp;interval:</translation>
     </message>
     <message>
         <source>1秒</source>
@@ -333,11 +329,11 @@
     </message>
     <message>
         <source>既存ファイルの場合は追記する</source>
-        <translation>Append to an existing file</translation>
+        <translation>&amp;Append to an existing file</translation>
     </message>
     <message>
         <source>デバイス側ファームウェア更新プログラムの起動</source>
-        <translation>Starting the device&apos;s firmware updater</translation>
+        <translation>Starting the device's firmware updater</translation>
     </message>
     <message>
         <source>ファーム更新に失敗しても更新プログラムの起動ができるよう、更新プログラムは主プログラムと
@@ -359,11 +355,11 @@ after a failed update. Start it as follows:
     </message>
     <message>
         <source>ﾌｧｰﾑHEXﾌｧｲﾙ</source>
-        <translation>Firmware HEX file</translation>
+        <translation>Firmware &amp;HEX file</translation>
     </message>
     <message>
         <source>更新</source>
-        <translation>Update</translation>
+        <translation>&amp;Update</translation>
     </message>
     <message>
         <source>この処理には少し時間がかかります。</source>
@@ -435,7 +431,7 @@ Closing this dialog ends the updater and starts the main firmware.</translation>
     </message>
     <message>
         <source>デバイスの出力が切り替わりませんでした</source>
-        <translation>The device&apos;s output did not switch</translation>
+        <translation>The device's output did not switch</translation>
     </message>
     <message>
         <source>ファームウェア更新は完了しました。
@@ -846,6 +842,290 @@ The updater ends and the main firmware starts.</translation>
     <message>
         <source>&#x3000;</source>
         <translation>   </translation>
+    </message>
+    <message>
+        <source>電流を電力容量から求める</source>
+        <translation>Derive the current from the capacity</translation>
+    </message>
+    <message>
+        <source>チェックすると、電圧をセットするとき電流を電力容量÷電圧にします</source>
+        <translation>When checked, setting the voltage sets the current to the capacity divided by the voltage</translation>
+    </message>
+    <message>
+        <source>電圧を電力容量から求める</source>
+        <translation>Derive the voltage from the capacity</translation>
+    </message>
+    <message>
+        <source>チェックすると、電流をセットするとき電圧を電力容量÷電流にします</source>
+        <translation>When checked, setting the current sets the voltage to the capacity divided by the current</translation>
+    </message>
+    <message>
+        <source>出力電圧の設定値(V)</source>
+        <translation>Output voltage set-point (V)</translation>
+    </message>
+    <message>
+        <source>0～20V、上下キーで変わります</source>
+        <translation>0 to 20 V; the up and down keys change it</translation>
+    </message>
+    <message>
+        <source>電流制限の設定値(A)</source>
+        <translation>Current limit set-point (A)</translation>
+    </message>
+    <message>
+        <source>0～1A、上下キーで変わります</source>
+        <translation>0 to 1 A; the up and down keys change it</translation>
+    </message>
+    <message>
+        <source>電圧をセット</source>
+        <translation>Set the voltage</translation>
+    </message>
+    <message>
+        <source>電流をセット</source>
+        <translation>Set the current</translation>
+    </message>
+    <message>
+        <source>入力した値を確かめてデバイスに送ります</source>
+        <translation>Checks the value entered and sends it to the device</translation>
+    </message>
+    <message>
+        <source>出力のON/OFF</source>
+        <translation>Output ON/OFF</translation>
+    </message>
+    <message>
+        <source>デバイスの出力を切り替えます</source>
+        <translation>Switches the device's output on or off</translation>
+    </message>
+    <message>
+        <source>CSVの測定ログを開始または停止します</source>
+        <translation>Starts or stops the CSV measurement log</translation>
+    </message>
+    <message>
+        <source>設定のポートのデバイスに接続、または切断します</source>
+        <translation>Connects to the device on the set port, or disconnects</translation>
+    </message>
+    <message>
+        <source>ポート、履歴、システムログの設定を開きます</source>
+        <translation>Opens the settings of the port, the history and the system log</translation>
+    </message>
+    <message>
+        <source>操作とデバイスの出来事の記録</source>
+        <translation>The record of actions and device events</translation>
+    </message>
+    <message>
+        <source>デバイスのポート:comN、またはデバイスのパス</source>
+        <translation>The device's port: comN, or a device path</translation>
+    </message>
+    <message>
+        <source>com1～com32でデバイスを探します</source>
+        <translation>Looks for the device on com1 to com32</translation>
+    </message>
+    <message>
+        <source>起動したときデバイスに接続します</source>
+        <translation>Connects to the device when the program starts</translation>
+    </message>
+    <message>
+        <source>出力の履歴に表示する時間</source>
+        <translation>How long the output history shows</translation>
+    </message>
+    <message>
+        <source>システムログをファイルにも書きます</source>
+        <translation>Writes the system log to a file as well</translation>
+    </message>
+    <message>
+        <source>システムログのファイル名:相対名は設定と同じフォルダ</source>
+        <translation>The system log's file: a relative name lies beside the settings</translation>
+    </message>
+    <message>
+        <source>ファイルを選びます</source>
+        <translation>Chooses a file</translation>
+    </message>
+    <message>
+        <source>測定電流から分圧器に流れる電流を差し引きます</source>
+        <translation>Subtracts the voltage divider's current from the measured current</translation>
+    </message>
+    <message>
+        <source>設定を保存して閉じます</source>
+        <translation>Stores the settings and closes the dialog</translation>
+    </message>
+    <message>
+        <source>何もせずに閉じます</source>
+        <translation>Closes the dialog and does nothing else</translation>
+    </message>
+    <message>
+        <source>ダイアログを閉じます</source>
+        <translation>Closes the dialog</translation>
+    </message>
+    <message>
+        <source>ブートローダーのポート(設定のポート)</source>
+        <translation>The boot-loader's port (the port of the settings)</translation>
+    </message>
+    <message>
+        <source>書き込むファームウェアのHEXファイル</source>
+        <translation>The firmware HEX file to write</translation>
+    </message>
+    <message>
+        <source>デバイスのファームウェアを書き換えます</source>
+        <translation>Replaces the device's firmware</translation>
+    </message>
+    <message>
+        <source>ログを保存するフォルダ</source>
+        <translation>The folder the log is saved in</translation>
+    </message>
+    <message>
+        <source>フォルダの中のファイル</source>
+        <translation>The files in the folder</translation>
+    </message>
+    <message>
+        <source>ログのファイル名</source>
+        <translation>The log's file name</translation>
+    </message>
+    <message>
+        <source>表示するファイルの種類</source>
+        <translation>The kind of files shown</translation>
+    </message>
+    <message>
+        <source>このファイルにログを書きます</source>
+        <translation>Writes the log to this file</translation>
+    </message>
+    <message>
+        <source>測定値を書く間隔</source>
+        <translation>How often a reading is written</translation>
+    </message>
+    <message>
+        <source>既存のファイルを空にせず、後ろに書き足します</source>
+        <translation>Adds to the end of an existing file instead of emptying it</translation>
+    </message>
+    <message>
+        <source>計測ウィンドウのページ</source>
+        <translation>The pages of the measurement window</translation>
+    </message>
+    <message>
+        <source>接続してからリセットまでの値</source>
+        <translation>The value since the connect or the last reset</translation>
+    </message>
+    <message>
+        <source>積算値と統計を0からやり直します</source>
+        <translation>Starts the counters and statistics again from zero</translation>
+    </message>
+    <message>
+        <source>チェックすると、レベルを超えたとき出力をOFFします</source>
+        <translation>When checked, the output goes OFF when a reading exceeds the level</translation>
+    </message>
+    <message>
+        <source>この値を超えると保護が作動します</source>
+        <translation>The protection trips above this value</translation>
+    </message>
+    <message>
+        <source>作動した保護を解除します</source>
+        <translation>Resets the tripped protection</translation>
+    </message>
+    <message>
+        <source>過電流が続いてから作動するまでの秒数</source>
+        <translation>Seconds of over-current before the protection trips</translation>
+    </message>
+    <message>
+        <source>失ったデバイスに2秒ごとに接続し直します</source>
+        <translation>Connects again to a lost device every 2 s</translation>
+    </message>
+    <message>
+        <source>このページの設定を使い、保存します</source>
+        <translation>Puts the settings of this page in force and stores them</translation>
+    </message>
+    <message>
+        <source>この値を履歴に表示します</source>
+        <translation>Shows this quantity in the history</translation>
+    </message>
+    <message>
+        <source>2本のカーソルとその間の値を表示します</source>
+        <translation>Shows two cursors and the values between them</translation>
+    </message>
+    <message>
+        <source>履歴全体を表示します</source>
+        <translation>Shows the whole history</translation>
+    </message>
+    <message>
+        <source>最新の測定値を追って表示します</source>
+        <translation>Follows the latest readings</translation>
+    </message>
+    <message>
+        <source>CSVの測定ログを開いて表示します</source>
+        <translation>Opens a CSV measurement log and shows it</translation>
+    </message>
+    <message>
+        <source>このセッションの履歴に戻ります</source>
+        <translation>Goes back to the history of this session</translation>
+    </message>
+    <message>
+        <source>書き出しの形式</source>
+        <translation>The form to export in</translation>
+    </message>
+    <message>
+        <source>表示中の範囲を書き出します</source>
+        <translation>Exports the range shown</translation>
+    </message>
+    <message>
+        <source>表示中の履歴の出どころ</source>
+        <translation>Where the history shown comes from</translation>
+    </message>
+    <message>
+        <source>履歴のグラフ</source>
+        <translation>History plot</translation>
+    </message>
+    <message>
+        <source>電圧、電流、電力の時間変化。ホイールで拡大縮小、ドラッグで移動</source>
+        <translation>Voltage, current and power over time; the wheel zooms, dragging pans</translation>
+    </message>
+    <message>
+        <source>ポインタ位置の測定値</source>
+        <translation>Reading under the pointer</translation>
+    </message>
+    <message>
+        <source>カーソルAの測定値</source>
+        <translation>Reading at cursor A</translation>
+    </message>
+    <message>
+        <source>カーソルBの測定値</source>
+        <translation>Reading at cursor B</translation>
+    </message>
+    <message>
+        <source>カーソル間の値</source>
+        <translation>Values between the cursors</translation>
+    </message>
+    <message>
+        <source>時刻、電圧、電流、電力</source>
+        <translation>Time, voltage, current and power</translation>
+    </message>
+    <message>
+        <source>TCPのSCPI機器としてデバイスを提供します</source>
+        <translation>Serves the supply as a SCPI instrument on TCP</translation>
+    </message>
+    <message>
+        <source>待ち受けるアドレスとポート(ADDR:PORT)</source>
+        <translation>The address and port to listen on (ADDR:PORT)</translation>
+    </message>
+    <message>
+        <source>接続中のクライアントのアドレス</source>
+        <translation>The addresses of the connected clients</translation>
+    </message>
+    <message>
+        <source>積算電荷、電力量、出力ON時間と、電圧、電流、電力の統計</source>
+        <translation>Charge, energy, output ON time and the statistics of voltage, current and power</translation>
+    </message>
+    <message>
+        <source>出力をOFFにする保護と自動再接続</source>
+        <translation>Protections that switch the output OFF, and automatic reconnection</translation>
+    </message>
+    <message>
+        <source>セッションまたはログファイルの測定値のグラフ</source>
+        <translation>The readings of the session or of a log file as a plot</translation>
+    </message>
+    <message>
+        <source>SCPIのリモート制御</source>
+        <translation>Remote control over SCPI</translation>
+    </message>
+    <message>
+        <source>ファームウェアの更新(&amp;F)</source>
+        <translation>&amp;Firmware update...</translation>
     </message>
 </context>
 </TS>
