@@ -44,7 +44,13 @@ bool settingsBesideExecutable() {
     // A settings file that is there (even one that cannot be read now) keeps its place.
     if (readRegularFile(joinPath(dir, SettingsFileName), content) != FileRead::Missing)
         return true;
-    return isWritableDirectory(dir) || userSettingsDirectory().empty();
+    if (userSettingsDirectory().empty())
+        return true;
+    // A program installed with its data beside (bin/../share/quorel) is never portable, even
+    // for a user who may write its folder (root and /usr/bin): settings do not go there.
+    if (isDirectory(joinPath(joinPath(parentDirectory(dir), "share"), "quorel")))
+        return false;
+    return isWritableDirectory(dir);
 }
 
 std::string settingsDirectory() {

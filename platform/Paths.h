@@ -17,8 +17,9 @@ void setExecutableDirectoryForTest(const std::string& dir);
 // The folder of the settings file, of relatively named log files and of the ports/ links.
 // A program that runs from a folder it may write, or whose folder already holds the
 // settings file, keeps everything there (a portable copy, a build folder: as always).
-// Otherwise (installed where a user cannot write, such as /usr/bin) it is the user's own
-// folder, userSettingsDirectory(), which is made when something is first written to it.
+// Otherwise (installed where a user cannot write, such as /usr/bin, or installed with its
+// data in ../share/quorel, whoever runs it) it is the user's own folder,
+// userSettingsDirectory(), which is made when something is first written to it.
 std::string settingsDirectory();
 // Whether settingsDirectory() is the executable's folder.
 bool settingsBesideExecutable();
@@ -27,6 +28,8 @@ bool settingsBesideExecutable();
 // $HOME/.config/quorel (Windows: %APPDATA%\quorel); empty when the system names no home.
 std::string userSettingsDirectory();
 
+// Whether the path names a folder.
+bool isDirectory(const std::string& path);
 // Whether the program may create files in the folder.
 bool isWritableDirectory(const std::string& dir);
 // Replaces that question for a test (tests run as root, whom no folder's mode stops); an

@@ -23,6 +23,7 @@
 #include <QVBoxLayout>
 
 #include <cstdlib>
+#include <map>
 #include <optional>
 
 namespace {
@@ -144,7 +145,9 @@ SettingsDialog::SettingsDialog(Settings& settings, QWidget* parent)
     linkWatch_ = new QTimer(this);
     linkWatch_->setInterval(LinkWatchMs);
     connect(linkWatch_, &QTimer::timeout, this, &SettingsDialog::OnLinkWatch);
-    connect(comPort_, &QComboBox::currentTextChanged, comPort_, &QComboBox::setToolTip);
+    // The tool tip shows the whole path of the port, also where the list shows a label.
+    connect(comPort_, &QComboBox::currentIndexChanged, comPort_,
+            [this] { comPort_->setToolTip(comPort_->currentData().toString()); });
 
     connect(scan_, &QPushButton::clicked, this, &SettingsDialog::OnScan);
     connect(browse_, &QPushButton::clicked, this, &SettingsDialog::OnBrowse);
@@ -161,10 +164,23 @@ void SettingsDialog::showEvent(QShowEvent* event) {
 
 void SettingsDialog::OnInitDialog() {
     // The device list is taken afresh: an adapter may have been plugged in since last time.
-    auto items = PortList::choices(settings_.comPort(), PortList::serialDevicesPresent());
+    // Stable names first, shown by their readable labels; the setting keeps the path.
+    const PortList::DeviceFolders& folders = PortList::deviceFolders();
+    std::vector<std::string> devices;
+    std::map<std::string, std::string> labels;
+    for (const auto& named : PortList::serialDevicesById(folders.byId)) {
+        devices.push_back(named.path);
+        labels[named.path] = named.label;
+    }
+    for (const auto& node : PortList::serialDevicesPresent(folders.dev))
+        devices.push_back(node);
+    auto items = PortList::choices(settings_.comPort(), devices);
     comPort_->clear();
-    for (const auto& item : items)
-        comPort_->addItem(QString::fromStdString(item));
+    for (const auto& item : items) {
+        auto label = labels.find(item);
+        comPort_->addItem(QString::fromStdString(label == labels.end() ? item : label->second),
+                          QString::fromStdString(item));
+    }
     comPort_->setCurrentIndex(PortList::selectionFor(settings_.comPort(), items));
 
     connectAtStart_->setChecked(settings_.connectAtStart());
@@ -198,7 +214,7 @@ void SettingsDialog::OnLinkWatch() {
 }
 
 void SettingsDialog::OnOK() {
-    settings_.setComPort(comPort_->currentText().toStdString());
+    settings_.setComPort(comPort_->currentData().toString().toStdString());
     settings_.setConnectAtStart(connectAtStart_->isChecked());
     settings_.setPlotSpan(std::atoi(plotSpan_->currentText().toStdString().c_str()));
     settings_.setUseSysLogFile(useSysLogFile_->isChecked());

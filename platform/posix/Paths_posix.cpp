@@ -27,6 +27,11 @@ std::string system::executableDirectory() {
     return path.substr(0, slash);
 }
 
+bool isDirectory(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 bool system::isWritableDirectory(const std::string& dir) {
     return ::access(dir.c_str(), W_OK | X_OK) == 0;
 }

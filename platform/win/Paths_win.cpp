@@ -34,6 +34,11 @@ std::string system::executableDirectory() {
     return win::fromWide(path.substr(0, separator));
 }
 
+bool isDirectory(const std::string& path) {
+    const DWORD attributes = GetFileAttributesW(win::toWide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 bool system::isWritableDirectory(const std::string& dir) {
     // The folder's access rules are what a try tells: a file made and removed at once.
     const std::wstring probe = win::toWide(joinPath(dir, ".quorel-write-test"));

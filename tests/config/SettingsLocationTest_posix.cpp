@@ -2,6 +2,7 @@
 // for a portable copy (a folder it may write, or one that holds Quorel.ini already), in the
 // user's folder for an installed program. Tests run as root, whom no folder's mode stops, so
 // a folder's writability is set through the platform's seam.
+#include "config/PortList.h"
 #include "config/Settings.h"
 #include "ctl/Quorelctl.h"
 #include "device/SerialPort.h"
@@ -26,6 +27,7 @@ struct Place {
     bool executableFolderWritable;
     bool iniBesideExecutable;
     bool staysBeside;
+    bool dataInstalledBeside = false; // bin/../share/quorel
 };
 
 class SettingsPlace : public testing::TestWithParam<Place> {
@@ -37,6 +39,8 @@ protected:
         const bool writable = GetParam().executableFolderWritable;
         platform::setWritableDirectoryCheckForTest(
             [this, writable](const std::string& d) { return d != bin || writable; });
+        if (GetParam().dataInstalledBeside)
+            std::filesystem::create_directories(root.file("share/quorel/translations"));
         if (GetParam().iniBesideExecutable)
             TempDir::write(bin + "/Quorel.ini", "[QUOREL]\r\nComPort=com9\r\n");
     }
@@ -85,7 +89,9 @@ INSTANTIATE_TEST_SUITE_P(
     Folders, SettingsPlace,
     testing::Values(Place{"WritableExecutableFolderIsPortable", true, false, true},
                     Place{"ReadOnlyFolderWithItsIniStaysPortable", false, true, true},
-                    Place{"ReadOnlyFolderWithoutIniIsAnInstalledProgram", false, false, false}),
+                    Place{"ReadOnlyFolderWithoutIniIsAnInstalledProgram", false, false, false},
+                    Place{"InstalledDataBesideEvenForAUserWhoMayWrite", true, false, false, true},
+                    Place{"InstalledButKeepingItsIni", true, true, true, true}),
     casenames::ByName());
 
 class InstalledProgram : public SettingsPlace {};
@@ -160,3 +166,27 @@ INSTANTIATE_TEST_SUITE_P(
                     HomeCase{"RelativeConfigHomeIgnored", "cfg", "/home/ann",
                              "/home/ann/.config/quorel"}),
     casenames::ByName());
+
+// Stable names of USB serial devices, shown by a label a person reads.
+struct LinkCase {
+    const char* name;
+    const char* link;
+    const char* readable;
+};
+
+class ByIdName : public testing::TestWithParam<LinkCase> {};
+
+TEST_P(ByIdName, KeepsTheDevicesOwnNameOnly) {
+    EXPECT_EQ(PortList::readableDeviceName(GetParam().link), GetParam().readable);
+}
+
+INSTANTIATE_TEST_SUITE_P(PortList, ByIdName,
+                         testing::Values(LinkCase{"UsbInterface", "usb-Quorel_Bench_PSU_0042-if00",
+                                                  "Quorel Bench PSU 0042"},
+                                         LinkCase{"UsbSerialAdapterPort",
+                                                  "usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0",
+                                                  "FTDI FT232R USB UART A50285BI"},
+                                         LinkCase{"PciBus", "pci-Vendor_Card-if01", "Vendor Card"},
+                                         LinkCase{"NothingToTakeAway", "mydevice", "mydevice"},
+                                         LinkCase{"OnlyABusPrefix", "usb-", "usb-"}),
+                         casenames::ByName());
