@@ -16,6 +16,17 @@ foreach(line IN LISTS lines)
   string(APPEND rows "    {\"${CMAKE_MATCH_1}\", &${CMAKE_MATCH_1}},\n")
 endforeach()
 
+# Entries written as plain C texts are not translated; they are listed so that a check can
+# name them (a text added in the old form, as by a branch from before the translations).
+file(STRINGS "${TEXTS}" plain_lines REGEX "^inline constexpr const char\\* [A-Za-z0-9_]+ =")
+set(plain "")
+foreach(line IN LISTS plain_lines)
+  string(REGEX MATCH "^inline constexpr const char\\* ([A-Za-z0-9_]+) =" found "${line}")
+  if(found)
+    string(APPEND plain "    \"${CMAKE_MATCH_1}\",\n")
+  endif()
+endforeach()
+
 set(content "// Written at build time from resources/Texts.h; edit that file, not this one.
 #include \"resources/Language.h\"
 #include \"resources/Texts.h\"
@@ -25,6 +36,11 @@ namespace texts {
 extern const NamedText AllTexts[];
 const NamedText AllTexts[] = {
 ${rows}    {nullptr, nullptr},
+};
+
+extern const char* const PlainTextNames[];
+const char* const PlainTextNames[] = {
+${plain}    nullptr,
 };
 
 } // namespace texts

@@ -15,6 +15,7 @@ namespace texts {
 extern const TranslatedText EnglishTexts[];
 extern const std::size_t EnglishTextCount;
 extern const NamedText AllTexts[];
+extern const char* const PlainTextNames[];
 
 namespace {
 
@@ -97,6 +98,13 @@ std::vector<NamedText> allTexts() {
     for (const NamedText* t = AllTexts; t->name; ++t)
         all.push_back(*t);
     return all;
+}
+
+std::vector<std::string> plainTextNames() {
+    std::vector<std::string> names;
+    for (const char* const* n = PlainTextNames; *n; ++n)
+        names.emplace_back(*n);
+    return names;
 }
 
 std::vector<std::string> formatPlaces(std::string_view text) {

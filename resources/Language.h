@@ -47,6 +47,8 @@ struct NamedText {
     const Text* text;
 };
 std::vector<NamedText> allTexts();
+// The names of entries of Texts.h written as plain C texts, which no language changes.
+std::vector<std::string> plainTextNames();
 
 // The printf places of a text ("%s", "%.2f", "%zu", ...) in order, without "%%". A translation
 // must have the same places in the same order, or the values would land in the wrong place.

@@ -69,7 +69,7 @@
     </message>
     <message>
         <source>許容電力容量を超えるため設定できません</source>
-        <translation>Not set: the power is above the source's capacity</translation>
+        <translation>Not set: the power is above the source&apos;s capacity</translation>
     </message>
     <message>
         <source>入力値は数値ではありません</source>
@@ -269,7 +269,7 @@
     </message>
     <message>
         <source>分圧器の電流をオフセットする</source>
-        <translation>&amp;Offset the voltage divider's current</translation>
+        <translation>&amp;Offset the voltage divider&apos;s current</translation>
     </message>
     <message>
         <source>ﾌｧｲﾙ</source>
@@ -333,7 +333,7 @@
     </message>
     <message>
         <source>デバイス側ファームウェア更新プログラムの起動</source>
-        <translation>Starting the device's firmware updater</translation>
+        <translation>Starting the device&apos;s firmware updater</translation>
     </message>
     <message>
         <source>ファーム更新に失敗しても更新プログラムの起動ができるよう、更新プログラムは主プログラムと
@@ -431,7 +431,7 @@ Closing this dialog ends the updater and starts the main firmware.</translation>
     </message>
     <message>
         <source>デバイスの出力が切り替わりませんでした</source>
-        <translation>The device's output did not switch</translation>
+        <translation>The device&apos;s output did not switch</translation>
     </message>
     <message>
         <source>ファームウェア更新は完了しました。
@@ -829,7 +829,7 @@ The updater ends and the main firmware starts.</translation>
     </message>
     <message>
         <source>ポート %s を開く権限がありません。デバイスの所有者と権限を確認してください</source>
-        <translation>No permission to open port %s: check the device's owner and permissions</translation>
+        <translation>No permission to open port %s: check the device&apos;s owner and permissions</translation>
     </message>
     <message>
         <source>ポート %s は他のプログラムが使用中です</source>
@@ -893,7 +893,7 @@ The updater ends and the main firmware starts.</translation>
     </message>
     <message>
         <source>デバイスの出力を切り替えます</source>
-        <translation>Switches the device's output on or off</translation>
+        <translation>Switches the device&apos;s output on or off</translation>
     </message>
     <message>
         <source>CSVの測定ログを開始または停止します</source>
@@ -913,7 +913,7 @@ The updater ends and the main firmware starts.</translation>
     </message>
     <message>
         <source>デバイスのポート:comN、またはデバイスのパス</source>
-        <translation>The device's port: comN, or a device path</translation>
+        <translation>The device&apos;s port: comN, or a device path</translation>
     </message>
     <message>
         <source>com1～com32でデバイスを探します</source>
@@ -933,7 +933,7 @@ The updater ends and the main firmware starts.</translation>
     </message>
     <message>
         <source>システムログのファイル名:相対名は設定と同じフォルダ</source>
-        <translation>The system log's file: a relative name lies beside the settings</translation>
+        <translation>The system log&apos;s file: a relative name lies beside the settings</translation>
     </message>
     <message>
         <source>ファイルを選びます</source>
@@ -941,7 +941,7 @@ The updater ends and the main firmware starts.</translation>
     </message>
     <message>
         <source>測定電流から分圧器に流れる電流を差し引きます</source>
-        <translation>Subtracts the voltage divider's current from the measured current</translation>
+        <translation>Subtracts the voltage divider&apos;s current from the measured current</translation>
     </message>
     <message>
         <source>設定を保存して閉じます</source>
@@ -957,7 +957,7 @@ The updater ends and the main firmware starts.</translation>
     </message>
     <message>
         <source>ブートローダーのポート(設定のポート)</source>
-        <translation>The boot-loader's port (the port of the settings)</translation>
+        <translation>The boot-loader&apos;s port (the port of the settings)</translation>
     </message>
     <message>
         <source>書き込むファームウェアのHEXファイル</source>
@@ -965,7 +965,7 @@ The updater ends and the main firmware starts.</translation>
     </message>
     <message>
         <source>デバイスのファームウェアを書き換えます</source>
-        <translation>Replaces the device's firmware</translation>
+        <translation>Replaces the device&apos;s firmware</translation>
     </message>
     <message>
         <source>ログを保存するフォルダ</source>
@@ -977,7 +977,7 @@ The updater ends and the main firmware starts.</translation>
     </message>
     <message>
         <source>ログのファイル名</source>
-        <translation>The log's file name</translation>
+        <translation>The log&apos;s file name</translation>
     </message>
     <message>
         <source>表示するファイルの種類</source>

@@ -45,6 +45,13 @@ TEST(JapaneseTexts, EveryTextStaysAsItWasByteForByte) {
     }
 }
 
+// A text added as `inline constexpr const char* X = "..."` would stay Japanese in English and
+// escape the checks below: it is to be written as a Text, as the others are. Only the names
+// of the faces, which are names and not texts, stay plain.
+TEST(JapaneseTexts, EveryEntryOfTheTableIsATranslatableText) {
+    EXPECT_EQ(texts::plainTextNames(), (std::vector<std::string>{"FontPGothic", "FontGothic"}));
+}
+
 TEST(JapaneseTexts, AreWhatAProgramShowsUntilItChoosesALanguage) {
     EXPECT_EQ(texts::languageInUse(), texts::Language::Japanese);
     for (const texts::NamedText& t : texts::allTexts())
