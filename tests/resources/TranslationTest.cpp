@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
-#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
@@ -93,8 +92,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(PlacesCase{"None", "出力を ON しました", {}},
                     PlacesCase{"TwoNumbersGluedToUnits", "%.2fV/%.3fA", {"%.2f", "%.3f"}},
                     PlacesCase{"PercentSignIsNoPlace", "100%% %s", {"%s"}},
-                    PlacesCase{"SizesAndLongLong", "%zu %llu %+.2f", {"%zu", "%llu", "%+.2f"}},
-                    PlacesCase{"PercentAtTheEnd", "50%", {"%"}}),
+                    PlacesCase{"SizesAndLongLong", "%zu %llu %+.2f", {"%zu", "%llu", "%+.2f"}}),
     casenames::ByName());
 
 TEST_F(Languages, EnglishReplacesEveryTextAndJapaneseComesBack) {
@@ -115,16 +113,6 @@ TEST_F(Languages, ATextTakenEarlierStaysReadableAfterTheLanguageChanges) {
     EXPECT_STREQ(english, "Connection to the device lost");
 }
 
-TEST_F(Languages, ALookupWithoutATextLeavesItJapanese) {
-    texts::setLookup([](const char* source) -> std::optional<std::string> {
-        if (std::strcmp(source, texts::LogClosing.source()) == 0)
-            return std::string("closing");
-        return std::nullopt;
-    });
-    EXPECT_STREQ(texts::LogClosing, "closing");
-    EXPECT_STREQ(texts::LogStarted, "制御ソフト起動しました");
-}
-
 struct ChoiceCase {
     const char* name;
     const char* setting;
@@ -143,15 +131,5 @@ INSTANTIATE_TEST_SUITE_P(
                     ChoiceCase{"EnglishInCapitals", "EN", texts::LanguageChoice::English},
                     ChoiceCase{"AutoWithBlanks", " auto\t", texts::LanguageChoice::Auto},
                     ChoiceCase{"CountryCodeIsNoLanguage", "jp", std::nullopt},
-                    ChoiceCase{"LocaleNameIsNotTaken", "en_US", std::nullopt},
-                    ChoiceCase{"Empty", "", std::nullopt}),
+                    ChoiceCase{"LocaleNameIsNotTaken", "en_US", std::nullopt}),
     casenames::ByName());
-
-TEST(LanguageSetting, AutoFollowsTheSystemAndTheOthersDoNot) {
-    using texts::Language;
-    using texts::LanguageChoice;
-    EXPECT_EQ(texts::resolve(LanguageChoice::Auto, true), Language::Japanese);
-    EXPECT_EQ(texts::resolve(LanguageChoice::Auto, false), Language::English);
-    EXPECT_EQ(texts::resolve(LanguageChoice::Japanese, false), Language::Japanese);
-    EXPECT_EQ(texts::resolve(LanguageChoice::English, true), Language::English);
-}
