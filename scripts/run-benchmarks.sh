@@ -19,7 +19,8 @@ else
   build=build
   cmake --preset default -DQUOREL_BUILD_BENCH=ON
 fi
-programs=(PlotPaintBench PanelBench FirmwareUpdateBench ProcessBench PollingHourBench SessionBench HistoryBench RemoteBench)
+programs=(PlotPaintBench PanelBench FirmwareUpdateBench ProcessBench PollingHourBench SessionBench HistoryBench RemoteBench
+          TextsBench)
 cmake --build "$build" -j2 --target "${programs[@]}"
 
 figures=$(mktemp)
