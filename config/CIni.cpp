@@ -2,6 +2,7 @@
 
 #include "platform/Cp932.h"
 #include "platform/Files.h"
+#include "platform/Paths.h"
 
 #include <algorithm>
 #include <climits>
@@ -330,10 +331,13 @@ bool CIni::WriteText(const char* section, const char* key, const char* value) co
     if (!writable(section, key, v))
         return false;
     std::string content;
-    if (platform::readRegularFile(path_, content) == platform::FileRead::Failed)
+    const platform::FileRead read = platform::readRegularFile(path_, content);
+    if (read == platform::FileRead::Failed)
         return false; // never rewrite a file whose content could not be read
     if (path_.empty())
         return false;
+    if (read == platform::FileRead::Missing && !folderToMake_.empty())
+        platform::makeDirectories(folderToMake_);
     return platform::replaceFile(path_, ini::setValue(content, section, key, v),
                                  beforeReplaceHook());
 }

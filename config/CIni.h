@@ -22,6 +22,9 @@ public:
     // With null the held path becomes empty (every read then gives its default).
     void SetFilePath(const char* path);
     const std::string& FilePath() const { return path_; }
+    // A folder that a write makes first when the file is missing (the user's settings folder
+    // of an installed program); none by default, and a missing folder fails the write.
+    void SetFolderToMake(const std::string& dir) { folderToMake_ = dir; }
 
     // The whole value, however long; the default (or the empty text) when section or key is
     // missing. A key present with an empty value gives the empty text.
@@ -51,6 +54,7 @@ public:
 
 private:
     std::string path_;
+    std::string folderToMake_;
 };
 
 // The INI rules as plain functions over the file's bytes, so that they can be checked

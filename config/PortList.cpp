@@ -59,6 +59,49 @@ std::vector<std::string> serialDevicesPresent(const std::string& devDir) {
     return out;
 }
 
+DeviceFolders& deviceFolders() {
+    static DeviceFolders folders;
+    return folders;
+}
+
+std::string readableDeviceName(const std::string& linkName) {
+    std::string name = linkName;
+    for (const char* bus : {"usb-", "pci-", "platform-"})
+        if (name.rfind(bus, 0) == 0) {
+            name.erase(0, std::string(bus).size());
+            break;
+        }
+    // "-if00", "-port0": which interface or port of the device.
+    for (const char* part : {"-port", "-if"}) {
+        const auto at = name.rfind(part);
+        if (at != std::string::npos && at > 0 && at + std::string(part).size() < name.size() &&
+            std::all_of(name.begin() + static_cast<long>(at + std::string(part).size()), name.end(),
+                        [](unsigned char c) { return std::isdigit(c); })) {
+            name.erase(at);
+        }
+    }
+    std::replace(name.begin(), name.end(), '_', ' ');
+    return name.empty() ? linkName : name;
+}
+
+std::vector<NamedDevice> serialDevicesById(const std::string& byIdDir) {
+    std::vector<NamedDevice> found;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(byIdDir, ec), end; !ec && it != end;
+         it.increment(ec)) {
+        const std::filesystem::path link = it->path();
+        std::error_code linkError;
+        const std::filesystem::path target = std::filesystem::read_symlink(link, linkError);
+        std::string label = readableDeviceName(link.filename().string());
+        if (!linkError)
+            label += " (" + target.filename().string() + ")";
+        found.push_back({link.string(), label});
+    }
+    std::sort(found.begin(), found.end(),
+              [](const NamedDevice& a, const NamedDevice& b) { return a.path < b.path; });
+    return found;
+}
+
 std::vector<std::string> choices(const std::string& savedPort,
                                  const std::vector<std::string>& devices) {
     std::vector<std::string> items;

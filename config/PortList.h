@@ -14,6 +14,26 @@ constexpr int ComPortCount = 32;
 // order of their numbers).
 std::vector<std::string> serialDevicesPresent(const std::string& devDir = "/dev");
 
+// A stable name of a USB serial device (a link in /dev/serial/by-id, which stays the same
+// whichever node the device gets), with a label a person reads: the device's own name and
+// the node the link points to, "Quorel Bench PSU 0042 (ttyACM0)".
+struct NamedDevice {
+    std::string path;
+    std::string label;
+};
+std::vector<NamedDevice> serialDevicesById(const std::string& byIdDir = "/dev/serial/by-id");
+
+// The readable part of a by-id link's name: "usb-Quorel_Bench_PSU_0042-if00" gives
+// "Quorel Bench PSU 0042" (the bus, the interface number and the underscores go).
+std::string readableDeviceName(const std::string& linkName);
+
+// Where the settings dialog looks for devices; a test puts folders of its own here.
+struct DeviceFolders {
+    std::string dev = "/dev";
+    std::string byId = "/dev/serial/by-id";
+};
+DeviceFolders& deviceFolders();
+
 // The items of the port list.
 std::vector<std::string> choices(const std::string& savedPort,
                                  const std::vector<std::string>& devices);

@@ -7,15 +7,18 @@
 #include <vector>
 
 Settings::Settings() {
-    std::string dir = platform::executableDirectory();
-    // Relative names used later, such as the default system-log file, lie beside the
-    // executable.
-    platform::changeCurrentDirectory(dir);
-    std::string path = dir;
-    if (path.empty() || path.back() != '/')
-        path += '/';
-    path += FileName;
-    ini_.SetFilePath(path.c_str());
+    // A portable copy keeps its settings beside the executable and makes that folder the
+    // current one, as always; an installed program keeps them in the user's folder and
+    // leaves the current folder alone, so that names given on its command line still count
+    // from where it was started.
+    const bool portable = platform::settingsBesideExecutable();
+    const std::string dir =
+        portable ? platform::executableDirectory() : platform::userSettingsDirectory();
+    if (portable)
+        platform::changeCurrentDirectory(dir);
+    else
+        ini_.SetFolderToMake(dir); // made by the first setting written
+    ini_.SetFilePath(platform::joinPath(dir, FileName).c_str());
 
     comPort_ = readComPort();
     connectAtStart_ = ini_.ReadFlag(Section, "ConnectAtStart", 0) != 0;

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "config/CIni.h"
+#include "platform/Paths.h"
 
 #include <string>
 
 // The six settings of the program, live. Building the object loads them from "Quorel.ini"
-// beside the executable (and makes that folder the current one); the main window holds it
-// as a member and reads the values straight from it, so a change confirmed in the settings
+// in the settings folder (platform::settingsDirectory: beside the executable, which then
+// becomes the current folder, or the user's own folder for an installed program); the main window
+// holds it as a member and reads the values straight from it, so a change confirmed in the settings
 // dialog applies wherever the value is next read. Nothing is written except by the setters,
 // which the settings dialog calls when the operator confirms it.
 //
@@ -14,7 +16,7 @@
 class Settings {
 public:
     static constexpr const char* Section = "QUOREL";
-    static constexpr const char* FileName = "Quorel.ini";
+    static constexpr const char* FileName = platform::SettingsFileName;
     // Byte limits of the texts as read from the file and as written from the dialog. The port
     // has none: a device path may be long (/dev/serial/by-id/...), and a value cut on the way
     // in would be written back cut when the dialog is confirmed.

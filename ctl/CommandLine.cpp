@@ -1,6 +1,7 @@
 #include "ctl/CommandLine.h"
 
 #include "logs/MeasurementLog.h"
+#include "resources/Language.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -92,7 +93,7 @@ std::optional<std::string> parseCommandLine(const std::vector<std::string>& args
         "ovp",         "ocp",        "ocp-delay",      "opp",        "repeat",
         "log",         "stop-below", "stop-below-for", "stop-above", "stop-after",
         "stop-charge", "chemistry",  "cells",          "capacity",   "rate",
-        "max-time",    "termination", "listen", "allow"};
+        "max-time",    "termination", "listen", "allow", "lang"};
     // "--csv" is a flag of status and names the file of monitor, wherever it stands.
     std::vector<std::string> valueOptions = commonValueOptions;
     for (const std::string& a : args) {
@@ -150,6 +151,12 @@ std::optional<std::string> parseCommandLine(const std::vector<std::string>& args
             return "unknown command " + line.command;
     }
     for (const auto& name : given) {
+        // The language of the messages goes with any command, and with none.
+        if (name == "lang") {
+            if (!texts::parseLanguageChoice(line.values["lang"]))
+                return "--lang takes ja, en or auto";
+            continue;
+        }
         if (!form)
             return "unknown option --" + name + " (no command given)";
         if (!contains(form->valueOptions, name) && !contains(form->flagOptions, name))

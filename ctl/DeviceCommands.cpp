@@ -6,9 +6,9 @@
 #include "ctl/ReadingFormat.h"
 #include "ctl/Session.h"
 #include "ctl/StopSignal.h"
-#include "session/SetpointRules.h"
 #include "platform/Clock.h"
 #include "resources/Texts.h"
+#include "session/SetpointRules.h"
 
 #include <algorithm>
 #include <cmath>
@@ -70,7 +70,7 @@ int infoCommand(Session& s) {
     if (int code = s.connect())
         return code;
     if (DeviceResult r = s.poll(); r != DeviceResult::Ok)
-        return s.failed(texts::LogDeviceLost, r);
+        return s.failed(texts::LogDeviceLost.str(), r);
     const DeviceStatus& st = s.status();
     s.out << "port      " << s.port() << '\n'
           << "firmware  " << s.version() << '\n'
@@ -117,7 +117,7 @@ int statusCommand(Session& s) {
         if (taken > 0 && !waitUntil(next))
             break;
         if (DeviceResult r = s.poll(); r != DeviceResult::Ok)
-            return s.failed(texts::LogDeviceLost, r);
+            return s.failed(texts::LogDeviceLost.str(), r);
         Reading reading{s.measurement().lastReading().time, s.status(), s.voltageSetpoint(),
                         s.currentSetpoint()};
         if (s.line.has("csv"))
@@ -191,9 +191,10 @@ int outputCommand(Session& s, bool on) {
     s.log(operatorMessage);
     DeviceStatus after;
     if (DeviceResult r = SupplyDevice::readStatus(after); r != DeviceResult::Ok)
-        return s.failed(texts::LogDeviceLost, sent != DeviceResult::Ok ? sent : r);
+        return s.failed(texts::LogDeviceLost.str(), sent != DeviceResult::Ok ? sent : r);
     if ((after.outputOn != 0) != on) {
-        s.log(after.outputOn ? texts::LogOutputOnAtDevice : texts::LogOutputOffAtDevice);
+        s.log(after.outputOn ? texts::LogOutputOnAtDevice.str()
+                             : texts::LogOutputOffAtDevice.str());
         s.err << texts::OutputNotFollowed;
         if (sent != DeviceResult::Ok)
             s.err << " (" << resultText(sent) << ")";

@@ -40,11 +40,11 @@ int logCommand(Session& s) {
         return code;
     session::MeasurementSession& m = s.measurement();
     if (!m.startMeasurementLog(path, s.line.has("append"), interval)) {
-        s.log(texts::LogCsvOpenFailed);
+        s.log(texts::LogCsvOpenFailed.str());
         s.err << texts::LogCsvOpenFailed << '\n' << std::flush;
         return FileCannotOpen;
     }
-    s.log(texts::LogCsvStarted);
+    s.log(texts::LogCsvStarted.str());
     s.err << texts::LogCsvStarted << '\n' << std::flush;
 
     const std::int64_t start = platform::monotonicMs();
@@ -57,11 +57,11 @@ int logCommand(Session& s) {
         if (DeviceResult r = s.poll(); r != DeviceResult::Ok) {
             // Every line written so far is complete; the log ends with the connection.
             m.stopMeasurementLog();
-            s.log(texts::LogDeviceLost);
-            return s.failed(texts::LogDeviceLost, r);
+            s.log(texts::LogDeviceLost.str());
+            return s.failed(texts::LogDeviceLost.str(), r);
         }
         if (!m.measurementLogRunning()) {
-            s.log(texts::LogCsvWriteFailed);
+            s.log(texts::LogCsvWriteFailed.str());
             s.err << texts::LogCsvWriteFailed << '\n' << std::flush;
             return FileWriteFailed;
         }
@@ -71,7 +71,7 @@ int logCommand(Session& s) {
             break;
     }
     m.stopMeasurementLog();
-    s.log(texts::LogCsvStopped);
+    s.log(texts::LogCsvStopped.str());
     s.err << texts::LogCsvStopped << '\n' << std::flush;
     return Success;
 }

@@ -167,7 +167,7 @@ int monitorCommand(Session& s) {
     m.setAutoReconnect(o.reconnect);
     if (o.csv &&
         !m.startMeasurementLog(*o.csv, false, std::max(1, int(std::lround(o.intervalS))))) {
-        s.log(texts::LogCsvOpenFailed);
+        s.log(texts::LogCsvOpenFailed.str());
         s.err << texts::LogCsvOpenFailed << '\n' << std::flush;
         return FileCannotOpen;
     }
@@ -197,15 +197,15 @@ int monitorCommand(Session& s) {
                 nextPrint += intervalMs * ((platform::monotonicMs() - nextPrint) / intervalMs + 1);
             }
             if (o.csv && !m.measurementLogRunning()) {
-                s.log(texts::LogCsvWriteFailed);
+                s.log(texts::LogCsvWriteFailed.str());
                 s.err << texts::LogCsvWriteFailed << '\n' << std::flush;
                 code = FileWriteFailed;
                 break;
             }
         } else if (!m.connected() && !m.reconnecting()) {
             // Lost for good: what was gathered is still summed up.
-            s.log(texts::LogDeviceLost);
-            code = s.failed(texts::LogDeviceLost, r);
+            s.log(texts::LogDeviceLost.str());
+            code = s.failed(texts::LogDeviceLost.str(), r);
             break;
         }
         next = std::max(next + session::PollPeriodMs, platform::monotonicMs());

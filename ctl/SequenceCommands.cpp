@@ -182,7 +182,7 @@ int drive(Session& s, const Sequence& sequence, const RunOptions& options, const
         return Success;
     }
     if (log.path && !m.startMeasurementLog(*log.path, false, log.interval)) {
-        say(texts::LogCsvOpenFailed);
+        say(texts::LogCsvOpenFailed.str());
         return FileCannotOpen;
     }
     if (const Refusal r = runner.start(sequence, options)) {

@@ -56,7 +56,7 @@ public:
 private:
     void onMeasurementLogFailed() override {
         logFailed = true;
-        say(texts::LogCsvWriteFailed);
+        say(texts::LogCsvWriteFailed.str());
     }
 };
 
@@ -77,10 +77,10 @@ int serveCommand(Session& s) {
     m.setAutoReconnect(true);
     if (o.csv) {
         if (!m.startMeasurementLog(*o.csv, false, o.intervalSeconds)) {
-            report.say(texts::LogCsvOpenFailed);
+            report.say(texts::LogCsvOpenFailed.str());
             return FileCannotOpen;
         }
-        report.say(texts::LogCsvStarted);
+        report.say(texts::LogCsvStarted.str());
     }
 
     int code = Success;
@@ -101,7 +101,7 @@ int serveCommand(Session& s) {
     }
     if (o.csv && m.measurementLogRunning()) {
         m.stopMeasurementLog();
-        report.say(texts::LogCsvStopped);
+        report.say(texts::LogCsvStopped.str());
     }
     if (code == Success && report.logFailed)
         code = FileWriteFailed;

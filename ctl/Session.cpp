@@ -1,6 +1,8 @@
 #include "ctl/Session.h"
 
+#include "config/DisplaySettings.h"
 #include "ctl/ExitCode.h"
+#include "device/PortAccess.h"
 #include "platform/Paths.h"
 #include "resources/Texts.h"
 
@@ -42,6 +44,16 @@ Session::Session(const CommandLine& commandLine, std::ostream& o, std::ostream& 
       systemLog_(std::make_unique<SystemLog>(*settings_)),
       measurement_(std::make_unique<session::MeasurementSession>(*settings_)) {
     port_ = line.value("port").value_or(settings_->comPort());
+    // The language of the messages: --lang (checked with the command line), else [DISPLAY]
+    // Language of the settings, else Japanese.
+    std::vector<std::string> badKeys;
+    const DisplaySettings display = DisplaySettings::load(settings_->ini(), badKeys);
+    std::optional<texts::LanguageChoice> asked;
+    if (auto lang = line.value("lang"))
+        asked = texts::parseLanguageChoice(*lang);
+    texts::useLanguage(display.languageToUse(asked));
+    for (const std::string& key : badKeys)
+        err << format(texts::LogDisplaySettingBad, key) << '\n' << std::flush;
 }
 
 Session::~Session() {
@@ -63,9 +75,14 @@ int Session::failed(const std::string& message, DeviceResult result) {
 }
 
 int Session::connect() {
-    if (DeviceResult r = measurement_->connect(port_); r != DeviceResult::Ok)
-        return failed(format(texts::LogConnectFailed, port_), r);
-    return Success;
+    const DeviceResult r = measurement_->connect(port_);
+    if (r == DeviceResult::Ok)
+        return Success;
+    const int code = failed(format(texts::LogConnectFailed, port_), r);
+    // A port that is there but cannot be opened: its cause and remedy, as the panel logs.
+    if (const std::string why = portAccessMessage(port_); !why.empty())
+        err << why << '\n' << std::flush;
+    return code;
 }
 
 } // namespace ctl

@@ -28,7 +28,7 @@ void SessionReport::onTrip(const session::Trip& t) {
 void SessionReport::onDeviceLost(bool reconnecting) {
     // A loss that ends the command is told by the command.
     if (reconnecting)
-        say(texts::LogDeviceLost);
+        say(texts::LogDeviceLost.str());
 }
 
 void SessionReport::onConnected(bool automatic) {
@@ -37,7 +37,7 @@ void SessionReport::onConnected(bool automatic) {
 }
 
 void SessionReport::onOutputChanged(bool on) {
-    say(on ? texts::LogOutputOnAtDevice : texts::LogOutputOffAtDevice);
+    say(on ? texts::LogOutputOnAtDevice.str() : texts::LogOutputOffAtDevice.str());
 }
 
 } // namespace ctl

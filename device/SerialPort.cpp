@@ -3,6 +3,19 @@
 #include "platform/Clock.h"
 
 #include <cstring>
+#include <utility>
+
+namespace {
+thread_local SerialPort::OpenFailure lastFailure;
+}
+
+const SerialPort::OpenFailure& SerialPort::lastOpenFailure() {
+    return lastFailure;
+}
+
+void SerialPort::noteOpenFailure(OpenFailure failure) {
+    lastFailure = std::move(failure);
+}
 
 void SerialPort::close(std::unique_ptr<SerialPort>& port) {
     port.reset();

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 
 // The byte transport under both device protocols: a serial port opened exclusively, with
 // bounded waits. Every operation runs on the caller's thread and returns in bounded time:
@@ -26,9 +27,33 @@ public:
     SerialPort(const SerialPort&) = delete;
     SerialPort& operator=(const SerialPort&) = delete;
 
+    // Why the last open on this thread failed, as far as the system tells.
+    struct OpenFailure {
+        enum class Kind {
+            None,         // the last open succeeded (or none was tried)
+            Missing,      // no such port, or the name is too long
+            NoPermission, // the port is there but this user may not open it
+            InUse,        // another opener holds it
+            Other,        // not a serial line, or another failure
+        };
+        Kind kind = Kind::None;
+        std::string path;         // the device the name resolved to
+        std::string group;        // the group that owns the device (where the system has groups)
+        bool groupMayUse = false; // members of that group may read and write it
+
+        static OpenFailure of(Kind kind, std::string path) {
+            OpenFailure f;
+            f.kind = kind;
+            f.path = std::move(path);
+            return f;
+        }
+    };
+
     // Opens the named port at the baud rate (8N1, raw, no XON/XOFF); nothing if the port
-    // does not exist, is held by another opener, or the name is too long.
+    // does not exist, is held by another opener, or the name is too long. A failure is
+    // recorded for lastOpenFailure().
     static std::unique_ptr<SerialPort> open(const std::string& name, int baud);
+    static const OpenFailure& lastOpenFailure();
     // Releases the port; an empty pointer is accepted and ignored.
     static void close(std::unique_ptr<SerialPort>& port);
 
@@ -53,6 +78,7 @@ public:
 
 private:
     SerialPort() = default;
+    static void noteOpenFailure(OpenFailure failure);
     // The open port and what waiting on it takes, as the platform's file defines it.
     struct Native;
     std::unique_ptr<Native> native_;

@@ -7,12 +7,14 @@
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -65,6 +67,24 @@ int remainingMs(std::int64_t deadline) {
     return left > 0 ? static_cast<int>(left) : 0;
 }
 
+// A device this user may not open: the group that owns it, and whether its members may
+// read and write it (then joining the group is the remedy).
+SerialPort::OpenFailure deviceOwner(const std::string& path) {
+    auto f = SerialPort::OpenFailure::of(SerialPort::OpenFailure::Kind::NoPermission, path);
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return f;
+    f.groupMayUse = (st.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
+    std::vector<char> buffer(16384);
+    group entry{};
+    group* found = nullptr;
+    if (::getgrgid_r(st.st_gid, &entry, buffer.data(), buffer.size(), &found) == 0 && found)
+        f.group = found->gr_name;
+    else
+        f.group = std::to_string(st.st_gid);
+    return f;
+}
+
 } // namespace
 
 struct SerialPort::Native {
@@ -82,7 +102,8 @@ std::string SerialPort::devicePath(const std::string& name) {
             numeric = numeric && std::isdigit(static_cast<unsigned char>(c));
         if (numeric && std::stoi(digits) >= 1) {
             int n = std::stoi(digits);
-            std::string link = platform::executableDirectory() + "/ports/com" + std::to_string(n);
+            std::string link =
+                platform::joinPath(platform::settingsDirectory(), "ports/com" + std::to_string(n));
             struct stat st {};
             if (::lstat(link.c_str(), &st) == 0)
                 return link;
@@ -100,18 +121,35 @@ std::size_t SerialPort::maxNameLength(const std::string& name) {
 }
 
 std::unique_ptr<SerialPort> SerialPort::open(const std::string& name, int baud) {
-    if (name.empty() || name.size() > maxNameLength(name))
-        return nullptr;
-    std::string path = devicePath(name);
-    int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return nullptr;
-    // Exclusive access: a second opener, in this process or another, is refused. TIOCEXCL
-    // alone would not stop root.
-    if (!isatty(fd) || flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        ::close(fd);
+    using Kind = OpenFailure::Kind;
+    if (name.empty() || name.size() > maxNameLength(name)) {
+        noteOpenFailure(OpenFailure::of(Kind::Missing, name));
         return nullptr;
     }
+    std::string path = devicePath(name);
+    int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        noteOpenFailure(error == EACCES || error == EPERM ? deviceOwner(path)
+                        : error == EBUSY                  ? OpenFailure::of(Kind::InUse, path)
+                        : error == ENOENT || error == ENXIO || error == ENODEV
+                            ? OpenFailure::of(Kind::Missing, path)
+                            : OpenFailure::of(Kind::Other, path));
+        return nullptr;
+    }
+    // Exclusive access: a second opener, in this process or another, is refused. TIOCEXCL
+    // alone would not stop root.
+    if (!isatty(fd)) {
+        ::close(fd);
+        noteOpenFailure(OpenFailure::of(Kind::Other, path));
+        return nullptr;
+    }
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        noteOpenFailure(OpenFailure::of(Kind::InUse, path));
+        return nullptr;
+    }
+    noteOpenFailure({});
     setDtr(fd, false);
     configureLine(fd, baud);
     setDtr(fd, true);

@@ -138,18 +138,33 @@ std::size_t SerialPort::maxNameLength(const std::string& name) {
 }
 
 std::unique_ptr<SerialPort> SerialPort::open(const std::string& name, int baud) {
-    if (name.empty() || name.size() > maxNameLength(name))
+    using Kind = OpenFailure::Kind;
+    if (name.empty() || name.size() > maxNameLength(name)) {
+        noteOpenFailure(OpenFailure::of(Kind::Missing, name));
         return nullptr;
+    }
     auto native = std::make_unique<Native>();
+    const std::string path = devicePath(name);
     // Not shared: a port held by this or another program cannot be opened again.
-    native->port =
-        CreateFileW(platform::win::toWide(devicePath(name)).c_str(), GENERIC_READ | GENERIC_WRITE,
-                    0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
-    if (native->port == INVALID_HANDLE_VALUE)
+    native->port = CreateFileW(platform::win::toWide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                               nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+    if (native->port == INVALID_HANDLE_VALUE) {
+        // A COM port that another program holds answers "access denied"; Windows has no
+        // permission of its own on serial ports for a user.
+        const DWORD error = GetLastError();
+        noteOpenFailure(error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION
+                            ? OpenFailure::of(Kind::InUse, path)
+                        : error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
+                            ? OpenFailure::of(Kind::Missing, path)
+                            : OpenFailure::of(Kind::Other, path));
         return nullptr;
+    }
     // Only a serial line: a disk file or a pipe named as the port is refused.
-    if (GetFileType(native->port) != FILE_TYPE_CHAR)
+    if (GetFileType(native->port) != FILE_TYPE_CHAR) {
+        noteOpenFailure(OpenFailure::of(Kind::Other, path));
         return nullptr;
+    }
+    noteOpenFailure({});
     EscapeCommFunction(native->port, CLRDTR);
     configureLine(native->port, baud);
     EscapeCommFunction(native->port, SETDTR);

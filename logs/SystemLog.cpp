@@ -30,10 +30,7 @@ std::string SystemLog::fileLine(const platform::LocalTime& t, std::string_view m
 std::string SystemLog::filePath(const std::string& sysLogFileName) {
     if (sysLogFileName.empty() || platform::isAbsolutePath(sysLogFileName))
         return sysLogFileName;
-    std::string dir = platform::executableDirectory();
-    if (!dir.empty() && dir.back() != '/')
-        dir += '/';
-    return dir + sysLogFileName;
+    return platform::joinPath(platform::settingsDirectory(), sysLogFileName);
 }
 
 void SystemLog::append(std::string_view message) {
@@ -47,6 +44,13 @@ void SystemLog::append(std::string_view message) {
 }
 
 void SystemLog::appendToFile(const std::string& line) {
-    // A file that cannot be written is skipped; the next message tries again.
-    platform::appendToRegularFile(filePath(settings_.sysLogFileName()), line);
+    // A file that cannot be written is skipped; the next message tries again. The user's
+    // settings folder of an installed program is made when the first line needs it; no
+    // other folder is ever made.
+    const std::string path = filePath(settings_.sysLogFileName());
+    if (platform::appendToRegularFile(path, line) || platform::settingsBesideExecutable())
+        return;
+    const std::string dir = platform::settingsDirectory();
+    if (platform::parentDirectory(path) == dir && platform::makeDirectories(dir))
+        platform::appendToRegularFile(path, line);
 }

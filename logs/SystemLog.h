@@ -33,7 +33,8 @@ public:
     static std::string paneLine(const platform::LocalTime& t, std::string_view message);
     // "[YY/MM/DD HH:MM:SS] message\r\n" in cp932, as the file holds it.
     static std::string fileLine(const platform::LocalTime& t, std::string_view message);
-    // The file a setting names: a relative name lies beside the executable.
+    // The file a setting names: a relative name lies in the settings folder (beside the
+    // executable, or the user's folder of an installed program).
     static std::string filePath(const std::string& sysLogFileName);
 
 private:

@@ -6,6 +6,7 @@
 #include "history/TimeText.h"
 #include "logs/MeasurementLog.h"
 #include "measurement/HistoryPlot.h"
+#include "platform/qt/Accessible.h"
 #include "platform/qt/Prompter.h"
 #include "resources/Texts.h"
 #include "session/MeasurementSession.h"
@@ -86,6 +87,7 @@ HistoryPage::HistoryPage(session::MeasurementSession& session,
     for (int q = 0; q < history::Quantities; ++q) {
         traces_[q] = new QCheckBox(qs(traceNames[q]), this);
         traces_[q]->setObjectName(traceIds[q]);
+        platform::describe(traces_[q], texts::A11yTraceHelp);
         traces_[q]->setChecked(true);
         tools->addWidget(traces_[q]);
         connect(traces_[q], &QCheckBox::toggled, this, [this, q](bool on) {
@@ -95,6 +97,7 @@ HistoryPage::HistoryPage(session::MeasurementSession& session,
     }
     cursors_ = new QCheckBox(qs(texts::HistoryCursors), this);
     cursors_->setObjectName("showCursors");
+    platform::describe(cursors_, texts::A11yCursorsHelp);
     tools->addWidget(cursors_);
     tools->addStretch(1);
     auto button = [&](const char* text, const char* name) {
@@ -110,18 +113,26 @@ HistoryPage::HistoryPage(session::MeasurementSession& session,
     sessionButton_ = button(texts::HistorySession, "showSession");
     exportForm_ = new QComboBox(this);
     exportForm_->setObjectName("exportForm");
+    platform::describe(fit_, texts::A11yFitHelp);
+    platform::describe(live_, texts::A11yLiveHelp);
+    platform::describe(open_, texts::A11yOpenHelp);
+    platform::describe(sessionButton_, texts::A11ySessionHelp);
+    platform::describe(exportForm_, texts::A11yExportFormHelp, texts::HistoryExport);
     for (const char* form : {texts::HistoryExportLog, texts::HistoryExportIso,
                              texts::HistoryExportPng, texts::HistoryExportSvg})
         exportForm_->addItem(qs(form));
     tools->addWidget(exportForm_);
     export_ = button(texts::HistoryExport, "export");
+    platform::describe(export_, texts::A11yExportHelp);
 
     source_ = new QLabel(this);
     source_->setObjectName("historySource");
+    platform::describe(source_, texts::A11ySourceHelp, texts::PageHistory);
     source_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(source_);
     plot_ = new HistoryPlot(this);
     plot_->setToolTip(qs(texts::HistoryHelp));
+    platform::describe(plot_, texts::A11yPlotHelp, texts::A11yPlot);
     layout->addWidget(plot_, 1);
     auto readout = [&](const char* name) {
         auto* l = new QLabel(this);
@@ -133,7 +144,11 @@ HistoryPage::HistoryPage(session::MeasurementSession& session,
     hover_ = readout("hoverReadout");
     cursorReadout_[0] = readout("cursorA");
     cursorReadout_[1] = readout("cursorB");
+    platform::describe(hover_, texts::A11yReadoutHelp, texts::A11yHoverReadout);
+    platform::describe(cursorReadout_[0], texts::A11yReadoutHelp, texts::A11yCursorA);
+    platform::describe(cursorReadout_[1], texts::A11yReadoutHelp, texts::A11yCursorB);
     between_ = readout("betweenCursors");
+    platform::describe(between_, texts::A11yReadoutHelp, texts::A11yBetweenCursors);
 
     connect(cursors_, &QCheckBox::toggled, this, [this](bool on) { plot_->showCursors(on); });
     connect(fit_, &QPushButton::clicked, this, [this] {
@@ -175,14 +190,14 @@ void HistoryPage::onConnected(bool automatic) {
 }
 
 void HistoryPage::tell(const std::string& text, bool failure) {
-    platform::prompter().messageBox(this, text, failure ? texts::CaptionError : texts::CaptionOk,
-                                    failure ? platform::PromptIcon::Stop
-                                            : platform::PromptIcon::Information,
-                                    platform::PromptButtons::Ok);
+    platform::prompter().messageBox(
+        this, text, failure ? texts::CaptionError.str() : texts::CaptionOk.str(),
+        failure ? platform::PromptIcon::Stop : platform::PromptIcon::Information,
+        platform::PromptButtons::Ok);
 }
 
 void HistoryPage::chooseFile() {
-    if (auto path = platform::prompter().openFileName(this, texts::FilterCsv, ""))
+    if (auto path = platform::prompter().openFileName(this, texts::FilterCsv.str(), ""))
         openFile(*path);
 }
 
@@ -214,14 +229,14 @@ bool HistoryPage::openFile(const std::string& path) {
     plot_->view().fit();
     plot_->setStore(fileStore_.get());
     const std::string summary = importSummary(r);
-    source_->setText(
-        QString::fromStdString(format(texts::HistorySourceFile, path.c_str()) + "　" + summary)
-            .replace('\n', QStringLiteral("　")));
+    source_->setText(QString::fromStdString(format(texts::HistorySourceFile, path.c_str()) +
+                                            texts::Gap + summary)
+                         .replace('\n', qs(texts::Gap)));
     live_->setEnabled(false);
     sessionButton_->setEnabled(true);
     log_(format(texts::LogHistoryFileOpened, path.c_str()));
     if (r.damaged > 0 || r.clockBack > 0 || r.dropped > 0)
-        platform::prompter().messageBox(this, summary, texts::CaptionOk,
+        platform::prompter().messageBox(this, summary, texts::CaptionOk.str(),
                                         platform::PromptIcon::Warning, platform::PromptButtons::Ok);
     showReadouts();
     return true;
@@ -270,13 +285,14 @@ void HistoryPage::showReadouts() {
         const char* name = k == 0 ? "A: " : "B: ";
         const std::string text =
             *at[k] ? readingText(**at[k])
-                   : history::readoutTime(static_cast<std::int64_t>(k == 0 ? a : b), true) + "　" +
-                         texts::HistoryNoReading;
+                   : history::readoutTime(static_cast<std::int64_t>(k == 0 ? a : b), true) +
+                         texts::Gap + texts::HistoryNoReading;
         cursorReadout_[k]->setText(QString::fromStdString(name + text));
     }
     const bool both = span.first && span.second;
-    const std::string dv = both ? format("%+.2f V", span.deltaVolts) : texts::HistoryNoReading;
-    const std::string di = both ? format("%+.3f A", span.deltaAmps) : texts::HistoryNoReading;
+    const std::string dv =
+        both ? format("%+.2f V", span.deltaVolts) : texts::HistoryNoReading.str();
+    const std::string di = both ? format("%+.3f A", span.deltaAmps) : texts::HistoryNoReading.str();
     const session::Counters& c = span.counters;
     between_->setText(QString::fromStdString(
         format(texts::HistoryBetween, span.seconds, dv.c_str(), di.c_str(), c.voltage().mean,
@@ -297,7 +313,7 @@ void HistoryPage::exportShown() {
             form == ExportForm::CsvLog ? history::CsvForm::MeasurementLog : history::CsvForm::Iso,
             *path);
         if (result == history::ExportResult::NothingToWrite) {
-            tell(texts::HistoryExportNothing, true);
+            tell(texts::HistoryExportNothing.str(), true);
             return;
         }
         written = result == history::ExportResult::Written;

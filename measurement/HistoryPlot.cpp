@@ -21,7 +21,7 @@ namespace {
 // The range an axis shows before there is anything to fit it to: the supply's own.
 const history::ValueRange EmptyRanges[Quantities] = {{0.0, 20.0}, {0.0, 1.0}, {0.0, 6.0}};
 const char* const Units[Quantities] = {"V", "A", "W"};
-const char* const Names[Quantities] = {texts::HistoryVoltage, texts::HistoryCurrent,
+const texts::Text Names[Quantities] = {texts::HistoryVoltage, texts::HistoryCurrent,
                                        texts::HistoryPower};
 const QColor GridColor(222, 222, 222);
 const QColor FrameColor(120, 120, 120);
@@ -100,8 +100,8 @@ void drawLegend(QPainter& p, const PlotArea& a, const history::HistoryView& view
             continue;
         p.setPen(QPen(traceColor(static_cast<Quantity>(q)), 2));
         p.drawLine(x, y, x + 16, y);
-        const QString name =
-            QString::fromUtf8(Names[q]) + QStringLiteral(" [") + QLatin1String(Units[q]) + ']';
+        const QString name = QString::fromUtf8(Names[q].c_str()) + QStringLiteral(" [") +
+                             QLatin1String(Units[q]) + ']';
         p.setPen(Qt::black);
         const int w = p.fontMetrics().horizontalAdvance(name);
         p.drawText(QRect(x + 20, 0, w + 2, history::LegendHeight), Qt::AlignVCenter, name);

@@ -2,11 +2,13 @@
 
 #include "measurement/ProtectionsPage.h"
 #include "measurement/StatisticsPage.h"
+#include "platform/qt/Accessible.h"
 #include "resources/Texts.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -15,21 +17,28 @@ MeasurementWindow::MeasurementWindow(session::MeasurementSession& session, const
                                      LogFunction log, QWidget* parent)
     : QWidget(parent, Qt::Window) {
     setObjectName("measurementWindow");
-    setWindowTitle(QString::fromUtf8(texts::MeasurementCaption));
+    setWindowTitle(QString::fromUtf8(texts::MeasurementCaption.c_str()));
     auto* layout = new QVBoxLayout(this);
     pages_ = new QTabWidget(this);
     pages_->setObjectName("measurementPages");
+    platform::describe(pages_->tabBar(), texts::A11yPagesHelp);
     layout->addWidget(pages_);
-    addPage(new StatisticsPage(session, log, pages_), QString::fromUtf8(texts::PageStatistics));
+    addPage(new StatisticsPage(session, log, pages_),
+            QString::fromUtf8(texts::PageStatistics.c_str()),
+            QString::fromUtf8(texts::A11yStatisticsPageHelp.c_str()));
     addPage(new ProtectionsPage(session, settings, log, pages_),
-            QString::fromUtf8(texts::PageProtections));
+            QString::fromUtf8(texts::PageProtections.c_str()),
+            QString::fromUtf8(texts::A11yProtectionsPageHelp.c_str()));
     resize(520, 380);
 }
 
 MeasurementWindow::~MeasurementWindow() = default;
 
-void MeasurementWindow::addPage(QWidget* page, const QString& title) {
-    pages_->addTab(page, title);
+void MeasurementWindow::addPage(QWidget* page, const QString& title, const QString& description) {
+    const int at = pages_->addTab(page, title);
+    // What the page holds, shown on its tab and read out by a screen reader.
+    pages_->setTabToolTip(at, description);
+    page->setAccessibleDescription(description);
 }
 
 namespace {

@@ -25,7 +25,7 @@ public:
     ~MeasurementWindow() override;
 
     // Adds a page after the built-in ones.
-    void addPage(QWidget* page, const QString& title);
+    void addPage(QWidget* page, const QString& title, const QString& description);
     QTabWidget* pages() const { return pages_; }
     // Files dropped onto the window go here (the first local file of a drop); without a
     // handler the window takes no drops.

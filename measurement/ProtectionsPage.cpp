@@ -1,6 +1,7 @@
 #include "measurement/ProtectionsPage.h"
 
 #include "config/Settings.h"
+#include "platform/qt/Accessible.h"
 #include "platform/qt/Prompter.h"
 #include "resources/Texts.h"
 #include "session/MeasurementSession.h"
@@ -68,10 +69,12 @@ ProtectionsPage::ProtectionsPage(session::MeasurementSession& session, const Set
         r.enabled = new QCheckBox(this);
         r.enabled->setObjectName(QString(names[k]) + "Enabled");
         r.enabled->setAccessibleName(name + " " + qs(texts::ProtectionEnabled));
+        platform::describe(r.enabled, texts::A11yProtectionEnabledHelp);
         grid->addWidget(r.enabled, row, 1);
         r.level = new QLineEdit(this);
         r.level->setObjectName(QString(names[k]) + "Level");
         r.level->setAccessibleName(name + " " + qs(texts::ProtectionLevel));
+        platform::describe(r.level, texts::A11yProtectionLevelHelp);
         r.level->setAlignment(Qt::AlignRight);
         r.level->setMaximumWidth(100);
         auto* levelBox = new QHBoxLayout;
@@ -84,13 +87,14 @@ ProtectionsPage::ProtectionsPage(session::MeasurementSession& session, const Set
         r.clear = new QPushButton(qs(texts::ProtectionClear), this);
         r.clear->setObjectName(QString(names[k]) + "Clear");
         r.clear->setAccessibleName(name + " " + qs(texts::ProtectionClear));
+        platform::describe(r.clear, texts::A11yProtectionClearHelp);
         grid->addWidget(r.clear, row, 4);
         connect(r.clear, &QPushButton::clicked, this, [this, kind] { clear(kind); });
     }
     grid->addWidget(new QLabel(qs(texts::ProtectionDelay), this), row, 0);
     delay_ = new QLineEdit(this);
     delay_->setObjectName("ocpDelay");
-    delay_->setAccessibleName(qs(texts::ProtectionDelay));
+    platform::describe(delay_, texts::A11yProtectionDelayHelp, texts::ProtectionDelay);
     delay_->setAlignment(Qt::AlignRight);
     delay_->setMaximumWidth(100);
     auto* delayBox = new QHBoxLayout;
@@ -100,9 +104,11 @@ ProtectionsPage::ProtectionsPage(session::MeasurementSession& session, const Set
 
     autoReconnect_ = new QCheckBox(qs(texts::SessionAutoReconnect), this);
     autoReconnect_->setObjectName("autoReconnect");
+    platform::describe(autoReconnect_, texts::A11yAutoReconnectHelp);
     grid->addWidget(autoReconnect_, row++, 0, 1, 5);
     applyButton_ = new QPushButton(qs(texts::ButtonApply), this);
     applyButton_->setObjectName("applyProtections");
+    platform::describe(applyButton_, texts::A11yApplyHelp);
     grid->addWidget(applyButton_, row++, 4);
     grid->setRowStretch(row, 1);
     grid->setColumnStretch(5, 1);
@@ -171,7 +177,7 @@ void ProtectionsPage::apply() {
         refusal = texts::LogProtectionDelayRefused;
     if (!refusal.empty()) {
         log_(refusal);
-        platform::prompter().messageBox(this, refusal, texts::CaptionError,
+        platform::prompter().messageBox(this, refusal, texts::CaptionError.str(),
                                         platform::PromptIcon::Stop, platform::PromptButtons::Ok);
         return;
     }

@@ -1,5 +1,6 @@
 #include "measurement/RemotePage.h"
 
+#include "platform/qt/Accessible.h"
 #include "platform/qt/Prompter.h"
 #include "remote/RemoteMessages.h"
 #include "remote/qt/RemoteService.h"
@@ -36,6 +37,7 @@ RemotePage::RemotePage(RemoteService& service, MeasurementWindow::LogFunction lo
     int row = 0;
     enabled_ = new QCheckBox(qs(texts::RemoteEnabled), this);
     enabled_->setObjectName("remoteEnabled");
+    platform::describe(enabled_, texts::A11yRemoteEnabledHelp);
     grid->addWidget(enabled_, row++, 0, 1, 2);
     auto field = [&](const char* title, const char* name) {
         grid->addWidget(new QLabel(qs(title), this), row, 0);
@@ -48,6 +50,8 @@ RemotePage::RemotePage(RemoteService& service, MeasurementWindow::LogFunction lo
     listen_ = field(texts::RemoteListen, "remoteListen");
     allow_ = field(texts::RemoteAllow, "remoteAllow");
     allow_->setPlaceholderText(qs(texts::RemoteAllowHint));
+    platform::describe(listen_, texts::A11yRemoteListenHelp);
+    platform::describe(allow_, texts::RemoteAllowHint);
     grid->addWidget(new QLabel(qs(texts::RemoteState), this), row, 0);
     state_ = new QLabel(this);
     state_->setObjectName("remoteState");
@@ -55,10 +59,11 @@ RemotePage::RemotePage(RemoteService& service, MeasurementWindow::LogFunction lo
     grid->addWidget(new QLabel(qs(texts::RemoteClients), this), row++, 0, 1, 2);
     clients_ = new QListWidget(this);
     clients_->setObjectName("remoteClients");
-    clients_->setAccessibleName(qs(texts::RemoteClients));
+    platform::describe(clients_, texts::A11yRemoteClientsHelp, texts::RemoteClients);
     grid->addWidget(clients_, row++, 0, 1, 2);
     applyButton_ = new QPushButton(qs(texts::ButtonApply), this);
     applyButton_->setObjectName("applyRemote");
+    platform::describe(applyButton_, texts::A11yApplyHelp);
     grid->addWidget(applyButton_, row++, 1, Qt::AlignRight);
     connect(applyButton_, &QPushButton::clicked, this, &RemotePage::apply);
     connect(&service_, &RemoteService::changed, this, &RemotePage::showState);
@@ -86,8 +91,8 @@ void RemotePage::showState() {
 }
 
 void RemotePage::tell(const std::string& message) {
-    platform::prompter().messageBox(this, message, texts::CaptionError, platform::PromptIcon::Stop,
-                                    platform::PromptButtons::Ok);
+    platform::prompter().messageBox(this, message, texts::CaptionError.str(),
+                                    platform::PromptIcon::Stop, platform::PromptButtons::Ok);
 }
 
 void RemotePage::apply() {

@@ -3,6 +3,7 @@
 #include "measurement/SequenceDriver.h"
 #include "measurement/SequencePreview.h"
 #include "platform/Clock.h"
+#include "platform/qt/Accessible.h"
 #include "platform/qt/Prompter.h"
 #include "resources/Texts.h"
 #include "sequence/ChargeProfile.h"
@@ -124,6 +125,13 @@ QWidget* SequencePage::createTable() {
     button(load_, texts::SequenceLoad, "loadSteps");
     button(save_, texts::SequenceSave, "saveSteps");
     v->addLayout(buttons);
+    platform::describe(table_, texts::A11ySequenceStepsHelp, texts::A11ySequenceStepsName);
+    platform::describe(add_, texts::A11ySequenceAddHelp);
+    platform::describe(remove_, texts::A11ySequenceRemoveHelp);
+    platform::describe(up_, texts::A11ySequenceUpHelp);
+    platform::describe(down_, texts::A11ySequenceDownHelp);
+    platform::describe(load_, texts::A11ySequenceLoadHelp);
+    platform::describe(save_, texts::A11ySequenceSaveHelp);
     connect(add_, &QPushButton::clicked, this, &SequencePage::addStep);
     connect(remove_, &QPushButton::clicked, this, &SequencePage::removeStep);
     connect(up_, &QPushButton::clicked, this, [this] { moveStep(-1); });
@@ -203,6 +211,22 @@ QWidget* SequencePage::createRunControls() {
     // out again each time.
     state_->setFixedSize(480, state_->sizeHint().height());
     v->addWidget(state_);
+    platform::describe(belowOn_, texts::A11yStopBelowHelp);
+    platform::describe(belowAmps_, texts::A11yStopBelowAmpsHelp);
+    platform::describe(belowSeconds_, texts::A11yStopBelowSecondsHelp);
+    platform::describe(aboveOn_, texts::A11yStopAboveHelp);
+    platform::describe(aboveVolts_, texts::A11yStopAboveVoltsHelp);
+    platform::describe(afterOn_, texts::A11yStopAfterHelp);
+    platform::describe(afterSeconds_, texts::A11yStopAfterSecondsHelp);
+    platform::describe(chargeOn_, texts::A11yStopChargeHelp);
+    platform::describe(chargeAh_, texts::A11yStopChargeAhHelp);
+    platform::describe(repeat_, texts::A11yRepeatHelp, texts::SequenceRepeat);
+    platform::describe(endless_, texts::A11yRepeatEndlessHelp);
+    platform::describe(outputOn_, texts::A11yOutputOnAtStartHelp);
+    platform::describe(keepOn_, texts::A11yKeepOutputAtEndHelp);
+    platform::describe(start_, texts::A11ySequenceStartHelp);
+    platform::describe(pause_, texts::A11ySequencePauseHelp);
+    platform::describe(abort_, texts::A11ySequenceAbortHelp);
     connect(start_, &QPushButton::clicked, this, &SequencePage::start);
     connect(pause_, &QPushButton::clicked, this, &SequencePage::pauseOrResume);
     connect(abort_, &QPushButton::clicked, this, &SequencePage::abort);
@@ -245,6 +269,13 @@ QWidget* SequencePage::createCharge() {
     startCharge_ = new QPushButton(qs(texts::ChargeStart), group);
     startCharge_->setObjectName("startCharge");
     grid->addWidget(startCharge_, 3, 3);
+    platform::describe(chemistry_, texts::A11yChemistryHelp, texts::ChargeChemistry);
+    platform::describe(cells_, texts::A11yCellsHelp, texts::ChargeCells);
+    platform::describe(capacity_, texts::A11yCapacityHelp, texts::ChargeCapacity);
+    platform::describe(rate_, texts::A11yRateHelp, texts::ChargeRate);
+    platform::describe(termination_, texts::A11yTerminationHelp, texts::ChargeTermination);
+    platform::describe(maxTime_, texts::A11yMaxTimeHelp, texts::ChargeMaxTime);
+    platform::describe(startCharge_, texts::A11yStartChargeHelp);
     connect(startCharge_, &QPushButton::clicked, this, &SequencePage::startCharge);
     return group;
 }
@@ -360,7 +391,7 @@ std::optional<std::vector<Step>> SequencePage::steps() const {
 }
 
 void SequencePage::loadSteps() {
-    const auto path = platform::prompter().openFileName(this, texts::FilterSequence, "");
+    const auto path = platform::prompter().openFileName(this, texts::FilterSequence.str(), "");
     if (!path)
         return;
     const StepsRead read = sequence::loadSteps(*path);
@@ -381,7 +412,7 @@ void SequencePage::saveSteps() {
     if (!cellsValid())
         return;
     const auto all = steps();
-    const auto path = platform::prompter().saveFileName(this, texts::FilterSequence, "");
+    const auto path = platform::prompter().saveFileName(this, texts::FilterSequence.str(), "");
     if (!path)
         return;
     if (!sequence::saveSteps(*path, *all)) {
@@ -405,8 +436,8 @@ void SequencePage::refused(const std::string& message, int row) {
     }
     if (row >= 0 && row < table_->rowCount())
         table_->setCurrentCell(row, ColumnVolts);
-    platform::prompter().messageBox(this, message, texts::CaptionError, platform::PromptIcon::Stop,
-                                    platform::PromptButtons::Ok);
+    platform::prompter().messageBox(this, message, texts::CaptionError.str(),
+                                    platform::PromptIcon::Stop, platform::PromptButtons::Ok);
 }
 
 bool SequencePage::cellsValid() {
@@ -444,7 +475,7 @@ void SequencePage::start() {
     s.stops.elapsedSeconds = stop(afterOn_, afterSeconds_, 0.0, 3.0e9);
     s.stops.chargeAboveAh = stop(chargeOn_, chargeAh_, 0.0, 1.0e6);
     if (!stopsOk) {
-        refused(texts::SequenceRefusedStop);
+        refused(texts::SequenceRefusedStop.str());
         return;
     }
     if (below && belowFor)
@@ -606,8 +637,8 @@ bool SequencePage::eventFilter(QObject* watched, QEvent* event) {
     // A run that a remote client started is not the window's to end.
     if (watched == watchedWindow_ && event->type() == QEvent::Close && runFromHere()) {
         const auto answer = platform::prompter().messageBox(
-            this, texts::SequenceCloseRunning, texts::MainCaption, platform::PromptIcon::Question,
-            platform::PromptButtons::YesNo);
+            this, texts::SequenceCloseRunning.str(), texts::MainCaption.str(),
+            platform::PromptIcon::Question, platform::PromptButtons::YesNo);
         if (answer != platform::PromptAnswer::Yes) {
             event->ignore();
             return true;

@@ -1,5 +1,6 @@
 #include "measurement/StatisticsPage.h"
 
+#include "platform/qt/Accessible.h"
 #include "resources/Texts.h"
 #include "session/MeasurementSession.h"
 #include "session/SessionMessages.h"
@@ -38,6 +39,7 @@ StatisticsPage::StatisticsPage(session::MeasurementSession& session,
         l->setObjectName(name);
         l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         l->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        platform::describe(l, texts::A11yStatisticHelp);
         return l;
     };
     int row = 0;
@@ -70,6 +72,7 @@ StatisticsPage::StatisticsPage(session::MeasurementSession& session,
     }
     resetButton_ = new QPushButton(qs(texts::StatReset), this);
     resetButton_->setObjectName("resetCounters");
+    platform::describe(resetButton_, texts::A11yResetCountersHelp);
     grid->addWidget(resetButton_, row++, 0);
     grid->setRowStretch(row, 1);
     grid->setColumnStretch(4, 1);
@@ -94,7 +97,7 @@ void StatisticsPage::onConnected(bool) {
 
 void StatisticsPage::reset() {
     session_.resetCounters();
-    log_(texts::LogCountersReset);
+    log_(texts::LogCountersReset.str());
     refresh();
 }
 

@@ -1,6 +1,6 @@
 # What `cmake --install` puts under the prefix, and the Debian package CPack builds of it:
-# the three programs, the desktop entry, the icon in the hicolor theme, the AppStream
-# metainfo, the manual pages and the Debian copyright and changelog. Test programs,
+# the three programs, their translations, the desktop entry, the icon in the hicolor theme,
+# the AppStream metainfo, the manual pages and the Debian copyright and changelog. Test programs,
 # benchmarks and their libraries have no install rule, so they never reach the package.
 include(GNUInstallDirs)
 
@@ -15,6 +15,10 @@ set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
 install(TARGETS quorel quorelctl quorel-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+# The compiled translations, where the installed panel looks for them: share/quorel/
+# translations beside its bin/ folder (quorelctl carries its English built in).
+install(FILES ${QUOREL_QM_FILES} DESTINATION ${CMAKE_INSTALL_DATADIR}/quorel/translations)
 
 install(FILES ${QUOREL_PACKAGING_DIR}/${QUOREL_APP_ID}.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
@@ -100,7 +104,7 @@ adapter) that shows up as a serial port. One window connects the supply,
 sets voltage and current limit, switches the output, shows live readouts
 and a scrolling voltage and current history, records CSV measurement logs,
 keeps a time-stamped system log and replaces the firmware through the
-supply's boot-loader. The user interface is in Japanese.
+supply's boot-loader. The user interface is in Japanese or in English.
 .
 The package also holds quorelctl, which does the same from a shell, and
 quorel-sim, a simulated supply on a pseudo-terminal for trying both

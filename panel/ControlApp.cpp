@@ -1,7 +1,11 @@
 #include "panel/ControlApp.h"
 
+#include "config/DisplaySettings.h"
+#include "config/Settings.h"
 #include "panel/MainDialog.h"
+#include "platform/Paths.h"
 #include "plot/Fonts.h"
+#include "resources/ui/Translation.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -12,19 +16,24 @@
 #include <string>
 
 bool ControlApp::installToolkitTranslation(QTranslator& translator) {
-    // The program's own texts are Japanese whatever the system's language, so the toolkit's
-    // are taken in Japanese too.
+    // The toolkit's texts in Japanese, beside the program's own.
     if (!translator.load(QLocale(QLocale::Japanese, QLocale::Japan), "qtbase", "_",
                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         return false;
     return QCoreApplication::installTranslator(&translator);
 }
 
+texts::Language ControlApp::chosenLanguage() {
+    CIni ini(platform::joinPath(platform::settingsDirectory(), Settings::FileName).c_str());
+    std::vector<std::string> badKeys; // logged by the window once its log is there
+    return DisplaySettings::load(ini, badKeys).languageToUse();
+}
+
 int ControlApp::InitInstance(int argc, char** argv) {
     QApplication app(argc, argv);
     QGuiApplication::setDesktopFileName(DesktopEntryId);
-    QTranslator toolkitTexts;
-    installToolkitTranslation(toolkitTexts);
+    // Every text of the window is in the chosen language from its first line on.
+    ui::installLanguage(chosenLanguage(), ui::translationFolders(platform::executableDirectory()));
     fonts::registerFontSubstitutions();
     MainDialog dialog;
     // "quorel FILE.csv": the log is opened once the window runs.

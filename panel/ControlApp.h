@@ -1,5 +1,7 @@
 #pragma once
 
+#include "resources/Language.h"
+
 class QTranslator;
 
 // The name of the installed desktop entry and icon, so that a desktop session ties the
@@ -12,6 +14,9 @@ class ControlApp {
 public:
     // Returns the process's exit code.
     int InitInstance(int argc, char** argv);
+
+    // The language of [DISPLAY] in the settings file (Japanese when it says nothing).
+    static texts::Language chosenLanguage();
 
     // Loads the toolkit's own Japanese texts (the buttons of the file choosers, the fields'
     // context menus) into the translator and installs it in the running application; false

@@ -1,7 +1,9 @@
 // Start-up, construction of the window, connection and the window's menu.
 #include "panel/MainDialog.h"
 
+#include "config/DisplaySettings.h"
 #include "config/ui/SettingsDialog.h"
+#include "device/PortAccess.h"
 #include "firmware/ui/FirmwareUpdateDialog.h"
 #include "history/HistoryRecorder.h"
 #include "logs/SystemLog.h"
@@ -15,6 +17,7 @@
 #include "panel/DialogUnits.h"
 #include "panel/SpinArrows.h"
 #include "platform/Clock.h"
+#include "platform/qt/Accessible.h"
 #include "platform/qt/ControlIds.h"
 #include "platform/qt/Prompter.h"
 #include "plot/HistoryPlotSetup.h"
@@ -38,9 +41,12 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTabWidget>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -63,6 +69,9 @@ MainDialog::MainDialog(QWidget* parent) : QDialog(parent) {
     // The settings are loaded by the Settings member before anything else reads them.
     session_ = std::make_unique<session::MeasurementSession>(settings);
     session::SessionSettings::load(settings.ini(), badSessionKeys_).applyTo(*session_);
+    // The language itself was put in force before the window was built (ControlApp); only
+    // a value that could not be used is told, in the log.
+    DisplaySettings::load(settings.ini(), badDisplayKeys_);
     session_->addObserver(this);
     historyRecorder_ = std::make_unique<history::HistoryRecorder>(*session_);
     plot = std::make_unique<clPlot>();
@@ -169,6 +178,23 @@ void MainDialog::createControls() {
     portText = label("comx", 145, 93, 43, 9, IdPortText);
     portText->setAlignment(Qt::AlignCenter);
     settingsButton = button(texts::ButtonSettings, 148, 108, 37, 15, IdSettingsButton);
+    // The column's buttons are as wide as the layout has them unless a text they show would
+    // not fit (a longer language): then all of them grow alike, centred in their groups.
+    {
+        QStyleOptionButton option;
+        option.initFrom(connectButton);
+        const int room =
+            style()->subElementRect(QStyle::SE_PushButtonContents, &option, connectButton).width();
+        int widest = 0;
+        for (const char* text : {texts::ButtonLogStart, texts::ButtonLogStop, texts::ButtonConnect,
+                                 texts::ButtonDisconnect, texts::ButtonSettings})
+            widest = std::max(widest, connectButton->fontMetrics().horizontalAdvance(qs(text)) + 1);
+        // Room up to the groups' frames: 3 units on either side at the most.
+        const int grow = std::min(widest - room, du.x(6));
+        if (grow > 0)
+            for (QPushButton* b : {outputButton, logButton, connectButton, settingsButton})
+                b->setGeometry(b->geometry().adjusted(-(grow + 1) / 2, 0, grow / 2, 0));
+    }
 
     // Readouts, power bar and source, below the entry: each mode label above its readout.
     group(texts::GroupReadings, 4, 54, 134, 76);
@@ -220,6 +246,8 @@ void MainDialog::createControls() {
     setFixedSize(du.x(195), du.y(253) + top);
     menuBar->setGeometry(0, 0, width(), top);
 
+    describeControls();
+
     connect(connectButton, &QPushButton::clicked, this, &MainDialog::OnConnectButton);
     connect(settingsButton, &QPushButton::clicked, this, &MainDialog::OnSettingsButton);
     connect(setVoltageButton, &QPushButton::clicked, this, &MainDialog::OnSetVoltage);
@@ -232,6 +260,21 @@ void MainDialog::createControls() {
     connect(logButton, &QPushButton::clicked, this, &MainDialog::OnLogButton);
     voltageEdit->installEventFilter(this);
     currentEdit->installEventFilter(this);
+}
+
+void MainDialog::describeControls() {
+    using platform::describe;
+    describe(deriveCurrent, texts::A11yDeriveCurrentHelp, texts::A11yDeriveCurrent);
+    describe(voltageEdit, texts::A11yVoltageEditHelp, texts::A11yVoltageEdit);
+    describe(setVoltageButton, texts::A11ySetHelp, texts::A11ySetVoltage);
+    describe(deriveVoltage, texts::A11yDeriveVoltageHelp, texts::A11yDeriveVoltage);
+    describe(currentEdit, texts::A11yCurrentEditHelp, texts::A11yCurrentEdit);
+    describe(setCurrentButton, texts::A11ySetHelp, texts::A11ySetCurrent);
+    describe(outputButton, texts::A11yOutputButtonHelp, texts::A11yOutputButton);
+    describe(logButton, texts::A11yLogButtonHelp);
+    describe(connectButton, texts::A11yConnectButtonHelp);
+    describe(settingsButton, texts::A11ySettingsButtonHelp);
+    describe(logPane, texts::A11yLogPaneHelp, texts::GroupSystemLog);
 }
 
 void MainDialog::createMenu() {
@@ -283,9 +326,11 @@ bool MainDialog::OnInitDialog() {
     offBitmap = images::lamp(false);
     showLamp(false);
 
-    AppendSystemLog(texts::LogStarted);
+    AppendSystemLog(texts::LogStarted.str());
     for (const std::string& key : badSessionKeys_)
         AppendSystemLog(format(texts::LogSessionSettingBad, key));
+    for (const std::string& key : badDisplayKeys_)
+        AppendSystemLog(format(texts::LogDisplaySettingBad, key));
     remote_ = new RemoteService(
         *session_, settings.ini(), [this](const std::string& m) { AppendSystemLog(m); }, this);
     connect(remote_, &RemoteService::changed, this,
@@ -321,7 +366,7 @@ void MainDialog::OnConnectButton() {
     if (session_->connected()) {
         session_->disconnect();
         connectButton->setText(qs(texts::ButtonConnect));
-        AppendSystemLog(texts::LogDisconnected);
+        AppendSystemLog(texts::LogDisconnected.str());
         return;
     }
     const std::string port = settings.comPort();
@@ -329,8 +374,11 @@ void MainDialog::OnConnectButton() {
         return;
     const std::string message = format(texts::LogConnectFailed, port);
     AppendSystemLog(message);
-    platform::prompter().messageBox(this, message, texts::CaptionError, platform::PromptIcon::Stop,
-                                    platform::PromptButtons::Ok);
+    // A port that is there but cannot be opened gets its cause and remedy in the log.
+    if (const std::string why = portAccessMessage(port); !why.empty())
+        AppendSystemLog(why);
+    platform::prompter().messageBox(this, message, texts::CaptionError.str(),
+                                    platform::PromptIcon::Stop, platform::PromptButtons::Ok);
 }
 
 void MainDialog::onConnected(bool automatic) {
@@ -383,11 +431,13 @@ void MainDialog::openMeasurementWindow() {
         auto log = [this](const std::string& m) { AppendSystemLog(m); };
         measurementWindow_ = new MeasurementWindow(*session_, settings, log, this);
         historyPage_ = new HistoryPage(*session_, historyRecorder_->store(), log);
-        measurementWindow_->addPage(historyPage_, qs(texts::PageHistory));
+        measurementWindow_->addPage(historyPage_, qs(texts::PageHistory),
+                                    qs(texts::A11yHistoryPageHelp));
         if (remote_)
-            measurementWindow_->addPage(new RemotePage(*remote_, log), qs(texts::PageRemote));
+            measurementWindow_->addPage(new RemotePage(*remote_, log), qs(texts::PageRemote),
+                                        qs(texts::A11yRemotePageHelp));
         measurementWindow_->addPage(new SequencePage(*sequenceDriver_, *session_, log),
-                                    qs(texts::PageSequence));
+                                    qs(texts::PageSequence), qs(texts::A11ySequencePageHelp));
         measurementWindow_->setFileDropHandler(
             [this](const std::string& path) { OpenHistoryFile(path); });
         // Room for the history's plot.
@@ -405,7 +455,7 @@ void MainDialog::OpenHistoryFile(const std::string& path) {
 }
 
 void MainDialog::closeEvent(QCloseEvent* event) {
-    AppendSystemLog(texts::LogClosing);
+    AppendSystemLog(texts::LogClosing.str());
     event->accept();
     QDialog::done(QDialog::Accepted);
 }

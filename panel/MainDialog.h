@@ -136,6 +136,8 @@ protected:
 
 private:
     void createControls();
+    // Names and descriptions for screen readers.
+    void describeControls();
     void createMenu();
     void setupPlot();
     void showSourceDisplay(PowerSource source);
@@ -179,6 +181,7 @@ private:
     HistoryPage* historyPage_ = nullptr;
     RemoteService* remote_ = nullptr;
     std::vector<std::string> badSessionKeys_;
+    std::vector<std::string> badDisplayKeys_;
     bool lampShown = false;
 
     // --- controls ---

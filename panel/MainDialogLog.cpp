@@ -9,8 +9,8 @@
 void MainDialog::OnLogButton() {
     if (session_->measurementLogRunning()) {
         session_->stopMeasurementLog();
-        AppendSystemLog(texts::LogCsvStopped);
-        logButton->setText(QString::fromUtf8(texts::ButtonLogStart));
+        AppendSystemLog(texts::LogCsvStopped.str());
+        logButton->setText(QString::fromUtf8(texts::ButtonLogStart.c_str()));
         return;
     }
     auto choice = chooseLogFile(this, csvInterval, csvAppend != 0);
@@ -19,28 +19,28 @@ void MainDialog::OnLogButton() {
     // The poll goes on under the chooser and may have lost the device meanwhile: then no file
     // is emptied for a log that could never write a line.
     if (!session_->connected()) {
-        AppendSystemLog(texts::LogCsvNotConnected);
+        AppendSystemLog(texts::LogCsvNotConnected.str());
         return;
     }
     csvInterval = choice->interval;
     csvAppend = choice->append ? 1 : 0;
     if (session_->startMeasurementLog(choice->path, csvAppend != 0, csvInterval)) {
-        AppendSystemLog(texts::LogCsvStarted);
-        logButton->setText(QString::fromUtf8(texts::ButtonLogStop));
+        AppendSystemLog(texts::LogCsvStarted.str());
+        logButton->setText(QString::fromUtf8(texts::ButtonLogStop.c_str()));
     } else {
-        AppendSystemLog(texts::LogCsvOpenFailed);
+        AppendSystemLog(texts::LogCsvOpenFailed.str());
     }
 }
 
 void MainDialog::onMeasurementLogFailed() {
     // A log that can no longer write must not look as if it runs.
-    logButton->setText(QString::fromUtf8(texts::ButtonLogStart));
-    AppendSystemLog(texts::LogCsvWriteFailed);
+    logButton->setText(QString::fromUtf8(texts::ButtonLogStart.c_str()));
+    AppendSystemLog(texts::LogCsvWriteFailed.str());
 }
 
 void MainDialog::endMeasurementLog() {
     if (!session_->measurementLogRunning())
         return;
     session_->stopMeasurementLog();
-    logButton->setText(QString::fromUtf8(texts::ButtonLogStart));
+    logButton->setText(QString::fromUtf8(texts::ButtonLogStart.c_str()));
 }

@@ -2,12 +2,12 @@
 // device.
 #include "panel/MainDialog.h"
 
-#include "session/SetpointRules.h"
 #include "platform/Clock.h"
 #include "platform/qt/Prompter.h"
 #include "plot/MeterStatic.h"
 #include "resources/Texts.h"
 #include "session/SessionMessages.h"
+#include "session/SetpointRules.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -22,8 +22,8 @@ namespace {
 struct SourceDisplay {
     int barMax; // mW
     const char* scales[3];
-    const char* text;
-    const char* changeMessage;
+    texts::Text text;
+    texts::Text changeMessage;
 };
 
 const SourceDisplay& sourceDisplay(PowerSource source) {
@@ -70,7 +70,7 @@ void MainDialog::showSourceDisplay(PowerSource source) {
     for (int k = 0; k < 3; ++k)
         scaleLabels[k]->setText(QString::fromUtf8(d.scales[k]));
     powerBar->setRange(0, d.barMax);
-    sourceText->setText(QString::fromUtf8(d.text));
+    sourceText->setText(QString::fromUtf8(d.text.c_str()));
 }
 
 void MainDialog::showSetpoints() {
@@ -117,11 +117,11 @@ void MainDialog::onStatus(const DeviceStatus& status) {
 }
 
 void MainDialog::onOutputChanged(bool on) {
-    AppendSystemLog(on ? texts::LogOutputOnAtDevice : texts::LogOutputOffAtDevice);
+    AppendSystemLog(on ? texts::LogOutputOnAtDevice.str() : texts::LogOutputOffAtDevice.str());
 }
 
 void MainDialog::onSourceChanged(PowerSource source) {
-    AppendSystemLog(sourceDisplay(source).changeMessage);
+    AppendSystemLog(sourceDisplay(source).changeMessage.str());
 }
 
 void MainDialog::onSetpointsChanged(session::SetpointOrigin origin) {
@@ -147,10 +147,10 @@ void MainDialog::onReading(const session::Reading& reading) {
 }
 
 void MainDialog::onDeviceLost(bool reconnecting) {
-    connectButton->setText(QString::fromUtf8(texts::ButtonConnect));
-    AppendSystemLog(texts::LogDeviceLost);
+    connectButton->setText(QString::fromUtf8(texts::ButtonConnect.c_str()));
+    AppendSystemLog(texts::LogDeviceLost.str());
     // While the session reconnects by itself, nobody has to confirm anything.
     if (!reconnecting)
-        platform::prompter().messageBox(this, texts::LogDeviceLost, texts::CaptionError,
+        platform::prompter().messageBox(this, texts::LogDeviceLost.str(), texts::CaptionError.str(),
                                         platform::PromptIcon::Stop, platform::PromptButtons::Ok);
 }

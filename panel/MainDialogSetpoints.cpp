@@ -1,9 +1,9 @@
 // Set-point entry, the stepping arrows, the derive boxes and output switching.
 #include "panel/MainDialog.h"
 
-#include "session/SetpointRules.h"
 #include "panel/SpinArrows.h"
 #include "resources/Texts.h"
+#include "session/SetpointRules.h"
 
 #include <QCheckBox>
 #include <QKeyEvent>
@@ -139,9 +139,9 @@ void MainDialog::OnDeriveVoltageCheck() {
 void MainDialog::OnOutputButton() {
     const bool on = session_->status().outputOn == 0;
     if (session_->requestOutput(on) == session::OutputRequest::Refused) {
-        AppendSystemLog(texts::LogOutputRefusedTripped);
+        AppendSystemLog(texts::LogOutputRefusedTripped.str());
         return;
     }
     showLamp(on);
-    AppendSystemLog(on ? texts::LogOutputOnByOperator : texts::LogOutputOffByOperator);
+    AppendSystemLog(on ? texts::LogOutputOnByOperator.str() : texts::LogOutputOffByOperator.str());
 }

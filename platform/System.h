@@ -17,5 +17,12 @@ void sleepMs(int milliseconds);
 
 // The folder of the running executable, without a trailing separator; "." when unknown.
 std::string executableDirectory();
+// Whether files may be created in the folder, by the system's own check.
+bool isWritableDirectory(const std::string& dir);
+
+// The separator the system writes between folders ('/' is taken everywhere), and every
+// character it accepts as one.
+extern const char PathSeparator;
+extern const char* const PathSeparators;
 
 } // namespace platform::system

@@ -44,7 +44,7 @@ void RemoteControl::stop() {
     if (!server_.listening())
         return;
     server_.stop();
-    log_(texts::LogRemoteStopped);
+    log_(texts::LogRemoteStopped.str());
 }
 
 void RemoteControl::setSequenceRunner(sequence::Runner* runner) {

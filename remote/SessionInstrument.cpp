@@ -99,9 +99,9 @@ InstrumentResult SessionInstrument::applySetpoints(double volts, double amps) {
         return InstrumentResult::NoDevice;
     // NaN fails both comparisons and is refused with the rest.
     if (!(volts >= 0.0 && volts <= SetpointRules::MaxVolts))
-        return refuse(InstrumentResult::OutOfRange, texts::LogVoltageTooHigh);
+        return refuse(InstrumentResult::OutOfRange, texts::LogVoltageTooHigh.str());
     if (!(amps >= 0.0 && amps <= SetpointRules::MaxAmps))
-        return refuse(InstrumentResult::OutOfRange, texts::LogCurrentTooHigh);
+        return refuse(InstrumentResult::OutOfRange, texts::LogCurrentTooHigh.str());
     const unsigned voltSteps = stepsAtOrBelow(volts, SupplyDevice::VoltsPerUnit);
     const unsigned ampSteps = stepsAtOrBelow(amps, SupplyDevice::AmpsPerUnit);
     // The power of the values that go out, counted in whole steps so that a pair exactly at
@@ -110,7 +110,7 @@ InstrumentResult SessionInstrument::applySetpoints(double volts, double amps) {
     const auto capacitySteps = static_cast<std::uint64_t>(
         std::llround(SetpointRules::powerCapacity(session_.status().source) / stepWatts));
     if (std::uint64_t{voltSteps} * ampSteps > capacitySteps)
-        return refuse(InstrumentResult::SettingsConflict, texts::LogPowerTooHigh);
+        return refuse(InstrumentResult::SettingsConflict, texts::LogPowerTooHigh.str());
     const DeviceResult r =
         session_.sendSetpointSteps(voltSteps, ampSteps, session::SetpointOrigin::Remote);
     if (r != DeviceResult::Ok)
@@ -128,7 +128,7 @@ InstrumentResult SessionInstrument::setOutput(bool on) {
     DeviceResult sent = DeviceResult::Ok;
     switch (session_.requestOutput(on, &sent)) {
     case session::OutputRequest::Refused:
-        return refuse(InstrumentResult::Refused, texts::LogOutputRefusedTripped);
+        return refuse(InstrumentResult::Refused, texts::LogOutputRefusedTripped.str());
     case session::OutputRequest::NotConnected:
         return InstrumentResult::NoDevice;
     case session::OutputRequest::Sent:
@@ -136,7 +136,7 @@ InstrumentResult SessionInstrument::setOutput(bool on) {
     }
     if (sent != DeviceResult::Ok)
         return resultOf(sent);
-    logAction(on ? texts::LogOutputOnByOperator : texts::LogOutputOffByOperator);
+    logAction(on ? texts::LogOutputOnByOperator.str() : texts::LogOutputOffByOperator.str());
     return InstrumentResult::Ok;
 }
 
@@ -179,7 +179,7 @@ InstrumentResult SessionInstrument::setProtection(scpi::ProtectionKind kind,
         return refuse(InstrumentResult::OutOfRange, session::levelRefusedMessage(k));
     const bool current = k == ProtectionKind::OverCurrent;
     if (current && check.setDelay(wanted.delaySeconds) != session::LevelResult::Ok)
-        return refuse(InstrumentResult::OutOfRange, texts::LogProtectionDelayRefused);
+        return refuse(InstrumentResult::OutOfRange, texts::LogProtectionDelayRefused.str());
 
     const session::ProtectionSetting before = p.setting(k);
     bool changed = false;
@@ -224,7 +224,7 @@ InstrumentResult SessionInstrument::counters(scpi::Counters& out) {
 
 InstrumentResult SessionInstrument::resetCounters() {
     session_.resetCounters();
-    logAction(texts::LogCountersReset);
+    logAction(texts::LogCountersReset.str());
     return InstrumentResult::Ok;
 }
 
@@ -244,7 +244,7 @@ InstrumentResult SessionInstrument::reset() {
         session_.requestOutput(false, &sent);
         result = resultOf(sent);
     }
-    logAction(texts::LogRemoteReset);
+    logAction(texts::LogRemoteReset.str());
     session_.notifyProtectionsChanged();
     return result;
 }

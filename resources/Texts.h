@@ -1,416 +1,675 @@
 #pragma once
 
+#include "resources/Text.h"
+
 // Every text the windows, message boxes and logs show, in UTF-8. The system-log file gets
 // them converted to cp932 on the way out. A gap written as "　" is the ideographic space.
 namespace texts {
 
 // --- System log messages ---
-inline constexpr const char* LogStarted = "制御ソフト起動しました";
-inline constexpr const char* LogClosing = "制御ソフト終了します";
-inline constexpr const char* LogConnected = "デバイス %s/FW%s を接続しました";
-inline constexpr const char* LogConnectFailed = "デバイス %s を接続できません";
-inline constexpr const char* LogDisconnected = "デバイスを切断しました";
-inline constexpr const char* LogDeviceLost = "デバイスと切断されました";
-inline constexpr const char* LogOutputOnAtDevice = "出力をONしました";
-inline constexpr const char* LogOutputOffAtDevice = "出力をOFFしました";
-inline constexpr const char* LogSourceUsbHost = "USBホスト給電中";
-inline constexpr const char* LogSourceAdapter = "アダプタ給電中";
-inline constexpr const char* LogSourceAdapterIdle = "アダプタ接続　未給電中";
-inline constexpr const char* LogOutputOnByOperator = "出力を ON しました";
-inline constexpr const char* LogOutputOffByOperator = "出力を OFF しました";
-inline constexpr const char* LogSetpointSent = "出力を %.2fV/%.3fA にセットしました";
-inline constexpr const char* LogVoltageTooHigh = "許容設定電圧を超えるため設定できません";
-inline constexpr const char* LogCurrentTooHigh = "許容設定電流を超えるため設定できません";
-inline constexpr const char* LogPowerTooHigh = "許容電力容量を超えるため設定できません";
+inline constexpr Text LogStarted{QT_TRANSLATE_NOOP("texts", "制御ソフト起動しました")};
+inline constexpr Text LogClosing{QT_TRANSLATE_NOOP("texts", "制御ソフト終了します")};
+inline constexpr Text LogConnected{QT_TRANSLATE_NOOP("texts", "デバイス %s/FW%s を接続しました")};
+inline constexpr Text LogConnectFailed{QT_TRANSLATE_NOOP("texts", "デバイス %s を接続できません")};
+inline constexpr Text LogDisconnected{QT_TRANSLATE_NOOP("texts", "デバイスを切断しました")};
+inline constexpr Text LogDeviceLost{QT_TRANSLATE_NOOP("texts", "デバイスと切断されました")};
+inline constexpr Text LogOutputOnAtDevice{QT_TRANSLATE_NOOP("texts", "出力をONしました")};
+inline constexpr Text LogOutputOffAtDevice{QT_TRANSLATE_NOOP("texts", "出力をOFFしました")};
+inline constexpr Text LogSourceUsbHost{QT_TRANSLATE_NOOP("texts", "USBホスト給電中")};
+inline constexpr Text LogSourceAdapter{QT_TRANSLATE_NOOP("texts", "アダプタ給電中")};
+inline constexpr Text LogSourceAdapterIdle{QT_TRANSLATE_NOOP("texts", "アダプタ接続　未給電中")};
+inline constexpr Text LogOutputOnByOperator{QT_TRANSLATE_NOOP("texts", "出力を ON しました")};
+inline constexpr Text LogOutputOffByOperator{QT_TRANSLATE_NOOP("texts", "出力を OFF しました")};
+inline constexpr Text LogSetpointSent{
+    QT_TRANSLATE_NOOP("texts", "出力を %.2fV/%.3fA にセットしました")};
+inline constexpr Text LogVoltageTooHigh{
+    QT_TRANSLATE_NOOP("texts", "許容設定電圧を超えるため設定できません")};
+inline constexpr Text LogCurrentTooHigh{
+    QT_TRANSLATE_NOOP("texts", "許容設定電流を超えるため設定できません")};
+inline constexpr Text LogPowerTooHigh{
+    QT_TRANSLATE_NOOP("texts", "許容電力容量を超えるため設定できません")};
 // A field's text at a set is no number as a whole (pasted "1,5", "12abc", "-5").
-inline constexpr const char* LogNotANumber = "入力値は数値ではありません";
-inline constexpr const char* LogCsvStarted = "ログを開始しました";
-inline constexpr const char* LogCsvOpenFailed = "ログファイルをオープンできません";
-inline constexpr const char* LogCsvStopped = "ログを停止しました";
-inline constexpr const char* LogCsvWriteFailed = "ログファイルに書き込めません";
+inline constexpr Text LogNotANumber{QT_TRANSLATE_NOOP("texts", "入力値は数値ではありません")};
+inline constexpr Text LogCsvStarted{QT_TRANSLATE_NOOP("texts", "ログを開始しました")};
+inline constexpr Text LogCsvOpenFailed{
+    QT_TRANSLATE_NOOP("texts", "ログファイルをオープンできません")};
+inline constexpr Text LogCsvStopped{QT_TRANSLATE_NOOP("texts", "ログを停止しました")};
+inline constexpr Text LogCsvWriteFailed{QT_TRANSLATE_NOOP("texts", "ログファイルに書き込めません")};
 // The device was lost while the log's file was being chosen; no file was touched.
-inline constexpr const char* LogCsvNotConnected =
-    "デバイスが接続されていないためログを開始できません";
+inline constexpr Text LogCsvNotConnected{
+    QT_TRANSLATE_NOOP("texts", "デバイスが接続されていないためログを開始できません")};
+
+// Why a port that is there could not be opened, after the line of the failed connect. The
+// port, then the group whose members may use it (twice: the advice and its command).
+inline constexpr Text LogPortNeedsGroup{QT_TRANSLATE_NOOP(
+    "texts", "ポート %s を開く権限がありません。グループ %s に参加し(sudo usermod -aG %s $USER)、"
+             "ログインし直してください")};
+// The same where no group may use it: the port.
+inline constexpr Text LogPortNoPermission{QT_TRANSLATE_NOOP(
+    "texts", "ポート %s を開く権限がありません。デバイスの所有者と権限を確認してください")};
+// The port.
+inline constexpr Text LogPortInUse{
+    QT_TRANSLATE_NOOP("texts", "ポート %s は他のプログラムが使用中です")};
+// The key of section [DISPLAY] whose value could not be used.
+inline constexpr Text LogDisplaySettingBad{
+    QT_TRANSLATE_NOOP("texts", "設定 [DISPLAY] %s の値が正しくないため既定値を使います")};
 
 // --- Message box captions and texts ---
-inline constexpr const char* CaptionError = "ERROR";
-inline constexpr const char* CaptionOk = "OK";
-inline constexpr const char* ScanNotFound = "デバイスが見つかりません";
-inline constexpr const char* ScanFound = "デバイスが %s で見つかりました";
+inline constexpr Text CaptionError{QT_TRANSLATE_NOOP("texts", "ERROR")};
+inline constexpr Text CaptionOk{QT_TRANSLATE_NOOP("texts", "OK")};
+inline constexpr Text ScanNotFound{QT_TRANSLATE_NOOP("texts", "デバイスが見つかりません")};
+inline constexpr Text ScanFound{QT_TRANSLATE_NOOP("texts", "デバイスが %s で見つかりました")};
+
+// Between the parts of one line of text.
+inline constexpr Text Gap{QT_TRANSLATE_NOOP("texts", "　")};
 
 // --- Main window ---
-inline constexpr const char* MainCaption = "Quorel";
-inline constexpr const char* GroupSetpoints = "設定値";
-inline constexpr const char* GroupOutput = "出力";
-inline constexpr const char* GroupLog = "ログ";
-inline constexpr const char* GroupDevice = "ﾃﾞﾊﾞｲｽ";
-inline constexpr const char* GroupReadings = "現在値";
-inline constexpr const char* GroupHistory = "出力の履歴";
-inline constexpr const char* GroupHistoryWithSpan = "出力の履歴(%d秒)";
-inline constexpr const char* GroupSystemLog = "システムログ";
-inline constexpr const char* ButtonConnect = "接続";
-inline constexpr const char* ButtonDisconnect = "切断";
-inline constexpr const char* ButtonSettings = "設定";
-inline constexpr const char* ButtonLogStart = "開始";
-inline constexpr const char* ButtonLogStop = "停止";
-inline constexpr const char* ButtonSet = "set";
-inline constexpr const char* LabelMain = "Main";
-inline constexpr const char* SourceUsbHostInitial = "USBホスト給電　出力電力1.5W";
-inline constexpr const char* SourceUsbHost = "USBホスト給電中　最大出力電力1.5W";
-inline constexpr const char* SourceAdapter = "ACアダプタ給電中　最大出力電力6.0W";
-inline constexpr const char* SourceAdapterIdle = "ACアダプタ接続　未給電";
-inline constexpr const char* MenuAbout = "REZAZOZER のﾊﾞｰｼﾞｮﾝ情報(&A)...";
-inline constexpr const char* MenuFirmwareUpdate = "ファームウェアの更新";
-inline constexpr const char* AboutCaption = "Quorelのﾊﾞｰｼﾞｮﾝ情報";
-inline constexpr const char* AboutVersion = "Quorel Version 1.0.1.0";
-inline constexpr const char* AboutLine1 = "USB プログラマブル電源 制御ソフト";
-inline constexpr const char* AboutLine2 = "出力 0～20V / 0～1A";
-inline constexpr const char* AboutLine3 = "USBホスト給電 1.5W / ACアダプタ 6.0W";
-inline constexpr const char* AboutLine4 = "Qt 6 / Linux 版";
-inline constexpr const char* AboutLine5 = "Copyright (C) Quorel";
-inline constexpr const char* MenuTitle = "Quorel";
-inline constexpr const char* MenuClose = "閉じる(&C)";
+inline constexpr Text MainCaption{QT_TRANSLATE_NOOP("texts", "Quorel")};
+inline constexpr Text GroupSetpoints{QT_TRANSLATE_NOOP("texts", "設定値")};
+inline constexpr Text GroupOutput{QT_TRANSLATE_NOOP("texts", "出力")};
+inline constexpr Text GroupLog{QT_TRANSLATE_NOOP("texts", "ログ")};
+inline constexpr Text GroupDevice{QT_TRANSLATE_NOOP("texts", "ﾃﾞﾊﾞｲｽ")};
+inline constexpr Text GroupReadings{QT_TRANSLATE_NOOP("texts", "現在値")};
+inline constexpr Text GroupHistory{QT_TRANSLATE_NOOP("texts", "出力の履歴")};
+inline constexpr Text GroupHistoryWithSpan{QT_TRANSLATE_NOOP("texts", "出力の履歴(%d秒)")};
+inline constexpr Text GroupSystemLog{QT_TRANSLATE_NOOP("texts", "システムログ")};
+inline constexpr Text ButtonConnect{QT_TRANSLATE_NOOP("texts", "接続")};
+inline constexpr Text ButtonDisconnect{QT_TRANSLATE_NOOP("texts", "切断")};
+inline constexpr Text ButtonSettings{QT_TRANSLATE_NOOP("texts", "設定")};
+inline constexpr Text ButtonLogStart{QT_TRANSLATE_NOOP("texts", "開始")};
+inline constexpr Text ButtonLogStop{QT_TRANSLATE_NOOP("texts", "停止")};
+inline constexpr Text ButtonSet{QT_TRANSLATE_NOOP("texts", "set")};
+inline constexpr Text LabelMain{QT_TRANSLATE_NOOP("texts", "Main")};
+inline constexpr Text SourceUsbHostInitial{
+    QT_TRANSLATE_NOOP("texts", "USBホスト給電　出力電力1.5W")};
+inline constexpr Text SourceUsbHost{
+    QT_TRANSLATE_NOOP("texts", "USBホスト給電中　最大出力電力1.5W")};
+inline constexpr Text SourceAdapter{
+    QT_TRANSLATE_NOOP("texts", "ACアダプタ給電中　最大出力電力6.0W")};
+inline constexpr Text SourceAdapterIdle{QT_TRANSLATE_NOOP("texts", "ACアダプタ接続　未給電")};
+inline constexpr Text MenuAbout{QT_TRANSLATE_NOOP("texts", "REZAZOZER のﾊﾞｰｼﾞｮﾝ情報(&A)...")};
+// A mnemonic as the other commands of the menu have one.
+inline constexpr Text MenuFirmwareUpdate{QT_TRANSLATE_NOOP("texts", "ファームウェアの更新")};
+inline constexpr Text AboutCaption{QT_TRANSLATE_NOOP("texts", "Quorelのﾊﾞｰｼﾞｮﾝ情報")};
+inline constexpr Text AboutVersion{QT_TRANSLATE_NOOP("texts", "Quorel Version 1.0.1.0")};
+inline constexpr Text AboutLine1{QT_TRANSLATE_NOOP("texts", "USB プログラマブル電源 制御ソフト")};
+inline constexpr Text AboutLine2{QT_TRANSLATE_NOOP("texts", "出力 0～20V / 0～1A")};
+inline constexpr Text AboutLine3{
+    QT_TRANSLATE_NOOP("texts", "USBホスト給電 1.5W / ACアダプタ 6.0W")};
+inline constexpr Text AboutLine4{QT_TRANSLATE_NOOP("texts", "Qt 6 / Linux 版")};
+inline constexpr Text AboutLine5{QT_TRANSLATE_NOOP("texts", "Copyright (C) Quorel")};
+inline constexpr Text MenuTitle{QT_TRANSLATE_NOOP("texts", "Quorel")};
+inline constexpr Text MenuClose{QT_TRANSLATE_NOOP("texts", "閉じる(&C)")};
 inline constexpr const char* FontPGothic = "ＭＳ Ｐゴシック";
 inline constexpr const char* FontGothic = "ＭＳ ゴシック";
 
 // --- Settings dialog ---
-inline constexpr const char* SettingsCaption = "設定";
-inline constexpr const char* ButtonScan = "SCAN";
-inline constexpr const char* SettingsOk = "OK";
-inline constexpr const char* SettingsCancel = "ｷｬﾝｾﾙ";
-inline constexpr const char* SettingsGroupConnection = "接続の設定";
-inline constexpr const char* SettingsPort = "ポート";
-inline constexpr const char* SettingsConnectAtStart = "起動時に接続する";
-inline constexpr const char* SettingsGroupHistory = "出力履歴の設定";
-inline constexpr const char* SettingsSpan = "スパン";
-inline constexpr const char* SettingsAfterRestart = "再起動後に有効";
-inline constexpr const char* SettingsGroupOther = "その他";
-inline constexpr const char* SettingsUseSysLogFile = "システムログをファイルに保存";
-inline constexpr const char* SettingsOffsetAtt = "分圧器の電流をオフセットする";
-inline constexpr const char* SettingsFile = "ﾌｧｲﾙ";
-inline constexpr const char* ButtonBrowse = "参照";
-inline constexpr const char* FilterLogFile = "log file(*.log)|*.log|全て(*.*)|*.*||";
-inline constexpr const char* Span60 = "60秒";
-inline constexpr const char* Span120 = "120秒";
-inline constexpr const char* Span180 = "180秒";
-inline constexpr const char* Span240 = "240秒";
+inline constexpr Text SettingsCaption{QT_TRANSLATE_NOOP("texts", "設定")};
+inline constexpr Text ButtonScan{QT_TRANSLATE_NOOP("texts", "SCAN")};
+inline constexpr Text SettingsOk{QT_TRANSLATE_NOOP("texts", "OK")};
+inline constexpr Text SettingsCancel{QT_TRANSLATE_NOOP("texts", "ｷｬﾝｾﾙ")};
+inline constexpr Text SettingsGroupConnection{QT_TRANSLATE_NOOP("texts", "接続の設定")};
+inline constexpr Text SettingsPort{QT_TRANSLATE_NOOP("texts", "ポート")};
+inline constexpr Text SettingsConnectAtStart{QT_TRANSLATE_NOOP("texts", "起動時に接続する")};
+inline constexpr Text SettingsGroupHistory{QT_TRANSLATE_NOOP("texts", "出力履歴の設定")};
+inline constexpr Text SettingsSpan{QT_TRANSLATE_NOOP("texts", "スパン")};
+inline constexpr Text SettingsAfterRestart{QT_TRANSLATE_NOOP("texts", "再起動後に有効")};
+inline constexpr Text SettingsGroupOther{QT_TRANSLATE_NOOP("texts", "その他")};
+inline constexpr Text SettingsUseSysLogFile{
+    QT_TRANSLATE_NOOP("texts", "システムログをファイルに保存")};
+inline constexpr Text SettingsOffsetAtt{QT_TRANSLATE_NOOP("texts", "分圧器の電流をオフセットする")};
+inline constexpr Text SettingsFile{QT_TRANSLATE_NOOP("texts", "ﾌｧｲﾙ")};
+inline constexpr Text ButtonBrowse{QT_TRANSLATE_NOOP("texts", "参照")};
+inline constexpr Text FilterLogFile{
+    QT_TRANSLATE_NOOP("texts", "log file(*.log)|*.log|全て(*.*)|*.*||")};
+inline constexpr Text Span60{QT_TRANSLATE_NOOP("texts", "60秒")};
+inline constexpr Text Span120{QT_TRANSLATE_NOOP("texts", "120秒")};
+inline constexpr Text Span180{QT_TRANSLATE_NOOP("texts", "180秒")};
+inline constexpr Text Span240{QT_TRANSLATE_NOOP("texts", "240秒")};
 
 // --- Measurement log chooser ---
-inline constexpr const char* FilterCsv = "CSV(*.csv)|*.csv|全て(*.*)|*.*||";
-inline constexpr const char* CsvIntervalLabel = "ログの出力間隔:";
-inline constexpr const char* CsvInterval1s = "1秒";
-inline constexpr const char* CsvInterval10s = "10秒";
-inline constexpr const char* CsvInterval1m = "1分";
-inline constexpr const char* CsvInterval10m = "10分";
-inline constexpr const char* CsvInterval1h = "1時間";
-inline constexpr const char* CsvAppend = "既存ファイルの場合は追記する";
+inline constexpr Text FilterCsv{QT_TRANSLATE_NOOP("texts", "CSV(*.csv)|*.csv|全て(*.*)|*.*||")};
+inline constexpr Text CsvIntervalLabel{QT_TRANSLATE_NOOP("texts", "ログの出力間隔:")};
+inline constexpr Text CsvInterval1s{QT_TRANSLATE_NOOP("texts", "1秒")};
+inline constexpr Text CsvInterval10s{QT_TRANSLATE_NOOP("texts", "10秒")};
+inline constexpr Text CsvInterval1m{QT_TRANSLATE_NOOP("texts", "1分")};
+inline constexpr Text CsvInterval10m{QT_TRANSLATE_NOOP("texts", "10分")};
+inline constexpr Text CsvInterval1h{QT_TRANSLATE_NOOP("texts", "1時間")};
+inline constexpr Text CsvAppend{QT_TRANSLATE_NOOP("texts", "既存ファイルの場合は追記する")};
 
 // --- Firmware update ---
-inline constexpr const char* FirmwareInstructionsCaption =
-    "デバイス側ファームウェア更新プログラムの起動";
-inline constexpr const char* FirmwareInstructions =
+inline constexpr Text FirmwareInstructionsCaption{
+    QT_TRANSLATE_NOOP("texts", "デバイス側ファームウェア更新プログラムの起動")};
+inline constexpr Text FirmwareInstructions{QT_TRANSLATE_NOOP(
+    "texts",
     "ファーム更新に失敗しても更新プログラムの起動ができるよう、更新プログラムは主プログラムと\n"
     "完全に独立しています。このため、次の手順により更新プログラムを起動してください。\n\n"
     "1. デバイスからすべてのケーブルを外し、パワーオンリセットするため10秒以上放置します。\n"
     "2. OUTPUTスイッチを押したままUSBケーブルを接続し、CV(緑色)LEDが点滅するまで押し続けます。\n"
-    "3. 点滅を確認したら、OKボタンを押して、ファームウェア更新に進んでください。";
-inline constexpr const char* FirmwareDialogCaption = "ファームウェア更新";
-inline constexpr const char* FirmwarePort = "ポート";
-inline constexpr const char* FirmwareFile = "ﾌｧｰﾑHEXﾌｧｲﾙ";
-inline constexpr const char* FirmwareUpdateButton = "更新";
-inline constexpr const char* FirmwareCancelButton = "ｷｬﾝｾﾙ";
-inline constexpr const char* FirmwareTakesTime = "この処理には少し時間がかかります。";
-inline constexpr const char* FilterHex = "hex file(*.hex)|*.hex|全て(*.*)|*.*||";
-inline constexpr const char* FirmwareTransferCaption = "ファームウェア転送中...";
-inline constexpr const char* FirmwareTransferAddress = "転送中のアドレス";
-inline constexpr const char* FirmwareFileOpenFailed =
-    "指定のファームウェアHEXファイルを開けません。";
-inline constexpr const char* FirmwareFileReadFailed =
-    "ファームウェアHEXファイル読み込みエラーです。";
+    "3. 点滅を確認したら、OKボタンを押して、ファームウェア更新に進んでください。")};
+inline constexpr Text FirmwareDialogCaption{QT_TRANSLATE_NOOP("texts", "ファームウェア更新")};
+inline constexpr Text FirmwarePort{QT_TRANSLATE_NOOP("texts", "ポート")};
+inline constexpr Text FirmwareFile{QT_TRANSLATE_NOOP("texts", "ﾌｧｰﾑHEXﾌｧｲﾙ")};
+inline constexpr Text FirmwareUpdateButton{QT_TRANSLATE_NOOP("texts", "更新")};
+inline constexpr Text FirmwareCancelButton{QT_TRANSLATE_NOOP("texts", "ｷｬﾝｾﾙ")};
+inline constexpr Text FirmwareTakesTime{
+    QT_TRANSLATE_NOOP("texts", "この処理には少し時間がかかります。")};
+inline constexpr Text FilterHex{
+    QT_TRANSLATE_NOOP("texts", "hex file(*.hex)|*.hex|全て(*.*)|*.*||")};
+inline constexpr Text FirmwareTransferCaption{
+    QT_TRANSLATE_NOOP("texts", "ファームウェア転送中...")};
+inline constexpr Text FirmwareTransferAddress{QT_TRANSLATE_NOOP("texts", "転送中のアドレス")};
+inline constexpr Text FirmwareFileOpenFailed{
+    QT_TRANSLATE_NOOP("texts", "指定のファームウェアHEXファイルを開けません。")};
+inline constexpr Text FirmwareFileReadFailed{
+    QT_TRANSLATE_NOOP("texts", "ファームウェアHEXファイル読み込みエラーです。")};
 // The file programs none of the words the boot-loader writes; nothing was sent.
-inline constexpr const char* FirmwareFileNoProgram =
-    "ファームウェアHEXファイルに書き込むプログラムがありません。";
-inline constexpr const char* FirmwareConnectFailed =
-    "ファームウェア更新プログラムと通信できません。\n"
-    "ファームウェア更新プログラムの起動手順とポートを確認してください。";
-inline constexpr const char* FirmwareEraseFailed = "フラッシュメモリ消去に失敗しました";
-inline constexpr const char* FirmwareTransferFailed = "ファームウェア転送エラーが発生しました。";
-inline constexpr const char* FirmwareDoneCaption = "ファームウェア更新完了";
-inline constexpr const char* FirmwareDone =
-    "ファームウェア更新は完了しました。\n"
-    "ダイアログを閉じると更新プログラムを終了し、主プログラムが起動します。";
+inline constexpr Text FirmwareFileNoProgram{
+    QT_TRANSLATE_NOOP("texts", "ファームウェアHEXファイルに書き込むプログラムがありません。")};
+inline constexpr Text FirmwareConnectFailed{QT_TRANSLATE_NOOP(
+    "texts", "ファームウェア更新プログラムと通信できません。\n"
+             "ファームウェア更新プログラムの起動手順とポートを確認してください。")};
+inline constexpr Text FirmwareEraseFailed{
+    QT_TRANSLATE_NOOP("texts", "フラッシュメモリ消去に失敗しました")};
+inline constexpr Text FirmwareTransferFailed{
+    QT_TRANSLATE_NOOP("texts", "ファームウェア転送エラーが発生しました。")};
+inline constexpr Text FirmwareDoneCaption{QT_TRANSLATE_NOOP("texts", "ファームウェア更新完了")};
+inline constexpr Text FirmwareDone{QT_TRANSLATE_NOOP(
+    "texts", "ファームウェア更新は完了しました。\n"
+             "ダイアログを閉じると更新プログラムを終了し、主プログラムが起動します。")};
 
 // --- Command-line tool (quorelctl) ---
 // What a device operation's result means, after the message of the step that failed.
-inline constexpr const char* ResultOpenFailed = "ポートを開けません";
-inline constexpr const char* ResultLinkError = "通信エラーが発生しました";
-inline constexpr const char* ResultBadReply = "デバイスが正しく応答しません";
-inline constexpr const char* ResultNotConnected = "デバイスが接続されていません";
+inline constexpr Text ResultOpenFailed{QT_TRANSLATE_NOOP("texts", "ポートを開けません")};
+inline constexpr Text ResultLinkError{QT_TRANSLATE_NOOP("texts", "通信エラーが発生しました")};
+inline constexpr Text ResultBadReply{QT_TRANSLATE_NOOP("texts", "デバイスが正しく応答しません")};
+inline constexpr Text ResultNotConnected{
+    QT_TRANSLATE_NOOP("texts", "デバイスが接続されていません")};
 // The output read back after switching is not what was asked for.
-inline constexpr const char* OutputNotFollowed = "デバイスの出力が切り替わりませんでした";
+inline constexpr Text OutputNotFollowed{
+    QT_TRANSLATE_NOOP("texts", "デバイスの出力が切り替わりませんでした")};
 // The update's final message where no dialog is left to close.
-inline constexpr const char* FirmwareDoneNoDialog =
-    "ファームウェア更新は完了しました。\n"
-    "更新プログラムを終了し、主プログラムが起動します。";
+inline constexpr Text FirmwareDoneNoDialog{
+    QT_TRANSLATE_NOOP("texts", "ファームウェア更新は完了しました。\n"
+                               "更新プログラムを終了し、主プログラムが起動します。")};
 
 // --- Measurement session: counters, protections, reconnection ---
-inline constexpr const char* ProtectionOverVoltage = "過電圧保護";
-inline constexpr const char* ProtectionOverCurrent = "過電流保護";
-inline constexpr const char* ProtectionOverPower = "過電力保護";
+inline constexpr Text ProtectionOverVoltage{QT_TRANSLATE_NOOP("texts", "過電圧保護")};
+inline constexpr Text ProtectionOverCurrent{QT_TRANSLATE_NOOP("texts", "過電流保護")};
+inline constexpr Text ProtectionOverPower{QT_TRANSLATE_NOOP("texts", "過電力保護")};
 // The protection's name, its level and the measured value.
-inline constexpr const char* LogProtectionTripped = "%sが作動し出力をOFFしました(設定 %s　測定 %s)";
-inline constexpr const char* LogProtectionCleared = "%sの作動を解除しました";
+inline constexpr Text LogProtectionTripped{
+    QT_TRANSLATE_NOOP("texts", "%sが作動し出力をOFFしました(設定 %s　測定 %s)")};
+inline constexpr Text LogProtectionCleared{QT_TRANSLATE_NOOP("texts", "%sの作動を解除しました")};
 // The protection's name and the largest level allowed.
-inline constexpr const char* LogProtectionLevelRefused =
-    "%sのレベルは0より大きく%s以下で設定してください";
-inline constexpr const char* LogProtectionDelayRefused =
-    "過電流保護の遅延時間は0～3600秒で設定してください";
-inline constexpr const char* LogOutputRefusedTripped = "保護が作動中のため出力をONできません";
-inline constexpr const char* LogCountersReset = "積算値をリセットしました";
+inline constexpr Text LogProtectionLevelRefused{
+    QT_TRANSLATE_NOOP("texts", "%sのレベルは0より大きく%s以下で設定してください")};
+inline constexpr Text LogProtectionDelayRefused{
+    QT_TRANSLATE_NOOP("texts", "過電流保護の遅延時間は0～3600秒で設定してください")};
+inline constexpr Text LogOutputRefusedTripped{
+    QT_TRANSLATE_NOOP("texts", "保護が作動中のため出力をONできません")};
+inline constexpr Text LogCountersReset{QT_TRANSLATE_NOOP("texts", "積算値をリセットしました")};
 // The key of section [SESSION] whose value could not be used.
-inline constexpr const char* LogSessionSettingBad = "設定 [SESSION] %s の値が正しくないため既定値を使います";
+inline constexpr Text LogSessionSettingBad{
+    QT_TRANSLATE_NOOP("texts", "設定 [SESSION] %s の値が正しくないため既定値を使います")};
 
 // --- Remote control ---
 // A remote client's action: its address, then the line the operator's action writes.
-inline constexpr const char* LogRemoteAction = "リモート %s: %s";
+inline constexpr Text LogRemoteAction{QT_TRANSLATE_NOOP("texts", "リモート %s: %s")};
 // The client's address.
-inline constexpr const char* LogRemoteClientConnected = "リモートのクライアント %s が接続しました";
-inline constexpr const char* LogRemoteClientDisconnected =
-    "リモートのクライアント %s が切断しました";
-inline constexpr const char* LogRemoteClientRefusedFull =
-    "リモートのクライアント %s を拒否しました(接続数が上限です)";
-inline constexpr const char* LogRemoteClientRefusedNotAllowed =
-    "リモートのクライアント %s を拒否しました(許可されていないアドレスです)";
-inline constexpr const char* LogRemoteClientDroppedNotReading =
-    "リモートのクライアント %s を切断しました(応答を受け取りません)";
-inline constexpr const char* LogRemoteClientDroppedOnStop =
-    "リモートのクライアント %s を切断しました";
+inline constexpr Text LogRemoteClientConnected{
+    QT_TRANSLATE_NOOP("texts", "リモートのクライアント %s が接続しました")};
+inline constexpr Text LogRemoteClientDisconnected{
+    QT_TRANSLATE_NOOP("texts", "リモートのクライアント %s が切断しました")};
+inline constexpr Text LogRemoteClientRefusedFull{
+    QT_TRANSLATE_NOOP("texts", "リモートのクライアント %s を拒否しました(接続数が上限です)")};
+inline constexpr Text LogRemoteClientRefusedNotAllowed{QT_TRANSLATE_NOOP(
+    "texts", "リモートのクライアント %s を拒否しました(許可されていないアドレスです)")};
+inline constexpr Text LogRemoteClientDroppedNotReading{
+    QT_TRANSLATE_NOOP("texts", "リモートのクライアント %s を切断しました(応答を受け取りません)")};
+inline constexpr Text LogRemoteClientDroppedOnStop{
+    QT_TRANSLATE_NOOP("texts", "リモートのクライアント %s を切断しました")};
 // The address it listens on.
-inline constexpr const char* LogRemoteStarted = "リモート制御を %s で開始しました";
-inline constexpr const char* LogRemoteStopped = "リモート制御を停止しました";
+inline constexpr Text LogRemoteStarted{
+    QT_TRANSLATE_NOOP("texts", "リモート制御を %s で開始しました")};
+inline constexpr Text LogRemoteStopped{QT_TRANSLATE_NOOP("texts", "リモート制御を停止しました")};
 // The address, then why.
-inline constexpr const char* LogRemoteStartFailed = "リモート制御を %s で開始できません(%s)";
-inline constexpr const char* RemoteAddressInUse = "アドレスは使用中です";
-inline constexpr const char* RemoteAddressUnavailable = "このアドレスはありません";
-inline constexpr const char* RemotePermissionDenied = "権限がありません";
-inline constexpr const char* RemoteFailed = "ソケットのエラーです";
+inline constexpr Text LogRemoteStartFailed{
+    QT_TRANSLATE_NOOP("texts", "リモート制御を %s で開始できません(%s)")};
+inline constexpr Text RemoteAddressInUse{QT_TRANSLATE_NOOP("texts", "アドレスは使用中です")};
+inline constexpr Text RemoteAddressUnavailable{
+    QT_TRANSLATE_NOOP("texts", "このアドレスはありません")};
+inline constexpr Text RemotePermissionDenied{QT_TRANSLATE_NOOP("texts", "権限がありません")};
+inline constexpr Text RemoteFailed{QT_TRANSLATE_NOOP("texts", "ソケットのエラーです")};
 // The key of section [REMOTE] whose value could not be used.
-inline constexpr const char* LogRemoteSettingBad =
-    "設定 [REMOTE] %s の値が正しくないため既定値を使います";
-inline constexpr const char* LogRemoteReset = "リセットしました(出力OFF　保護解除　積算値リセット)";
+inline constexpr Text LogRemoteSettingBad{
+    QT_TRANSLATE_NOOP("texts", "設定 [REMOTE] %s の値が正しくないため既定値を使います")};
+inline constexpr Text LogRemoteReset{
+    QT_TRANSLATE_NOOP("texts", "リセットしました(出力OFF　保護解除　積算値リセット)")};
 // The protection's name and its new level.
-inline constexpr const char* LogProtectionLevelSet = "%sのレベルを %s に設定しました";
-inline constexpr const char* LogProtectionEnabled = "%sを有効にしました";
-inline constexpr const char* LogProtectionDisabled = "%sを無効にしました";
+inline constexpr Text LogProtectionLevelSet{
+    QT_TRANSLATE_NOOP("texts", "%sのレベルを %s に設定しました")};
+inline constexpr Text LogProtectionEnabled{QT_TRANSLATE_NOOP("texts", "%sを有効にしました")};
+inline constexpr Text LogProtectionDisabled{QT_TRANSLATE_NOOP("texts", "%sを無効にしました")};
 // The delay in seconds.
-inline constexpr const char* LogProtectionDelaySet = "過電流保護の遅延時間を %s秒 に設定しました";
+inline constexpr Text LogProtectionDelaySet{
+    QT_TRANSLATE_NOOP("texts", "過電流保護の遅延時間を %s秒 に設定しました")};
 // The main window's title while clients are connected: their number.
-inline constexpr const char* MainCaptionRemote = "Quorel - リモート接続中(%d)";
+inline constexpr Text MainCaptionRemote{QT_TRANSLATE_NOOP("texts", "Quorel - リモート接続中(%d)")};
 
 // --- Measurement window ---
-inline constexpr const char* MenuMeasurement = "計測ウィンドウ(&M)...";
-inline constexpr const char* MeasurementCaption = "計測";
-inline constexpr const char* PageStatistics = "統計";
-inline constexpr const char* PageProtections = "保護";
-inline constexpr const char* StatCharge = "積算電荷";
-inline constexpr const char* StatEnergy = "積算電力量";
-inline constexpr const char* StatOutputOnTime = "出力ON時間";
-inline constexpr const char* StatMin = "最小";
-inline constexpr const char* StatMax = "最大";
-inline constexpr const char* StatMean = "平均";
-inline constexpr const char* StatVoltage = "電圧";
-inline constexpr const char* StatCurrent = "電流";
-inline constexpr const char* StatPower = "電力";
-inline constexpr const char* StatReset = "リセット";
-inline constexpr const char* ProtectionEnabled = "有効";
-inline constexpr const char* ProtectionLevel = "レベル";
-inline constexpr const char* ProtectionState = "状態";
-inline constexpr const char* ProtectionNormal = "正常";
-inline constexpr const char* ProtectionTripped = "作動中";
-inline constexpr const char* ProtectionClear = "解除";
-inline constexpr const char* ProtectionDelay = "過電流保護の遅延";
-inline constexpr const char* UnitSeconds = "秒";
-inline constexpr const char* SessionAutoReconnect = "切断されたとき自動的に再接続する(2秒ごと)";
-inline constexpr const char* ButtonApply = "適用";
-inline constexpr const char* PageRemote = "リモート";
-inline constexpr const char* RemoteEnabled = "リモート制御を有効にする";
-inline constexpr const char* RemoteListen = "待ち受けアドレス";
-inline constexpr const char* RemoteAllow = "許可するネットワーク";
-inline constexpr const char* RemoteAllowHint = "空欄ですべて許可(例 192.168.1.0/24,10.0.0.7)";
-inline constexpr const char* RemoteState = "状態";
-inline constexpr const char* RemoteListening = "%s で待ち受け中";
-inline constexpr const char* RemoteNotListening = "停止中";
-inline constexpr const char* RemoteClients = "接続中のクライアント";
-inline constexpr const char* LogRemoteListenRefused =
-    "待ち受けアドレスは ADDR:PORT で設定してください";
-inline constexpr const char* LogRemoteAllowRefused =
-    "許可するネットワークは ADDR/N をカンマで区切って設定してください";
+inline constexpr Text MenuMeasurement{QT_TRANSLATE_NOOP("texts", "計測ウィンドウ(&M)...")};
+inline constexpr Text MeasurementCaption{QT_TRANSLATE_NOOP("texts", "計測")};
+inline constexpr Text PageStatistics{QT_TRANSLATE_NOOP("texts", "統計")};
+inline constexpr Text PageProtections{QT_TRANSLATE_NOOP("texts", "保護")};
+inline constexpr Text StatCharge{QT_TRANSLATE_NOOP("texts", "積算電荷")};
+inline constexpr Text StatEnergy{QT_TRANSLATE_NOOP("texts", "積算電力量")};
+inline constexpr Text StatOutputOnTime{QT_TRANSLATE_NOOP("texts", "出力ON時間")};
+inline constexpr Text StatMin{QT_TRANSLATE_NOOP("texts", "最小")};
+inline constexpr Text StatMax{QT_TRANSLATE_NOOP("texts", "最大")};
+inline constexpr Text StatMean{QT_TRANSLATE_NOOP("texts", "平均")};
+inline constexpr Text StatVoltage{QT_TRANSLATE_NOOP("texts", "電圧")};
+inline constexpr Text StatCurrent{QT_TRANSLATE_NOOP("texts", "電流")};
+inline constexpr Text StatPower{QT_TRANSLATE_NOOP("texts", "電力")};
+inline constexpr Text StatReset{QT_TRANSLATE_NOOP("texts", "リセット")};
+inline constexpr Text ProtectionEnabled{QT_TRANSLATE_NOOP("texts", "有効")};
+inline constexpr Text ProtectionLevel{QT_TRANSLATE_NOOP("texts", "レベル")};
+inline constexpr Text ProtectionState{QT_TRANSLATE_NOOP("texts", "状態")};
+inline constexpr Text ProtectionNormal{QT_TRANSLATE_NOOP("texts", "正常")};
+inline constexpr Text ProtectionTripped{QT_TRANSLATE_NOOP("texts", "作動中")};
+inline constexpr Text ProtectionClear{QT_TRANSLATE_NOOP("texts", "解除")};
+inline constexpr Text ProtectionDelay{QT_TRANSLATE_NOOP("texts", "過電流保護の遅延")};
+inline constexpr Text UnitSeconds{QT_TRANSLATE_NOOP("texts", "秒")};
+inline constexpr Text SessionAutoReconnect{
+    QT_TRANSLATE_NOOP("texts", "切断されたとき自動的に再接続する(2秒ごと)")};
+inline constexpr Text ButtonApply{QT_TRANSLATE_NOOP("texts", "適用")};
+inline constexpr Text PageRemote{QT_TRANSLATE_NOOP("texts", "リモート")};
+inline constexpr Text RemoteEnabled{QT_TRANSLATE_NOOP("texts", "リモート制御を有効にする")};
+inline constexpr Text RemoteListen{QT_TRANSLATE_NOOP("texts", "待ち受けアドレス")};
+inline constexpr Text RemoteAllow{QT_TRANSLATE_NOOP("texts", "許可するネットワーク")};
+inline constexpr Text RemoteAllowHint{
+    QT_TRANSLATE_NOOP("texts", "空欄ですべて許可(例 192.168.1.0/24,10.0.0.7)")};
+inline constexpr Text RemoteState{QT_TRANSLATE_NOOP("texts", "状態")};
+inline constexpr Text RemoteListening{QT_TRANSLATE_NOOP("texts", "%s で待ち受け中")};
+inline constexpr Text RemoteNotListening{QT_TRANSLATE_NOOP("texts", "停止中")};
+inline constexpr Text RemoteClients{QT_TRANSLATE_NOOP("texts", "接続中のクライアント")};
+inline constexpr Text LogRemoteListenRefused{
+    QT_TRANSLATE_NOOP("texts", "待ち受けアドレスは ADDR:PORT で設定してください")};
+inline constexpr Text LogRemoteAllowRefused{
+    QT_TRANSLATE_NOOP("texts", "許可するネットワークは ADDR/N をカンマで区切って設定してください")};
 
 // --- Measurement window: history page ---
-inline constexpr const char* PageHistory = "履歴";
-inline constexpr const char* HistoryVoltage = "電圧";
-inline constexpr const char* HistoryCurrent = "電流";
-inline constexpr const char* HistoryPower = "電力";
-inline constexpr const char* HistoryFit = "全体";
-inline constexpr const char* HistoryLive = "ライブ";
-inline constexpr const char* HistoryCursors = "カーソル";
-inline constexpr const char* HistoryOpen = "開く...";
-inline constexpr const char* HistorySession = "セッション";
-inline constexpr const char* HistoryExport = "書き出し...";
-inline constexpr const char* HistoryExportLog = "CSV(ログ形式)";
-inline constexpr const char* HistoryExportIso = "CSV(ISO 8601時刻)";
-inline constexpr const char* HistoryExportPng = "PNG画像";
-inline constexpr const char* HistoryExportSvg = "SVG画像";
-inline constexpr const char* FilterPng = "PNG(*.png)|*.png|全て(*.*)|*.*||";
-inline constexpr const char* FilterSvg = "SVG(*.svg)|*.svg|全て(*.*)|*.*||";
-inline constexpr const char* HistorySourceSession = "セッションの履歴";
+inline constexpr Text PageHistory{QT_TRANSLATE_NOOP("texts", "履歴")};
+inline constexpr Text HistoryVoltage{QT_TRANSLATE_NOOP("texts", "電圧")};
+inline constexpr Text HistoryCurrent{QT_TRANSLATE_NOOP("texts", "電流")};
+inline constexpr Text HistoryPower{QT_TRANSLATE_NOOP("texts", "電力")};
+inline constexpr Text HistoryFit{QT_TRANSLATE_NOOP("texts", "全体")};
+inline constexpr Text HistoryLive{QT_TRANSLATE_NOOP("texts", "ライブ")};
+inline constexpr Text HistoryCursors{QT_TRANSLATE_NOOP("texts", "カーソル")};
+inline constexpr Text HistoryOpen{QT_TRANSLATE_NOOP("texts", "開く...")};
+inline constexpr Text HistorySession{QT_TRANSLATE_NOOP("texts", "セッション")};
+inline constexpr Text HistoryExport{QT_TRANSLATE_NOOP("texts", "書き出し...")};
+inline constexpr Text HistoryExportLog{QT_TRANSLATE_NOOP("texts", "CSV(ログ形式)")};
+inline constexpr Text HistoryExportIso{QT_TRANSLATE_NOOP("texts", "CSV(ISO 8601時刻)")};
+inline constexpr Text HistoryExportPng{QT_TRANSLATE_NOOP("texts", "PNG画像")};
+inline constexpr Text HistoryExportSvg{QT_TRANSLATE_NOOP("texts", "SVG画像")};
+inline constexpr Text FilterPng{QT_TRANSLATE_NOOP("texts", "PNG(*.png)|*.png|全て(*.*)|*.*||")};
+inline constexpr Text FilterSvg{QT_TRANSLATE_NOOP("texts", "SVG(*.svg)|*.svg|全て(*.*)|*.*||")};
+inline constexpr Text HistorySourceSession{QT_TRANSLATE_NOOP("texts", "セッションの履歴")};
 // The file's name, then what reading it found.
-inline constexpr const char* HistorySourceFile = "ファイル %s";
-inline constexpr const char* HistoryNoReading = "-";
-inline constexpr const char* HistoryHelp =
-    "ホイール:時間の拡大縮小　Ctrl+ホイール:値の拡大縮小　ドラッグ:移動　"
-    "Shift+ドラッグ/右ドラッグ:範囲を拡大";
+inline constexpr Text HistorySourceFile{QT_TRANSLATE_NOOP("texts", "ファイル %s")};
+inline constexpr Text HistoryNoReading{QT_TRANSLATE_NOOP("texts", "-")};
+inline constexpr Text HistoryHelp{QT_TRANSLATE_NOOP(
+    "texts", "ホイール:時間の拡大縮小　Ctrl+ホイール:値の拡大縮小　ドラッグ:移動　"
+             "Shift+ドラッグ/右ドラッグ:範囲を拡大")};
 // Readings taken and lines passed over, with the first line numbers.
-inline constexpr const char* HistoryFileRead = "%zu 件の測定値を読み込みました";
-inline constexpr const char* HistoryFileDamaged = "読み込めない行が %zu 行ありました(%s 行目)";
-inline constexpr const char* HistoryFileClockBack =
-    "時刻が戻った行が %zu 行ありました(最初は %zu 行目)。間隔をあけて続けて表示します";
-inline constexpr const char* HistoryFileDropped = "古い %llu 件は保持できる件数を超えるため表示しません";
-inline constexpr const char* HistoryFileOpenFailed = "ファイル %s を開けません";
-inline constexpr const char* HistoryFileEmpty = "ファイル %s は空です";
-inline constexpr const char* HistoryFileBinary = "ファイル %s は測定ログ(CSV)ではありません";
-inline constexpr const char* HistoryFileNothingReadable =
-    "ファイル %s には読み込める測定値がありません";
-inline constexpr const char* HistoryExported = "履歴を %s に書き出しました";
-inline constexpr const char* HistoryExportFailed = "履歴を %s に書き出せません";
-inline constexpr const char* HistoryExportNothing = "表示範囲に測定値がありません";
+inline constexpr Text HistoryFileRead{QT_TRANSLATE_NOOP("texts", "%zu 件の測定値を読み込みました")};
+inline constexpr Text HistoryFileDamaged{
+    QT_TRANSLATE_NOOP("texts", "読み込めない行が %zu 行ありました(%s 行目)")};
+inline constexpr Text HistoryFileClockBack{QT_TRANSLATE_NOOP(
+    "texts", "時刻が戻った行が %zu 行ありました(最初は %zu 行目)。間隔をあけて続けて表示します")};
+inline constexpr Text HistoryFileDropped{
+    QT_TRANSLATE_NOOP("texts", "古い %llu 件は保持できる件数を超えるため表示しません")};
+inline constexpr Text HistoryFileOpenFailed{QT_TRANSLATE_NOOP("texts", "ファイル %s を開けません")};
+inline constexpr Text HistoryFileEmpty{QT_TRANSLATE_NOOP("texts", "ファイル %s は空です")};
+inline constexpr Text HistoryFileBinary{
+    QT_TRANSLATE_NOOP("texts", "ファイル %s は測定ログ(CSV)ではありません")};
+inline constexpr Text HistoryFileNothingReadable{
+    QT_TRANSLATE_NOOP("texts", "ファイル %s には読み込める測定値がありません")};
+inline constexpr Text HistoryExported{QT_TRANSLATE_NOOP("texts", "履歴を %s に書き出しました")};
+inline constexpr Text HistoryExportFailed{QT_TRANSLATE_NOOP("texts", "履歴を %s に書き出せません")};
+inline constexpr Text HistoryExportNothing{
+    QT_TRANSLATE_NOOP("texts", "表示範囲に測定値がありません")};
 // A reading under the pointer or a cursor: its time, volts, amperes, watts and state.
-inline constexpr const char* HistoryReading = "%s　%.2f V　%.3f A　%.3f W　%s";
+inline constexpr Text HistoryReading{QT_TRANSLATE_NOOP("texts", "%s　%.2f V　%.3f A　%.3f W　%s")};
 // Between the cursors: time, changes, means, charge and energy.
-inline constexpr const char* HistoryBetween =
-    "Δt %.1f 秒　ΔV %s　ΔI %s　平均 %.2f V / %.3f A / %.3f W　電荷 %.3f mAh　電力量 %.4f Wh";
+inline constexpr Text HistoryBetween{QT_TRANSLATE_NOOP(
+    "texts",
+    "Δt %.1f 秒　ΔV %s　ΔI %s　平均 %.2f V / %.3f A / %.3f W　電荷 %.3f mAh　電力量 %.4f Wh")};
 // Log lines.
-inline constexpr const char* LogHistoryFileOpened = "履歴ファイル %s を開きました";
+inline constexpr Text LogHistoryFileOpened{
+    QT_TRANSLATE_NOOP("texts", "履歴ファイル %s を開きました")};
+
+// --- What a screen reader says of the controls: names of controls without a text of their
+// own, and what each control does ---
+inline constexpr Text A11yDeriveCurrent{QT_TRANSLATE_NOOP("texts", "電流を電力容量から求める")};
+inline constexpr Text A11yDeriveCurrentHelp{
+    QT_TRANSLATE_NOOP("texts", "チェックすると、電圧をセットするとき電流を電力容量÷電圧にします")};
+inline constexpr Text A11yDeriveVoltage{QT_TRANSLATE_NOOP("texts", "電圧を電力容量から求める")};
+inline constexpr Text A11yDeriveVoltageHelp{
+    QT_TRANSLATE_NOOP("texts", "チェックすると、電流をセットするとき電圧を電力容量÷電流にします")};
+inline constexpr Text A11yVoltageEdit{QT_TRANSLATE_NOOP("texts", "出力電圧の設定値(V)")};
+inline constexpr Text A11yVoltageEditHelp{
+    QT_TRANSLATE_NOOP("texts", "0～20V、上下キーで変わります")};
+inline constexpr Text A11yCurrentEdit{QT_TRANSLATE_NOOP("texts", "電流制限の設定値(A)")};
+inline constexpr Text A11yCurrentEditHelp{
+    QT_TRANSLATE_NOOP("texts", "0～1A、上下キーで変わります")};
+inline constexpr Text A11ySetVoltage{QT_TRANSLATE_NOOP("texts", "電圧をセット")};
+inline constexpr Text A11ySetCurrent{QT_TRANSLATE_NOOP("texts", "電流をセット")};
+inline constexpr Text A11ySetHelp{
+    QT_TRANSLATE_NOOP("texts", "入力した値を確かめてデバイスに送ります")};
+inline constexpr Text A11yOutputButton{QT_TRANSLATE_NOOP("texts", "出力のON/OFF")};
+inline constexpr Text A11yOutputButtonHelp{
+    QT_TRANSLATE_NOOP("texts", "デバイスの出力を切り替えます")};
+inline constexpr Text A11yLogButtonHelp{
+    QT_TRANSLATE_NOOP("texts", "CSVの測定ログを開始または停止します")};
+inline constexpr Text A11yConnectButtonHelp{
+    QT_TRANSLATE_NOOP("texts", "設定のポートのデバイスに接続、または切断します")};
+inline constexpr Text A11ySettingsButtonHelp{
+    QT_TRANSLATE_NOOP("texts", "ポート、履歴、システムログの設定を開きます")};
+inline constexpr Text A11yLogPaneHelp{QT_TRANSLATE_NOOP("texts", "操作とデバイスの出来事の記録")};
+inline constexpr Text A11yPortListHelp{
+    QT_TRANSLATE_NOOP("texts", "デバイスのポート:comN、またはデバイスのパス")};
+inline constexpr Text A11yScanHelp{QT_TRANSLATE_NOOP("texts", "com1～com32でデバイスを探します")};
+inline constexpr Text A11yConnectAtStartHelp{
+    QT_TRANSLATE_NOOP("texts", "起動したときデバイスに接続します")};
+inline constexpr Text A11ySpanHelp{QT_TRANSLATE_NOOP("texts", "出力の履歴に表示する時間")};
+inline constexpr Text A11yUseSysLogFileHelp{
+    QT_TRANSLATE_NOOP("texts", "システムログをファイルにも書きます")};
+inline constexpr Text A11ySysLogFileHelp{
+    QT_TRANSLATE_NOOP("texts", "システムログのファイル名:相対名は設定と同じフォルダ")};
+inline constexpr Text A11yBrowseFileHelp{QT_TRANSLATE_NOOP("texts", "ファイルを選びます")};
+inline constexpr Text A11yOffsetAttHelp{
+    QT_TRANSLATE_NOOP("texts", "測定電流から分圧器に流れる電流を差し引きます")};
+inline constexpr Text A11yOkHelp{QT_TRANSLATE_NOOP("texts", "設定を保存して閉じます")};
+inline constexpr Text A11yCloseHelp{QT_TRANSLATE_NOOP("texts", "何もせずに閉じます")};
+inline constexpr Text A11yAboutOkHelp{QT_TRANSLATE_NOOP("texts", "ダイアログを閉じます")};
+inline constexpr Text A11yFirmwarePortHelp{
+    QT_TRANSLATE_NOOP("texts", "ブートローダーのポート(設定のポート)")};
+inline constexpr Text A11yFirmwareFileHelp{
+    QT_TRANSLATE_NOOP("texts", "書き込むファームウェアのHEXファイル")};
+inline constexpr Text A11yUpdateHelp{
+    QT_TRANSLATE_NOOP("texts", "デバイスのファームウェアを書き換えます")};
+inline constexpr Text A11yFolderHelp{QT_TRANSLATE_NOOP("texts", "ログを保存するフォルダ")};
+inline constexpr Text A11yFilesHelp{QT_TRANSLATE_NOOP("texts", "フォルダの中のファイル")};
+inline constexpr Text A11yFileNameHelp{QT_TRANSLATE_NOOP("texts", "ログのファイル名")};
+inline constexpr Text A11yFileTypeHelp{QT_TRANSLATE_NOOP("texts", "表示するファイルの種類")};
+inline constexpr Text A11ySaveLogHelp{QT_TRANSLATE_NOOP("texts", "このファイルにログを書きます")};
+inline constexpr Text A11yIntervalHelp{QT_TRANSLATE_NOOP("texts", "測定値を書く間隔")};
+inline constexpr Text A11yAppendHelp{
+    QT_TRANSLATE_NOOP("texts", "既存のファイルを空にせず、後ろに書き足します")};
+inline constexpr Text A11yPagesHelp{QT_TRANSLATE_NOOP("texts", "計測ウィンドウのページ")};
+inline constexpr Text A11yStatisticHelp{QT_TRANSLATE_NOOP("texts", "接続してからリセットまでの値")};
+inline constexpr Text A11yResetCountersHelp{
+    QT_TRANSLATE_NOOP("texts", "積算値と統計を0からやり直します")};
+inline constexpr Text A11yProtectionEnabledHelp{
+    QT_TRANSLATE_NOOP("texts", "チェックすると、レベルを超えたとき出力をOFFします")};
+inline constexpr Text A11yProtectionLevelHelp{
+    QT_TRANSLATE_NOOP("texts", "この値を超えると保護が作動します")};
+inline constexpr Text A11yProtectionClearHelp{
+    QT_TRANSLATE_NOOP("texts", "作動した保護を解除します")};
+inline constexpr Text A11yProtectionDelayHelp{
+    QT_TRANSLATE_NOOP("texts", "過電流が続いてから作動するまでの秒数")};
+inline constexpr Text A11yAutoReconnectHelp{
+    QT_TRANSLATE_NOOP("texts", "失ったデバイスに2秒ごとに接続し直します")};
+inline constexpr Text A11yApplyHelp{
+    QT_TRANSLATE_NOOP("texts", "このページの設定を使い、保存します")};
+inline constexpr Text A11yTraceHelp{QT_TRANSLATE_NOOP("texts", "この値を履歴に表示します")};
+inline constexpr Text A11yCursorsHelp{
+    QT_TRANSLATE_NOOP("texts", "2本のカーソルとその間の値を表示します")};
+inline constexpr Text A11yFitHelp{QT_TRANSLATE_NOOP("texts", "履歴全体を表示します")};
+inline constexpr Text A11yLiveHelp{QT_TRANSLATE_NOOP("texts", "最新の測定値を追って表示します")};
+inline constexpr Text A11yOpenHelp{QT_TRANSLATE_NOOP("texts", "CSVの測定ログを開いて表示します")};
+inline constexpr Text A11ySessionHelp{QT_TRANSLATE_NOOP("texts", "このセッションの履歴に戻ります")};
+inline constexpr Text A11yExportFormHelp{QT_TRANSLATE_NOOP("texts", "書き出しの形式")};
+inline constexpr Text A11yExportHelp{QT_TRANSLATE_NOOP("texts", "表示中の範囲を書き出します")};
+inline constexpr Text A11ySourceHelp{QT_TRANSLATE_NOOP("texts", "表示中の履歴の出どころ")};
+inline constexpr Text A11yPlot{QT_TRANSLATE_NOOP("texts", "履歴のグラフ")};
+inline constexpr Text A11yPlotHelp{
+    QT_TRANSLATE_NOOP("texts", "電圧、電流、電力の時間変化。ホイールで拡大縮小、ドラッグで移動")};
+inline constexpr Text A11yHoverReadout{QT_TRANSLATE_NOOP("texts", "ポインタ位置の測定値")};
+inline constexpr Text A11yCursorA{QT_TRANSLATE_NOOP("texts", "カーソルAの測定値")};
+inline constexpr Text A11yCursorB{QT_TRANSLATE_NOOP("texts", "カーソルBの測定値")};
+inline constexpr Text A11yBetweenCursors{QT_TRANSLATE_NOOP("texts", "カーソル間の値")};
+inline constexpr Text A11yReadoutHelp{QT_TRANSLATE_NOOP("texts", "時刻、電圧、電流、電力")};
+inline constexpr Text A11yRemoteEnabledHelp{
+    QT_TRANSLATE_NOOP("texts", "TCPのSCPI機器としてデバイスを提供します")};
+inline constexpr Text A11yRemoteListenHelp{
+    QT_TRANSLATE_NOOP("texts", "待ち受けるアドレスとポート(ADDR:PORT)")};
+inline constexpr Text A11yRemoteClientsHelp{
+    QT_TRANSLATE_NOOP("texts", "接続中のクライアントのアドレス")};
+inline constexpr Text A11yStatisticsPageHelp{
+    QT_TRANSLATE_NOOP("texts", "積算電荷、電力量、出力ON時間と、電圧、電流、電力の統計")};
+inline constexpr Text A11yProtectionsPageHelp{
+    QT_TRANSLATE_NOOP("texts", "出力をOFFにする保護と自動再接続")};
+inline constexpr Text A11yHistoryPageHelp{
+    QT_TRANSLATE_NOOP("texts", "セッションまたはログファイルの測定値のグラフ")};
+inline constexpr Text A11yRemotePageHelp{QT_TRANSLATE_NOOP("texts", "SCPIのリモート制御")};
 
 // --- Sequences and charge profiles ---
-inline constexpr const char* PageSequence = "シーケンス";
+inline constexpr Text PageSequence{QT_TRANSLATE_NOOP("texts", "シーケンス")};
+inline constexpr Text A11ySequencePageHelp{
+    QT_TRANSLATE_NOOP("texts", "ステップのリストと充電プロファイルの実行")};
 // Lines of a sequence file that cannot be used: the line number, then what is wrong.
-inline constexpr const char* SequenceFileLine = "%zu 行目: %s";
-inline constexpr const char* SequenceFileNoHeader = "見出し行 volts,amps,seconds,ramp がありません";
-inline constexpr const char* SequenceFileFieldCount = "値の数が正しくありません";
-inline constexpr const char* SequenceFileVolts = "電圧は0～20の数値で指定してください";
-inline constexpr const char* SequenceFileAmps = "電流は0～1の数値で指定してください";
-inline constexpr const char* SequenceFileSeconds = "時間は0.1～1000000の数値(秒)で指定してください";
-inline constexpr const char* SequenceFileRamp = "ランプは step または linear で指定してください";
-inline constexpr const char* SequenceFileNoSteps = "ステップがありません";
-inline constexpr const char* SequenceFileTooManySteps = "ステップは10000個までです";
-inline constexpr const char* SequenceFileTooLarge = "ファイルが大きすぎます";
-inline constexpr const char* SequenceFileCannotOpen = "ファイルを開けません";
-inline constexpr const char* SequenceFileMore = "ほか %zu 箇所";
+inline constexpr Text SequenceFileLine{QT_TRANSLATE_NOOP("texts", "%zu 行目: %s")};
+inline constexpr Text SequenceFileNoHeader{
+    QT_TRANSLATE_NOOP("texts", "見出し行 volts,amps,seconds,ramp がありません")};
+inline constexpr Text SequenceFileFieldCount{
+    QT_TRANSLATE_NOOP("texts", "値の数が正しくありません")};
+inline constexpr Text SequenceFileVolts{
+    QT_TRANSLATE_NOOP("texts", "電圧は0～20の数値で指定してください")};
+inline constexpr Text SequenceFileAmps{
+    QT_TRANSLATE_NOOP("texts", "電流は0～1の数値で指定してください")};
+inline constexpr Text SequenceFileSeconds{
+    QT_TRANSLATE_NOOP("texts", "時間は0.1～1000000の数値(秒)で指定してください")};
+inline constexpr Text SequenceFileRamp{
+    QT_TRANSLATE_NOOP("texts", "ランプは step または linear で指定してください")};
+inline constexpr Text SequenceFileNoSteps{QT_TRANSLATE_NOOP("texts", "ステップがありません")};
+inline constexpr Text SequenceFileTooManySteps{
+    QT_TRANSLATE_NOOP("texts", "ステップは10000個までです")};
+inline constexpr Text SequenceFileTooLarge{QT_TRANSLATE_NOOP("texts", "ファイルが大きすぎます")};
+inline constexpr Text SequenceFileCannotOpen{QT_TRANSLATE_NOOP("texts", "ファイルを開けません")};
+inline constexpr Text SequenceFileMore{QT_TRANSLATE_NOOP("texts", "ほか %zu 箇所")};
 // The file's name, then the problems.
-inline constexpr const char* SequenceFileRefused = "シーケンスファイル %s を読み込めません";
-inline constexpr const char* SequenceFileLoaded = "シーケンスファイル %s を読み込みました";
-inline constexpr const char* SequenceFileSaved = "シーケンスファイル %s に保存しました";
-inline constexpr const char* SequenceFileSaveFailed = "シーケンスファイル %s に保存できません";
-inline constexpr const char* FilterSequence = "CSV(*.csv)|*.csv|全て(*.*)|*.*||";
+inline constexpr Text SequenceFileRefused{
+    QT_TRANSLATE_NOOP("texts", "シーケンスファイル %s を読み込めません")};
+inline constexpr Text SequenceFileLoaded{
+    QT_TRANSLATE_NOOP("texts", "シーケンスファイル %s を読み込みました")};
+inline constexpr Text SequenceFileSaved{
+    QT_TRANSLATE_NOOP("texts", "シーケンスファイル %s に保存しました")};
+inline constexpr Text SequenceFileSaveFailed{
+    QT_TRANSLATE_NOOP("texts", "シーケンスファイル %s に保存できません")};
+inline constexpr Text FilterSequence{
+    QT_TRANSLATE_NOOP("texts", "CSV(*.csv)|*.csv|全て(*.*)|*.*||")};
 // Why a sequence does not start; nothing was sent.
-inline constexpr const char* SequenceRefusedStep = "ステップ %d は設定できません: %s";
+inline constexpr Text SequenceRefusedStep{
+    QT_TRANSLATE_NOOP("texts", "ステップ %d は設定できません: %s")};
 // The step, the time into it, the point's volts and amperes, the rule's message.
-inline constexpr const char* SequenceRefusedRampPoint =
-    "ステップ %d の %.2f 秒の点 %.2fV/%.3fA は設定できません: %s";
-inline constexpr const char* SequenceRefusedDuration =
-    "ステップ %d の時間は0.1～1000000秒で指定してください";
-inline constexpr const char* SequenceRefusedNoSteps = "ステップがありません";
-inline constexpr const char* SequenceRefusedTooManySteps = "ステップは10000個までです";
-inline constexpr const char* SequenceRefusedRepeat = "繰り返し回数は1～1000000回で指定してください";
-inline constexpr const char* SequenceRefusedStop = "停止条件の値が正しくありません";
-inline constexpr const char* SequenceRefusedNotConnected =
-    "デバイスが接続されていないためシーケンスを開始できません";
-inline constexpr const char* SequenceRefusedRunning = "シーケンスの実行中は開始できません";
+inline constexpr Text SequenceRefusedRampPoint{
+    QT_TRANSLATE_NOOP("texts", "ステップ %d の %.2f 秒の点 %.2fV/%.3fA は設定できません: %s")};
+inline constexpr Text SequenceRefusedDuration{
+    QT_TRANSLATE_NOOP("texts", "ステップ %d の時間は0.1～1000000秒で指定してください")};
+inline constexpr Text SequenceRefusedNoSteps{QT_TRANSLATE_NOOP("texts", "ステップがありません")};
+inline constexpr Text SequenceRefusedTooManySteps{
+    QT_TRANSLATE_NOOP("texts", "ステップは10000個までです")};
+inline constexpr Text SequenceRefusedRepeat{
+    QT_TRANSLATE_NOOP("texts", "繰り返し回数は1～1000000回で指定してください")};
+inline constexpr Text SequenceRefusedStop{
+    QT_TRANSLATE_NOOP("texts", "停止条件の値が正しくありません")};
+inline constexpr Text SequenceRefusedNotConnected{
+    QT_TRANSLATE_NOOP("texts", "デバイスが接続されていないためシーケンスを開始できません")};
+inline constexpr Text SequenceRefusedRunning{
+    QT_TRANSLATE_NOOP("texts", "シーケンスの実行中は開始できません")};
 // Steps and repeats ("無限" for endless).
-inline constexpr const char* SequenceStarted = "シーケンスを開始しました(%zu ステップ　繰り返し %s)";
-inline constexpr const char* SequenceEndless = "無限";
-inline constexpr const char* SequencePaused = "シーケンスを一時停止しました";
-inline constexpr const char* SequenceResumed = "シーケンスを再開しました";
-inline constexpr const char* SequenceCompleted = "シーケンスが完了しました";
-inline constexpr const char* SequenceAborted = "シーケンスを中止しました";
-inline constexpr const char* SequenceStopCurrent = "電流が %.3fA 未満のまま %g 秒経過したためシーケンスを終了しました";
-inline constexpr const char* SequenceStopVoltage = "電圧が %.2fV を超えたためシーケンスを終了しました";
-inline constexpr const char* SequenceStopElapsed = "経過時間が %s に達したためシーケンスを終了しました";
-inline constexpr const char* SequenceStopCharge = "電荷が %.3fAh を超えたためシーケンスを終了しました";
-inline constexpr const char* SequenceDeviceLost = "デバイスと切断されたためシーケンスを中止しました";
-inline constexpr const char* SequenceDeviceFailed = "設定値を送信できないためシーケンスを中止しました";
-inline constexpr const char* SequenceTripped = "保護が作動したためシーケンスを中止しました";
-inline constexpr const char* SequenceWindowClosed = "ウィンドウを閉じたためシーケンスを中止しました";
-inline constexpr const char* SequenceOutputOn = "シーケンスの開始で出力をONしました";
-inline constexpr const char* SequenceOutputOff = "シーケンスの終了で出力をOFFしました";
+inline constexpr Text SequenceStarted{
+    QT_TRANSLATE_NOOP("texts", "シーケンスを開始しました(%zu ステップ　繰り返し %s)")};
+inline constexpr Text SequenceEndless{QT_TRANSLATE_NOOP("texts", "無限")};
+inline constexpr Text SequencePaused{QT_TRANSLATE_NOOP("texts", "シーケンスを一時停止しました")};
+inline constexpr Text SequenceResumed{QT_TRANSLATE_NOOP("texts", "シーケンスを再開しました")};
+inline constexpr Text SequenceCompleted{QT_TRANSLATE_NOOP("texts", "シーケンスが完了しました")};
+inline constexpr Text SequenceAborted{QT_TRANSLATE_NOOP("texts", "シーケンスを中止しました")};
+inline constexpr Text SequenceStopCurrent{QT_TRANSLATE_NOOP(
+    "texts", "電流が %.3fA 未満のまま %g 秒経過したためシーケンスを終了しました")};
+inline constexpr Text SequenceStopVoltage{
+    QT_TRANSLATE_NOOP("texts", "電圧が %.2fV を超えたためシーケンスを終了しました")};
+inline constexpr Text SequenceStopElapsed{
+    QT_TRANSLATE_NOOP("texts", "経過時間が %s に達したためシーケンスを終了しました")};
+inline constexpr Text SequenceStopCharge{
+    QT_TRANSLATE_NOOP("texts", "電荷が %.3fAh を超えたためシーケンスを終了しました")};
+inline constexpr Text SequenceDeviceLost{
+    QT_TRANSLATE_NOOP("texts", "デバイスと切断されたためシーケンスを中止しました")};
+inline constexpr Text SequenceDeviceFailed{
+    QT_TRANSLATE_NOOP("texts", "設定値を送信できないためシーケンスを中止しました")};
+inline constexpr Text SequenceTripped{
+    QT_TRANSLATE_NOOP("texts", "保護が作動したためシーケンスを中止しました")};
+inline constexpr Text SequenceWindowClosed{
+    QT_TRANSLATE_NOOP("texts", "ウィンドウを閉じたためシーケンスを中止しました")};
+inline constexpr Text SequenceOutputOn{
+    QT_TRANSLATE_NOOP("texts", "シーケンスの開始で出力をONしました")};
+inline constexpr Text SequenceOutputOff{
+    QT_TRANSLATE_NOOP("texts", "シーケンスの終了で出力をOFFしました")};
 // Charge profiles: refusals of their parameters.
-inline constexpr const char* ChargeCellsRefused = "セル数は1～%dで指定してください";
-inline constexpr const char* ChargeCapacityRefused = "容量は10～100000mAhで指定してください";
-inline constexpr const char* ChargeRateRefused = "充電レートは0.01～10Cで指定してください";
-inline constexpr const char* ChargeCurrentRefused = "充電電流 %.3fA は0.001～1Aの範囲外です";
-inline constexpr const char* ChargeTerminationRefused = "終止電流は0.001A以上で充電電流より小さくしてください";
-inline constexpr const char* ChargeMaxTimeRefused = "最大時間は60～604800秒で指定してください";
+inline constexpr Text ChargeCellsRefused{
+    QT_TRANSLATE_NOOP("texts", "セル数は1～%dで指定してください")};
+inline constexpr Text ChargeCapacityRefused{
+    QT_TRANSLATE_NOOP("texts", "容量は10～100000mAhで指定してください")};
+inline constexpr Text ChargeRateRefused{
+    QT_TRANSLATE_NOOP("texts", "充電レートは0.01～10Cで指定してください")};
+inline constexpr Text ChargeCurrentRefused{
+    QT_TRANSLATE_NOOP("texts", "充電電流 %.3fA は0.001～1Aの範囲外です")};
+inline constexpr Text ChargeTerminationRefused{
+    QT_TRANSLATE_NOOP("texts", "終止電流は0.001A以上で充電電流より小さくしてください")};
+inline constexpr Text ChargeMaxTimeRefused{
+    QT_TRANSLATE_NOOP("texts", "最大時間は60～604800秒で指定してください")};
 // The chemistry, cells, volts and amperes.
-inline constexpr const char* ChargeStarted = "充電を開始しました(%s　%dセル　%.2fV/%.3fA)";
+inline constexpr Text ChargeStarted{
+    QT_TRANSLATE_NOOP("texts", "充電を開始しました(%s　%dセル　%.2fV/%.3fA)")};
 // Why it ended, charge, energy, time.
-inline constexpr const char* ChargeSummary = "充電を終了しました(%s　電荷 %.1fmAh　電力量 %.3fWh　時間 %s)";
-inline constexpr const char* ChargeEndTermination = "終止電流に到達";
-inline constexpr const char* ChargeEndMaxTime = "最大時間に到達";
-inline constexpr const char* ChargeEndCharge = "充電量に到達";
-inline constexpr const char* ChargeEndAborted = "中止";
-inline constexpr const char* ChargeEndDeviceLost = "デバイス切断";
-inline constexpr const char* ChargeEndDeviceFailed = "送信エラー";
-inline constexpr const char* ChargeEndTripped = "保護作動";
-inline constexpr const char* ChargeEndWindowClosed = "ウィンドウを閉じた";
-inline constexpr const char* ChargeEndVoltage = "電圧上限";
+inline constexpr Text ChargeSummary{
+    QT_TRANSLATE_NOOP("texts", "充電を終了しました(%s　電荷 %.1fmAh　電力量 %.3fWh　時間 %s)")};
+inline constexpr Text ChargeEndTermination{QT_TRANSLATE_NOOP("texts", "終止電流に到達")};
+inline constexpr Text ChargeEndMaxTime{QT_TRANSLATE_NOOP("texts", "最大時間に到達")};
+inline constexpr Text ChargeEndCharge{QT_TRANSLATE_NOOP("texts", "充電量に到達")};
+inline constexpr Text ChargeEndAborted{QT_TRANSLATE_NOOP("texts", "中止")};
+inline constexpr Text ChargeEndDeviceLost{QT_TRANSLATE_NOOP("texts", "デバイス切断")};
+inline constexpr Text ChargeEndDeviceFailed{QT_TRANSLATE_NOOP("texts", "送信エラー")};
+inline constexpr Text ChargeEndTripped{QT_TRANSLATE_NOOP("texts", "保護作動")};
+inline constexpr Text ChargeEndWindowClosed{QT_TRANSLATE_NOOP("texts", "ウィンドウを閉じた")};
+inline constexpr Text ChargeEndVoltage{QT_TRANSLATE_NOOP("texts", "電圧上限")};
 // The sequence page.
-inline constexpr const char* SequenceColumnVolts = "電圧[V]";
-inline constexpr const char* SequenceColumnAmps = "電流[A]";
-inline constexpr const char* SequenceColumnSeconds = "時間[秒]";
-inline constexpr const char* SequenceColumnLinear = "直線ランプ";
-inline constexpr const char* SequenceAdd = "追加";
-inline constexpr const char* SequenceRemove = "削除";
-inline constexpr const char* SequenceUp = "上へ";
-inline constexpr const char* SequenceDown = "下へ";
-inline constexpr const char* SequenceLoad = "読み込み...";
-inline constexpr const char* SequenceSave = "保存...";
-inline constexpr const char* SequenceRepeat = "繰り返し";
-inline constexpr const char* SequenceTimes = "回";
-inline constexpr const char* SequenceRepeatEndless = "無限";
-inline constexpr const char* SequenceGroupStops = "停止条件";
-inline constexpr const char* SequenceConditionBelow = "電流が";
-inline constexpr const char* SequenceConditionBelowFor = "A 未満のまま";
-inline constexpr const char* SequenceConditionBelowEnd = "秒続いたら終了";
-inline constexpr const char* SequenceConditionAbove = "電圧が";
-inline constexpr const char* SequenceConditionAboveEnd = "V を超えたら終了";
-inline constexpr const char* SequenceConditionAfter = "経過時間";
-inline constexpr const char* SequenceConditionAfterEnd = "秒で終了";
-inline constexpr const char* SequenceConditionCharge = "電荷が";
-inline constexpr const char* SequenceConditionChargeEnd = "Ah を超えたら終了";
-inline constexpr const char* SequenceOutputOnAtStart = "開始時に出力をONする";
-inline constexpr const char* SequenceKeepOutputAtEnd = "終了後も出力をONのままにする";
-inline constexpr const char* SequenceStart = "開始";
-inline constexpr const char* SequencePause = "一時停止";
-inline constexpr const char* SequenceResume = "再開";
-inline constexpr const char* SequenceAbort = "中止";
-inline constexpr const char* SequenceIdle = "停止中";
+inline constexpr Text SequenceColumnVolts{QT_TRANSLATE_NOOP("texts", "電圧[V]")};
+inline constexpr Text SequenceColumnAmps{QT_TRANSLATE_NOOP("texts", "電流[A]")};
+inline constexpr Text SequenceColumnSeconds{QT_TRANSLATE_NOOP("texts", "時間[秒]")};
+inline constexpr Text SequenceColumnLinear{QT_TRANSLATE_NOOP("texts", "直線ランプ")};
+inline constexpr Text SequenceAdd{QT_TRANSLATE_NOOP("texts", "追加")};
+inline constexpr Text SequenceRemove{QT_TRANSLATE_NOOP("texts", "削除")};
+inline constexpr Text SequenceUp{QT_TRANSLATE_NOOP("texts", "上へ")};
+inline constexpr Text SequenceDown{QT_TRANSLATE_NOOP("texts", "下へ")};
+inline constexpr Text SequenceLoad{QT_TRANSLATE_NOOP("texts", "読み込み...")};
+inline constexpr Text SequenceSave{QT_TRANSLATE_NOOP("texts", "保存...")};
+inline constexpr Text SequenceRepeat{QT_TRANSLATE_NOOP("texts", "繰り返し")};
+inline constexpr Text SequenceTimes{QT_TRANSLATE_NOOP("texts", "回")};
+inline constexpr Text SequenceRepeatEndless{QT_TRANSLATE_NOOP("texts", "無限")};
+inline constexpr Text SequenceGroupStops{QT_TRANSLATE_NOOP("texts", "停止条件")};
+inline constexpr Text SequenceConditionBelow{QT_TRANSLATE_NOOP("texts", "電流が")};
+inline constexpr Text SequenceConditionBelowFor{QT_TRANSLATE_NOOP("texts", "A 未満のまま")};
+inline constexpr Text SequenceConditionBelowEnd{QT_TRANSLATE_NOOP("texts", "秒続いたら終了")};
+inline constexpr Text SequenceConditionAbove{QT_TRANSLATE_NOOP("texts", "電圧が")};
+inline constexpr Text SequenceConditionAboveEnd{QT_TRANSLATE_NOOP("texts", "V を超えたら終了")};
+inline constexpr Text SequenceConditionAfter{QT_TRANSLATE_NOOP("texts", "経過時間")};
+inline constexpr Text SequenceConditionAfterEnd{QT_TRANSLATE_NOOP("texts", "秒で終了")};
+inline constexpr Text SequenceConditionCharge{QT_TRANSLATE_NOOP("texts", "電荷が")};
+inline constexpr Text SequenceConditionChargeEnd{QT_TRANSLATE_NOOP("texts", "Ah を超えたら終了")};
+inline constexpr Text SequenceOutputOnAtStart{QT_TRANSLATE_NOOP("texts", "開始時に出力をONする")};
+inline constexpr Text SequenceKeepOutputAtEnd{
+    QT_TRANSLATE_NOOP("texts", "終了後も出力をONのままにする")};
+inline constexpr Text SequenceStart{QT_TRANSLATE_NOOP("texts", "開始")};
+inline constexpr Text SequencePause{QT_TRANSLATE_NOOP("texts", "一時停止")};
+inline constexpr Text SequenceResume{QT_TRANSLATE_NOOP("texts", "再開")};
+inline constexpr Text SequenceAbort{QT_TRANSLATE_NOOP("texts", "中止")};
+inline constexpr Text SequenceIdle{QT_TRANSLATE_NOOP("texts", "停止中")};
 // The step, the number of steps, the round ("2/3", "4/無限") and the time left in the step.
-inline constexpr const char* SequenceRunning = "ステップ %d/%zu　繰り返し %s　残り %s";
-inline constexpr const char* SequencePausedState = "一時停止中　ステップ %d/%zu　繰り返し %s　残り %s";
+inline constexpr Text SequenceRunning{
+    QT_TRANSLATE_NOOP("texts", "ステップ %d/%zu　繰り返し %s　残り %s")};
+inline constexpr Text SequencePausedState{
+    QT_TRANSLATE_NOOP("texts", "一時停止中　ステップ %d/%zu　繰り返し %s　残り %s")};
 // The step and what is wrong with one of its cells.
-inline constexpr const char* SequenceCellRefused = "ステップ %d: %s";
-inline constexpr const char* SequenceCloseRunning = "シーケンスを実行中です。中止してウィンドウを閉じますか?";
+inline constexpr Text SequenceCellRefused{QT_TRANSLATE_NOOP("texts", "ステップ %d: %s")};
+inline constexpr Text SequenceCloseRunning{
+    QT_TRANSLATE_NOOP("texts", "シーケンスを実行中です。中止してウィンドウを閉じますか?")};
 // The capacity of the present source, on the preview's limit line.
-inline constexpr const char* SequencePreviewLimit = "上限 %.1fW";
-inline constexpr const char* SequenceGroupCharge = "充電プロファイル";
-inline constexpr const char* ChargeChemistry = "種類";
-inline constexpr const char* ChargeCells = "セル数";
-inline constexpr const char* ChargeCapacity = "容量[mAh]";
-inline constexpr const char* ChargeRate = "充電レート[C]";
-inline constexpr const char* ChargeTermination = "終止電流[A]";
-inline constexpr const char* ChargeMaxTime = "最大時間[秒]";
-inline constexpr const char* ChargeDefault = "既定";
-inline constexpr const char* ChargeStart = "充電開始";
+inline constexpr Text SequencePreviewLimit{QT_TRANSLATE_NOOP("texts", "上限 %.1fW")};
+inline constexpr Text SequenceGroupCharge{QT_TRANSLATE_NOOP("texts", "充電プロファイル")};
+inline constexpr Text ChargeChemistry{QT_TRANSLATE_NOOP("texts", "種類")};
+inline constexpr Text ChargeCells{QT_TRANSLATE_NOOP("texts", "セル数")};
+inline constexpr Text ChargeCapacity{QT_TRANSLATE_NOOP("texts", "容量[mAh]")};
+inline constexpr Text ChargeRate{QT_TRANSLATE_NOOP("texts", "充電レート[C]")};
+inline constexpr Text ChargeTermination{QT_TRANSLATE_NOOP("texts", "終止電流[A]")};
+inline constexpr Text ChargeMaxTime{QT_TRANSLATE_NOOP("texts", "最大時間[秒]")};
+inline constexpr Text ChargeDefault{QT_TRANSLATE_NOOP("texts", "既定")};
+inline constexpr Text ChargeStart{QT_TRANSLATE_NOOP("texts", "充電開始")};
+
+// What the sequence page's controls are for, read out to the operator.
+inline constexpr Text A11ySequenceStepsName{QT_TRANSLATE_NOOP("texts", "ステップのリスト")};
+inline constexpr Text A11ySequenceStepsHelp{
+    QT_TRANSLATE_NOOP("texts", "各ステップの電圧、電流、時間、直線ランプ。ダブルクリックで編集")};
+inline constexpr Text A11ySequenceAddHelp{QT_TRANSLATE_NOOP("texts", "ステップを追加します")};
+inline constexpr Text A11ySequenceRemoveHelp{
+    QT_TRANSLATE_NOOP("texts", "選んだステップを削除します")};
+inline constexpr Text A11ySequenceUpHelp{
+    QT_TRANSLATE_NOOP("texts", "選んだステップを一つ前に移します")};
+inline constexpr Text A11ySequenceDownHelp{
+    QT_TRANSLATE_NOOP("texts", "選んだステップを一つ後ろに移します")};
+inline constexpr Text A11ySequenceLoadHelp{
+    QT_TRANSLATE_NOOP("texts", "CSVのシーケンスファイルからステップを読み込みます")};
+inline constexpr Text A11ySequenceSaveHelp{
+    QT_TRANSLATE_NOOP("texts", "ステップをCSVのシーケンスファイルに保存します")};
+inline constexpr Text A11yStopBelowHelp{QT_TRANSLATE_NOOP(
+    "texts", "チェックすると、電流がレベル未満のまま続いたらシーケンスを終了します")};
+inline constexpr Text A11yStopBelowAmpsHelp{QT_TRANSLATE_NOOP("texts", "電流のレベル(A)")};
+inline constexpr Text A11yStopBelowSecondsHelp{
+    QT_TRANSLATE_NOOP("texts", "電流がレベル未満のまま続く秒数")};
+inline constexpr Text A11yStopAboveHelp{
+    QT_TRANSLATE_NOOP("texts", "チェックすると、電圧がレベルを超えたらシーケンスを終了します")};
+inline constexpr Text A11yStopAboveVoltsHelp{QT_TRANSLATE_NOOP("texts", "電圧のレベル(V)")};
+inline constexpr Text A11yStopAfterHelp{
+    QT_TRANSLATE_NOOP("texts", "チェックすると、開始からこの時間でシーケンスを終了します")};
+inline constexpr Text A11yStopAfterSecondsHelp{QT_TRANSLATE_NOOP("texts", "開始からの秒数")};
+inline constexpr Text A11yStopChargeHelp{
+    QT_TRANSLATE_NOOP("texts", "チェックすると、電荷がレベルを超えたらシーケンスを終了します")};
+inline constexpr Text A11yStopChargeAhHelp{QT_TRANSLATE_NOOP("texts", "電荷のレベル(Ah)")};
+inline constexpr Text A11yRepeatHelp{QT_TRANSLATE_NOOP("texts", "ステップのリストを実行する回数")};
+inline constexpr Text A11yRepeatEndlessHelp{
+    QT_TRANSLATE_NOOP("texts", "チェックすると、中止するまで繰り返します")};
+inline constexpr Text A11yOutputOnAtStartHelp{
+    QT_TRANSLATE_NOOP("texts", "シーケンスの開始で出力をONにします")};
+inline constexpr Text A11yKeepOutputAtEndHelp{
+    QT_TRANSLATE_NOOP("texts", "チェックしないと、シーケンスの終了で出力をOFFにします")};
+inline constexpr Text A11ySequenceStartHelp{
+    QT_TRANSLATE_NOOP("texts", "ステップを確かめてシーケンスを開始します")};
+inline constexpr Text A11ySequencePauseHelp{
+    QT_TRANSLATE_NOOP("texts", "シーケンスを一時停止、または再開します")};
+inline constexpr Text A11ySequenceAbortHelp{QT_TRANSLATE_NOOP("texts", "シーケンスを中止します")};
+inline constexpr Text A11yChemistryHelp{QT_TRANSLATE_NOOP("texts", "充電する電池の種類")};
+inline constexpr Text A11yCellsHelp{QT_TRANSLATE_NOOP("texts", "直列につないだセルの数")};
+inline constexpr Text A11yCapacityHelp{QT_TRANSLATE_NOOP("texts", "電池の容量(mAh)")};
+inline constexpr Text A11yRateHelp{
+    QT_TRANSLATE_NOOP("texts", "充電電流を容量の倍数で。空欄は既定値")};
+inline constexpr Text A11yTerminationHelp{
+    QT_TRANSLATE_NOOP("texts", "充電を終える電流(A)。空欄は既定値")};
+inline constexpr Text A11yMaxTimeHelp{
+    QT_TRANSLATE_NOOP("texts", "充電を打ち切る時間(秒)。空欄は既定値")};
+inline constexpr Text A11yStartChargeHelp{
+    QT_TRANSLATE_NOOP("texts", "充電プロファイルを確かめて充電を開始します")};
 
 } // namespace texts

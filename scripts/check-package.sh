@@ -6,7 +6,9 @@
 # leaving a file behind; the machine's own system is never touched. Then: every file where
 # it belongs with its owner and mode, the icons at their sizes, stripped programs, the
 # desktop entry, the AppStream metainfo and the manual pages through their validators,
-# lintian with no error, and the installed programs started once.
+# lintian with no error, the compiled translation against its source, and the installed
+# programs started once, keeping their settings and system log in the user's folder in the
+# language the settings ask for.
 #
 # Prints every failed check and exits 1 when there is any.
 set -euo pipefail
@@ -71,6 +73,7 @@ expected_files=(
   usr/share/man/man1/quorel.1.gz
   usr/share/man/man1/quorelctl.1.gz
   "usr/share/metainfo/$app_id.metainfo.xml"
+  usr/share/quorel/translations/quorel_en.qm
 )
 icon_sizes=(16 32 48 64 128 256)
 for size in "${icon_sizes[@]}"; do
@@ -121,6 +124,19 @@ grep -q "<launchable type=\"desktop-id\">$app_id.desktop</launchable>" \
   "$sysroot/usr/share/metainfo/$app_id.metainfo.xml" ||
   fail "the metainfo does not launch $app_id.desktop"
 
+step "Translations"
+# Every finished message of the source file is in the compiled one, none more.
+lconvert=/usr/lib/qt6/bin/lconvert
+qm=$sysroot/usr/share/quorel/translations/quorel_en.qm
+"$lconvert" -i "$qm" -of ts -o "$scratch/installed.ts" || fail "lconvert cannot read $qm"
+source_count=$(grep -c '<translation>' resources/translations/quorel_en.ts || true)
+installed_count=$(grep -c '<translation>' "$scratch/installed.ts" || true)
+echo "quorel_en.qm: $installed_count translations, the source file $source_count"
+[ "$source_count" -gt 0 ] && [ "$installed_count" -eq "$source_count" ] ||
+  fail "the compiled translation holds $installed_count of $source_count messages"
+! grep -q 'type="unfinished"' resources/translations/quorel_en.ts ||
+  fail "the translation file has unfinished messages"
+
 step "desktop-file-validate"
 desktop-file-validate "$desktop" || fail "desktop-file-validate"
 
@@ -152,15 +168,29 @@ for _ in $(seq 50); do [ -L "$link" ] && break; sleep 0.1; done
 "$sysroot/usr/bin/quorelctl" info --port "$link" > "$scratch/info" 2>&1 ||
   { cat "$scratch/info" >&2; fail "quorelctl info against the simulated supply"; }
 grep -q '^firmware' "$scratch/info" || fail "quorelctl info shows no firmware version"
+# An installed program keeps its settings and relatively named logs in the user's folder
+# ($XDG_CONFIG_HOME/quorel), never beside itself in bin/, even when run by root.
+config=$scratch/config
+mkdir -p "$config/quorel"
+printf '[QUOREL]\r\nUseSysLogFile=1\r\n[DISPLAY]\r\nLanguage=en\r\n' > "$config/quorel/Quorel.ini"
+XDG_CONFIG_HOME=$config "$sysroot/usr/bin/quorelctl" on --port "$link" > "$scratch/on" 2>&1 ||
+  { cat "$scratch/on" >&2; fail "quorelctl on against the simulated supply"; }
+grep -q '^Output switched ON$' "$scratch/on" || fail "quorelctl does not speak the English of its settings"
+grep -q '\] Output switched ON' "$config/quorel/system.log" ||
+  fail "quorelctl wrote no English system log in the user's settings folder"
 kill "$sim_pid"
 wait "$sim_pid" 2>/dev/null || true
 sim_pid=
 # The panel opens and keeps running (on Qt's offscreen platform) until it is stopped.
 status=0
-QT_QPA_PLATFORM=offscreen timeout 5 "$sysroot/usr/bin/quorel" > "$scratch/panel.log" 2>&1 ||
-  status=$?
+XDG_CONFIG_HOME=$config QT_QPA_PLATFORM=offscreen timeout 5 "$sysroot/usr/bin/quorel" \
+  > "$scratch/panel.log" 2>&1 || status=$?
 [ "$status" -eq 124 ] ||
   { cat "$scratch/panel.log" >&2; fail "the panel ended by itself with status $status"; }
+grep -q '\] Control program started' "$config/quorel/system.log" ||
+  fail "the panel wrote no English system log in the user's settings folder"
+left_beside=$(find "$sysroot/usr/bin" -type f ! -name quorel ! -name quorelctl ! -name quorel-sim)
+[ -z "$left_beside" ] || fail "the installed programs wrote beside themselves: $left_beside"
 
 step "Removing it again"
 dpkg --root="$sysroot" --log=/dev/null -P quorel || fail "dpkg -P"

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages that building, running and testing Quorel need (clang,
+# Installs the Debian 12 packages that building, running and testing Quorel need (Qt's
+# Linguist tools, lupdate and lrelease, for the translation files; clang,
 # its sanitizer and libFuzzer run-times and the symbolizer for the fuzz programs; the icon
 # renderer, the Debian tools and the desktop-file, AppStream and manual-page checkers for the
 # package; pyvisa with its pure-Python back-end, the instrument client the remote control is
@@ -11,7 +12,7 @@ set -euo pipefail
 
 all_packages=(
   cmake g++ make pkg-config
-  qt6-base-dev qt6-svg-dev libgl-dev qt6-translations-l10n
+  qt6-base-dev qt6-svg-dev libgl-dev qt6-translations-l10n qt6-tools-dev qt6-l10n-tools
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont-gothic
   xvfb xauth imagemagick

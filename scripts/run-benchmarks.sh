@@ -20,7 +20,8 @@ else
   build=build
   cmake --preset default -DQUOREL_BUILD_BENCH=ON
 fi
-programs=(PlotPaintBench PanelBench FirmwareUpdateBench ProcessBench PollingHourBench SessionBench HistoryBench RemoteBench SequenceBench)
+programs=(PlotPaintBench PanelBench FirmwareUpdateBench ProcessBench PollingHourBench SessionBench HistoryBench RemoteBench
+          SequenceBench TextsBench)
 cmake --build "$build" -j2 --target "${programs[@]}"
 
 figures=$(mktemp)

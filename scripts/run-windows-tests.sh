@@ -150,6 +150,8 @@ else
 fi
 check off 0 '出力を OFF しました' -- off --port $port
 check missing-port 11 '.' -- info --port com31
+# English from the table built into quorelctl.exe, which has no Qt to load a translation.
+check english 0 '^Output switched OFF$' -- off --port $port --lang en
 check usage 2 '.' -- frobnicate
 check update-missing-file 31 '指定のファームウェアHEXファイルを開けません' -- update missing.hex --port $port
 cp fuzz/corpus/hex_image/valid_crlf.hex "$work/firmware.hex"

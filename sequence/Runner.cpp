@@ -78,7 +78,7 @@ Refusal Runner::start(const Sequence& sequence, RunOptions options) {
             failed(r);
             return {};
         }
-        log_(texts::SequenceOutputOn);
+        log_(texts::SequenceOutputOn.str());
     }
     changed();
     return {};
@@ -212,7 +212,7 @@ bool Runner::pause() {
         return false;
     pauseStartMs_ = now();
     state_ = RunState::Paused;
-    log_(texts::SequencePaused);
+    log_(texts::SequencePaused.str());
     changed();
     return true;
 }
@@ -222,7 +222,7 @@ bool Runner::resume() {
         return false;
     pausedMs_ += now() - pauseStartMs_;
     state_ = RunState::Running;
-    log_(texts::SequenceResumed);
+    log_(texts::SequenceResumed.str());
     service();
     changed();
     return true;
@@ -321,7 +321,7 @@ void Runner::end(EndReason reason, DeviceResult result, bool switchOff) {
     if (switchOff && !keep && !linkGone && reason != EndReason::Tripped) {
         supply_.switchOutput(false);
         e.outputSwitchedOff = true;
-        log_(texts::SequenceOutputOff);
+        log_(texts::SequenceOutputOff.str());
     }
     if (options_.summary)
         log_(options_.summary(e));

@@ -54,21 +54,21 @@ std::string refusalText(const Refusal& r) {
     case RefusalKind::None:
         return {};
     case RefusalKind::NoSteps:
-        return texts::SequenceRefusedNoSteps;
+        return texts::SequenceRefusedNoSteps.str();
     case RefusalKind::TooManySteps:
-        return texts::SequenceRefusedTooManySteps;
+        return texts::SequenceRefusedTooManySteps.str();
     case RefusalKind::BadDuration:
         return printed(texts::SequenceRefusedDuration, r.step);
     case RefusalKind::BadRepeat:
-        return texts::SequenceRefusedRepeat;
+        return texts::SequenceRefusedRepeat.str();
     case RefusalKind::BadStop:
-        return texts::SequenceRefusedStop;
+        return texts::SequenceRefusedStop.str();
     case RefusalKind::NotConnected:
-        return texts::SequenceRefusedNotConnected;
+        return texts::SequenceRefusedNotConnected.str();
     case RefusalKind::Tripped:
-        return texts::LogOutputRefusedTripped;
+        return texts::LogOutputRefusedTripped.str();
     case RefusalKind::Running:
-        return texts::SequenceRefusedRunning;
+        return texts::SequenceRefusedRunning.str();
     case RefusalKind::Rule:
         break;
     }
@@ -81,7 +81,7 @@ std::string refusalText(const Refusal& r) {
 std::string endText(EndReason reason, const StopConditions& stops) {
     switch (reason) {
     case EndReason::Completed:
-        return texts::SequenceCompleted;
+        return texts::SequenceCompleted.str();
     case EndReason::CurrentBelow:
         return printed(texts::SequenceStopCurrent,
                        stops.currentBelow ? stops.currentBelow->amps : 0,
@@ -94,17 +94,17 @@ std::string endText(EndReason reason, const StopConditions& stops) {
     case EndReason::Charge:
         return printed(texts::SequenceStopCharge, stops.chargeAboveAh.value_or(0.0));
     case EndReason::Aborted:
-        return texts::SequenceAborted;
+        return texts::SequenceAborted.str();
     case EndReason::WindowClosed:
-        return texts::SequenceWindowClosed;
+        return texts::SequenceWindowClosed.str();
     case EndReason::DeviceLost:
-        return texts::SequenceDeviceLost;
+        return texts::SequenceDeviceLost.str();
     case EndReason::DeviceFailed:
-        return texts::SequenceDeviceFailed;
+        return texts::SequenceDeviceFailed.str();
     case EndReason::Tripped:
         break;
     }
-    return texts::SequenceTripped;
+    return texts::SequenceTripped.str();
 }
 
 std::string chargeSummary(const RunEnd& end) {

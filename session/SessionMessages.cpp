@@ -1,7 +1,7 @@
 #include "session/SessionMessages.h"
 
-#include "session/SetpointRules.h"
 #include "resources/Texts.h"
+#include "session/SetpointRules.h"
 
 #include <cstdio>
 
@@ -21,7 +21,7 @@ std::string printf2(const char* pattern, const char* a, const char* b, const cha
 
 std::string connectedMessage(const std::string& port, const std::string& version) {
     // Each "%s" is replaced in turn, so that no text of the device is read as a format.
-    std::string message = texts::LogConnected;
+    std::string message = texts::LogConnected.str();
     std::size_t from = 0;
     for (const std::string* part : {&port, &version}) {
         const auto at = message.find("%s", from);

@@ -4,6 +4,7 @@
 #include "config/PortScan.h"
 #include "config/Settings.h"
 #include "device/SupplyDevice.h"
+#include "platform/qt/Accessible.h"
 #include "platform/qt/ControlIds.h"
 #include "platform/qt/Prompter.h"
 #include "resources/Texts.h"
@@ -22,6 +23,7 @@
 #include <QVBoxLayout>
 
 #include <cstdlib>
+#include <map>
 #include <optional>
 
 namespace {
@@ -33,7 +35,7 @@ QString qs(const char* utf8) {
 // The widest the port list grows, in characters.
 constexpr int MaxPortChars = 100;
 
-const char* const spanItems[] = {texts::Span60, texts::Span120, texts::Span180, texts::Span240};
+const texts::Text spanItems[] = {texts::Span60, texts::Span120, texts::Span180, texts::Span240};
 
 // The item of the span list for a span in seconds; a span the list does not offer shows
 // as its first item.
@@ -71,7 +73,7 @@ SettingsDialog::SettingsDialog(Settings& settings, QWidget* parent)
     scan_->setAutoDefault(false);
     connectAtStart_ = withId(new QCheckBox(qs(texts::SettingsConnectAtStart)), IdConnectAtStart);
     plotSpan_ = withId(new QComboBox, IdPlotSpan);
-    for (const char* item : spanItems)
+    for (const texts::Text& item : spanItems)
         plotSpan_->addItem(qs(item));
     useSysLogFile_ = withId(new QCheckBox(qs(texts::SettingsUseSysLogFile)), IdUseSysLogFile);
     sysLogFileName_ = withId(new QLineEdit, IdSysLogFileName);
@@ -84,16 +86,34 @@ SettingsDialog::SettingsDialog(Settings& settings, QWidget* parent)
     auto* cancel = withId(new QPushButton(qs(texts::SettingsCancel)), IdCancel);
     cancel->setAutoDefault(false);
 
+    using platform::describe;
+    describe(comPort_, texts::A11yPortListHelp);
+    describe(scan_, texts::A11yScanHelp);
+    describe(connectAtStart_, texts::A11yConnectAtStartHelp);
+    describe(plotSpan_, texts::A11ySpanHelp);
+    describe(useSysLogFile_, texts::A11yUseSysLogFileHelp);
+    describe(sysLogFileName_, texts::A11ySysLogFileHelp);
+    describe(browse_, texts::A11yBrowseFileHelp);
+    describe(offsetAtt_, texts::A11yOffsetAttHelp);
+    describe(ok, texts::A11yOkHelp);
+    describe(cancel, texts::A11yCloseHelp);
+    // The labels name the fields they stand before, for screen readers and mnemonics.
+    auto labelFor = [](const char* text, QWidget* field) {
+        auto* label = new QLabel(qs(text));
+        label->setBuddy(field);
+        return label;
+    };
+
     auto* connection = new QGroupBox(qs(texts::SettingsGroupConnection));
     auto* connectionGrid = new QGridLayout(connection);
-    connectionGrid->addWidget(new QLabel(qs(texts::SettingsPort)), 0, 0);
+    connectionGrid->addWidget(labelFor(texts::SettingsPort, comPort_), 0, 0);
     connectionGrid->addWidget(comPort_, 0, 1);
     connectionGrid->addWidget(scan_, 0, 2);
     connectionGrid->addWidget(connectAtStart_, 1, 0, 1, 3);
 
     auto* history = new QGroupBox(qs(texts::SettingsGroupHistory));
     auto* historyRow = new QHBoxLayout(history);
-    historyRow->addWidget(new QLabel(qs(texts::SettingsSpan)));
+    historyRow->addWidget(labelFor(texts::SettingsSpan, plotSpan_));
     historyRow->addWidget(plotSpan_);
     historyRow->addWidget(new QLabel(qs(texts::SettingsAfterRestart)));
     historyRow->addStretch();
@@ -101,7 +121,7 @@ SettingsDialog::SettingsDialog(Settings& settings, QWidget* parent)
     auto* sysLog = new QGroupBox(qs(texts::GroupSystemLog));
     auto* sysLogGrid = new QGridLayout(sysLog);
     sysLogGrid->addWidget(useSysLogFile_, 0, 0, 1, 3);
-    sysLogGrid->addWidget(new QLabel(qs(texts::SettingsFile)), 1, 0);
+    sysLogGrid->addWidget(labelFor(texts::SettingsFile, sysLogFileName_), 1, 0);
     sysLogGrid->addWidget(sysLogFileName_, 1, 1);
     sysLogGrid->addWidget(browse_, 1, 2);
 
@@ -125,7 +145,9 @@ SettingsDialog::SettingsDialog(Settings& settings, QWidget* parent)
     linkWatch_ = new QTimer(this);
     linkWatch_->setInterval(LinkWatchMs);
     connect(linkWatch_, &QTimer::timeout, this, &SettingsDialog::OnLinkWatch);
-    connect(comPort_, &QComboBox::currentTextChanged, comPort_, &QComboBox::setToolTip);
+    // The tool tip shows the whole path of the port, also where the list shows a label.
+    connect(comPort_, &QComboBox::currentIndexChanged, comPort_,
+            [this] { comPort_->setToolTip(comPort_->currentData().toString()); });
 
     connect(scan_, &QPushButton::clicked, this, &SettingsDialog::OnScan);
     connect(browse_, &QPushButton::clicked, this, &SettingsDialog::OnBrowse);
@@ -142,10 +164,23 @@ void SettingsDialog::showEvent(QShowEvent* event) {
 
 void SettingsDialog::OnInitDialog() {
     // The device list is taken afresh: an adapter may have been plugged in since last time.
-    auto items = PortList::choices(settings_.comPort(), PortList::serialDevicesPresent());
+    // Stable names first, shown by their readable labels; the setting keeps the path.
+    const PortList::DeviceFolders& folders = PortList::deviceFolders();
+    std::vector<std::string> devices;
+    std::map<std::string, std::string> labels;
+    for (const auto& named : PortList::serialDevicesById(folders.byId)) {
+        devices.push_back(named.path);
+        labels[named.path] = named.label;
+    }
+    for (const auto& node : PortList::serialDevicesPresent(folders.dev))
+        devices.push_back(node);
+    auto items = PortList::choices(settings_.comPort(), devices);
     comPort_->clear();
-    for (const auto& item : items)
-        comPort_->addItem(QString::fromStdString(item));
+    for (const auto& item : items) {
+        auto label = labels.find(item);
+        comPort_->addItem(QString::fromStdString(label == labels.end() ? item : label->second),
+                          QString::fromStdString(item));
+    }
     comPort_->setCurrentIndex(PortList::selectionFor(settings_.comPort(), items));
 
     connectAtStart_->setChecked(settings_.connectAtStart());
@@ -179,7 +214,7 @@ void SettingsDialog::OnLinkWatch() {
 }
 
 void SettingsDialog::OnOK() {
-    settings_.setComPort(comPort_->currentText().toStdString());
+    settings_.setComPort(comPort_->currentData().toString().toStdString());
     settings_.setConnectAtStart(connectAtStart_->isChecked());
     settings_.setPlotSpan(std::atoi(plotSpan_->currentText().toStdString().c_str()));
     settings_.setUseSysLogFile(useSysLogFile_->isChecked());
@@ -195,22 +230,23 @@ void SettingsDialog::OnScan() {
     const std::optional<std::string> found = PortScan::scanForSupply();
     QApplication::restoreOverrideCursor();
     if (!found) {
-        platform::prompter().messageBox(this, texts::ScanNotFound, texts::CaptionError,
+        platform::prompter().messageBox(this, texts::ScanNotFound.str(), texts::CaptionError.str(),
                                         platform::PromptIcon::Stop, platform::PromptButtons::Ok);
         return;
     }
     // The list always starts with com1 to com32, so the found port is item N - 1.
     comPort_->setCurrentIndex(comPort_->findText(QString::fromStdString(*found)));
-    std::string text = texts::ScanFound;
+    std::string text = texts::ScanFound.str();
     text.replace(text.find("%s"), 2, *found);
-    platform::prompter().messageBox(this, text, texts::CaptionOk, platform::PromptIcon::Information,
-                                    platform::PromptButtons::Ok);
+    platform::prompter().messageBox(this, text, texts::CaptionOk.str(),
+                                    platform::PromptIcon::Information, platform::PromptButtons::Ok);
 }
 
 void SettingsDialog::OnBrowse() {
     // The chosen name goes into the box only; it becomes the live setting when the dialog is
     // confirmed, so Cancel leaves the log where it was.
-    auto chosen = platform::prompter().saveFileName(this, texts::FilterLogFile, std::string());
+    auto chosen =
+        platform::prompter().saveFileName(this, texts::FilterLogFile.str(), std::string());
     if (chosen)
         sysLogFileName_->setText(QString::fromStdString(*chosen));
 }

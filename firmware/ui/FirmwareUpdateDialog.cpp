@@ -1,8 +1,9 @@
 #include "firmware/ui/FirmwareUpdateDialog.h"
 
-#include "firmware/ui/TransferProgressDialog.h"
 #include "firmware/UpdateProcedure.h"
+#include "firmware/ui/TransferProgressDialog.h"
 #include "panel/DialogUnits.h"
+#include "platform/qt/Accessible.h"
 #include "platform/qt/ControlIds.h"
 #include "platform/qt/Prompter.h"
 #include "resources/Texts.h"
@@ -86,21 +87,33 @@ QPushButton* makeButton(QWidget* parent, int id, const char* text) {
 } // namespace
 
 FirmwareUpdateDialog::FirmwareUpdateDialog(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QString::fromUtf8(texts::FirmwareDialogCaption));
-    setFont(QFont(QString::fromUtf8("ＭＳ Ｐゴシック"), 9));
+    setWindowTitle(QString::fromUtf8(texts::FirmwareDialogCaption.c_str()));
+    setFont(QFont(QString::fromUtf8(texts::FontPGothic), 9));
 
     portEdit_ = makeEdit(this, IdPort);
     portEdit_->setReadOnly(true);
     fileEdit_ = makeEdit(this, IdFile);
-    auto* browse = makeButton(this, IdBrowse, "参照");
+    auto* browse = makeButton(this, IdBrowse, texts::ButtonBrowse);
     auto* update = makeButton(this, IdUpdate, texts::FirmwareUpdateButton);
     update->setDefault(true);
     auto* cancel = makeButton(this, IdCancel, texts::FirmwareCancelButton);
 
+    platform::describe(portEdit_, texts::A11yFirmwarePortHelp);
+    platform::describe(fileEdit_, texts::A11yFirmwareFileHelp);
+    platform::describe(browse, texts::A11yBrowseFileHelp);
+    platform::describe(update, texts::A11yUpdateHelp);
+    platform::describe(cancel, texts::A11yCloseHelp);
+    // Each label names the field beside it.
+    auto labelFor = [this](const char* text, QWidget* field) {
+        auto* label = new QLabel(QString::fromUtf8(text), this);
+        label->setBuddy(field);
+        return label;
+    };
+
     auto* grid = new QGridLayout(this);
-    grid->addWidget(new QLabel(QString::fromUtf8(texts::FirmwarePort), this), 0, 0);
+    grid->addWidget(labelFor(texts::FirmwarePort, portEdit_), 0, 0);
     grid->addWidget(portEdit_, 0, 1);
-    grid->addWidget(new QLabel(QString::fromUtf8(texts::FirmwareFile), this), 1, 0);
+    grid->addWidget(labelFor(texts::FirmwareFile, fileEdit_), 1, 0);
     grid->addWidget(fileEdit_, 1, 1);
     grid->addWidget(browse, 1, 2);
     auto* buttons = new QHBoxLayout;
@@ -135,7 +148,7 @@ void FirmwareUpdateDialog::OnInitDialog() {
 }
 
 void FirmwareUpdateDialog::OnBrowse() {
-    auto chosen = platform::prompter().openFileName(this, texts::FilterHex, "");
+    auto chosen = platform::prompter().openFileName(this, texts::FilterHex.str(), "");
     if (chosen)
         filePath_ = *chosen;
     fileEdit_->setText(QString::fromStdString(filePath_));
@@ -146,8 +159,8 @@ void FirmwareUpdateDialog::OnUpdate() {
 }
 
 void FirmwareUpdateDialog::showError(const char* text) {
-    platform::prompter().messageBox(this, text, texts::CaptionError, platform::PromptIcon::Stop,
-                                    platform::PromptButtons::Ok);
+    platform::prompter().messageBox(this, text, texts::CaptionError.str(),
+                                    platform::PromptIcon::Stop, platform::PromptButtons::Ok);
 }
 
 void FirmwareUpdateDialog::runUpdate(const std::string& portName, const std::string& filePath) {
@@ -169,7 +182,7 @@ void FirmwareUpdateDialog::runUpdate(const std::string& portName, const std::str
     callbacks.finished = [&](UpdateProcedure::Outcome outcome) {
         if (outcome == UpdateProcedure::Outcome::Completed)
             platform::prompter().messageBox(
-                this, UpdateProcedure::message(outcome), texts::FirmwareDoneCaption,
+                this, UpdateProcedure::message(outcome), texts::FirmwareDoneCaption.str(),
                 platform::PromptIcon::Information, platform::PromptButtons::Ok);
         else
             showError(UpdateProcedure::message(outcome));
@@ -183,7 +196,7 @@ void FirmwareUpdateDialog::runUpdate(const std::string& portName, const std::str
 
 void runFirmwareUpdateCommand(QWidget* parent, const std::string& comPort) {
     if (platform::prompter().messageBox(
-            parent, texts::FirmwareInstructions, texts::FirmwareInstructionsCaption,
+            parent, texts::FirmwareInstructions.str(), texts::FirmwareInstructionsCaption.str(),
             platform::PromptIcon::Information,
             platform::PromptButtons::OkCancel) != platform::PromptAnswer::Ok)
         return;

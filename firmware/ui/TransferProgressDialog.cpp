@@ -14,14 +14,14 @@
 TransferProgressDialog::TransferProgressDialog(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setModal(false);
-    setWindowTitle(QString::fromUtf8(texts::FirmwareTransferCaption));
-    setFont(QFont(QString::fromUtf8("ＭＳ Ｐゴシック"), 9));
+    setWindowTitle(QString::fromUtf8(texts::FirmwareTransferCaption.c_str()));
+    setFont(QFont(QString::fromUtf8(texts::FontPGothic), 9));
 
-    auto* notice = new QLabel(QString::fromUtf8(texts::FirmwareTakesTime), this);
+    auto* notice = new QLabel(QString::fromUtf8(texts::FirmwareTakesTime.c_str()), this);
     bar_ = new QProgressBar(this);
     platform::setControlId(bar_, IdProgress);
     bar_->setTextVisible(false);
-    auto* label = new QLabel(QString::fromUtf8(texts::FirmwareTransferAddress), this);
+    auto* label = new QLabel(QString::fromUtf8(texts::FirmwareTransferAddress.c_str()), this);
     address_ = new QLineEdit(this);
     platform::setControlId(address_, IdAddress);
     address_->setReadOnly(true);

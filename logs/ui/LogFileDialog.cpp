@@ -1,12 +1,14 @@
 #include "logs/ui/LogFileDialog.h"
 
 #include "logs/MeasurementLog.h"
+#include "platform/qt/Accessible.h"
 #include "platform/qt/ControlIds.h"
 #include "platform/qt/Prompter.h"
 #include "resources/Texts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QLabel>
 
@@ -40,13 +42,34 @@ LogFileDialog::LogFileDialog(QWidget* parent) : QFileDialog(parent) {
                              texts::CsvInterval10m, texts::CsvInterval1h})
         intervalList_->addItem(QString::fromUtf8(item));
     platform::setControlId(intervalList_, IdInterval);
-    appendBox_ = new QCheckBox(QString::fromUtf8(texts::CsvAppend), this);
+    appendBox_ = new QCheckBox(QString::fromUtf8(texts::CsvAppend.c_str()), this);
     platform::setControlId(appendBox_, IdAppend);
+
+    platform::describe(intervalList_, texts::A11yIntervalHelp);
+    platform::describe(appendBox_, texts::A11yAppendHelp);
+    // The toolkit's own controls of the chooser, by the names it gives them.
+    const std::pair<const char*, const texts::Text*> own[] = {
+        {"lookInCombo", &texts::A11yFolderHelp},
+        {"treeView", &texts::A11yFilesHelp},
+        {"listView", &texts::A11yFilesHelp},
+        {"fileNameEdit", &texts::A11yFileNameHelp},
+        {"fileTypeCombo", &texts::A11yFileTypeHelp}};
+    for (const auto& [name, help] : own)
+        if (auto* w = findChild<QWidget*>(name))
+            platform::describe(w, *help);
+    if (auto* box = findChild<QDialogButtonBox*>("buttonBox")) {
+        for (QAbstractButton* b : box->buttons())
+            platform::describe(b, box->buttonRole(b) == QDialogButtonBox::AcceptRole
+                                      ? texts::A11ySaveLogHelp
+                                      : texts::A11yCloseHelp);
+    }
 
     // Below the file list, in the dialog's own grid.
     if (auto* grid = qobject_cast<QGridLayout*>(layout())) {
         const int row = grid->rowCount();
-        grid->addWidget(new QLabel(QString::fromUtf8(texts::CsvIntervalLabel), this), row, 0);
+        auto* label = new QLabel(QString::fromUtf8(texts::CsvIntervalLabel.c_str()), this);
+        label->setBuddy(intervalList_);
+        grid->addWidget(label, row, 0);
         grid->addWidget(intervalList_, row, 1);
         grid->addWidget(appendBox_, row + 1, 1);
     }

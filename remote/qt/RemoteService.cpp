@@ -30,7 +30,7 @@ RemoteService::~RemoteService() {
 
 QString RemoteService::mainCaption(std::size_t clients) {
     if (clients == 0)
-        return QString::fromUtf8(texts::MainCaption);
+        return QString::fromUtf8(texts::MainCaption.c_str());
     char caption[128];
     std::snprintf(caption, sizeof caption, texts::MainCaptionRemote, static_cast<int>(clients));
     return QString::fromUtf8(caption);

@@ -19,6 +19,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <filesystem>
+#include <grp.h>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
@@ -83,7 +84,9 @@ struct Child {
 
     // Runs a copy of quorelctl from the folder with the arguments, so that no settings of
     // the build folder apply; its output and messages go to files in that folder.
-    Child(const TempDir& dir, const std::vector<std::string>& args) {
+    // With `asNobody` it runs as the "nobody" user without groups, as a user whom the
+    // system's permissions stop (the tests themselves run as root).
+    Child(const TempDir& dir, const std::vector<std::string>& args, bool asNobody = false) {
         const std::string program = dir.file("quorelctl");
         std::filesystem::copy_file(QUORELCTL_PATH, program,
                                    std::filesystem::copy_options::overwrite_existing);
@@ -97,6 +100,9 @@ struct Child {
             int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             ::dup2(out, 1);
             ::dup2(err, 2);
+            if (asNobody &&
+                (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
+                ::_exit(126);
             std::vector<char*> argv;
             for (auto& a : all)
                 argv.push_back(a.data());

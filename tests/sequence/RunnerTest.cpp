@@ -145,8 +145,9 @@ TEST_F(RunnerTest, PauseHoldsTheScheduleAndResumeGoesOnWhereItStopped) {
     EXPECT_EQ(supply.sent[1].atMs, clockMs - 1000);
     EXPECT_EQ(supply.what(), (std::vector<std::string>{"1.00/0.100", "2.00/0.100", "off"}));
     EXPECT_EQ(log, (std::vector<std::string>{"シーケンスを開始しました(2 ステップ　繰り返し 1)",
-                                             texts::SequencePaused, texts::SequenceResumed,
-                                             texts::SequenceCompleted, texts::SequenceOutputOff}));
+                                             texts::SequencePaused.str(), texts::SequenceResumed.str(),
+                                             texts::SequenceCompleted.str(),
+                                             texts::SequenceOutputOff.str()}));
 }
 
 TEST_F(RunnerTest, ARampSetsItsPointsOnTimeAndReachesItsTargetAtTheEnd) {
