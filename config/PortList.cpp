@@ -1,5 +1,7 @@
 #include "config/PortList.h"
 
+#include "device/SerialPort.h"
+
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
@@ -13,18 +15,8 @@ namespace {
 // The N of "comN" when the name is one of the list's first 32 items in another spelling
 // ("COM7", "com07"), else 0.
 int comNumber(const std::string& name) {
-    if (name.size() < 4 || name.size() > 8)
-        return 0;
-    for (int i = 0; i < 3; ++i)
-        if (std::tolower(static_cast<unsigned char>(name[static_cast<std::size_t>(i)])) != "com"[i])
-            return 0;
-    int n = 0;
-    for (std::size_t i = 3; i < name.size(); ++i) {
-        if (!std::isdigit(static_cast<unsigned char>(name[i])))
-            return 0;
-        n = n * 10 + (name[i] - '0');
-    }
-    return n >= 1 && n <= ComPortCount ? n : 0;
+    const int n = SerialPort::comNumber(name);
+    return n <= ComPortCount ? n : 0;
 }
 
 } // namespace

@@ -89,11 +89,11 @@ std::optional<std::string> parseCommandLine(const std::vector<std::string>& args
     // Whether an option takes a value does not depend on the command, so options may stand
     // before the command too; which ones a command accepts is checked once it is known.
     static const std::vector<std::string> commonValueOptions = {
-        "port",        "watch",      "count",          "interval",   "duration",
-        "ovp",         "ocp",        "ocp-delay",      "opp",        "repeat",
-        "log",         "stop-below", "stop-below-for", "stop-above", "stop-after",
-        "stop-charge", "chemistry",  "cells",          "capacity",   "rate",
-        "max-time",    "termination", "listen", "allow", "lang"};
+        "port",        "watch",       "count",          "interval",   "duration",
+        "ovp",         "ocp",         "ocp-delay",      "opp",        "repeat",
+        "log",         "stop-below",  "stop-below-for", "stop-above", "stop-after",
+        "stop-charge", "chemistry",   "cells",          "capacity",   "rate",
+        "max-time",    "termination", "listen",         "allow",      "lang"};
     // "--csv" is a flag of status and names the file of monitor, wherever it stands.
     std::vector<std::string> valueOptions = commonValueOptions;
     for (const std::string& a : args) {

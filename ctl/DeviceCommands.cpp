@@ -37,8 +37,7 @@ int rejected(Session& s, SetpointRules::Outcome outcome) {
         message = texts::LogCurrentTooHigh;
         code = CurrentRejected;
     }
-    s.log(message);
-    s.err << message << '\n' << std::flush;
+    s.say(message);
     return code;
 }
 

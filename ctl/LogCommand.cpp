@@ -39,13 +39,9 @@ int logCommand(Session& s) {
     if (int code = s.connect())
         return code;
     session::MeasurementSession& m = s.measurement();
-    if (!m.startMeasurementLog(path, s.line.has("append"), interval)) {
-        s.log(texts::LogCsvOpenFailed.str());
-        s.err << texts::LogCsvOpenFailed << '\n' << std::flush;
-        return FileCannotOpen;
-    }
-    s.log(texts::LogCsvStarted.str());
-    s.err << texts::LogCsvStarted << '\n' << std::flush;
+    if (int code = s.startMeasurementLog(path, s.line.has("append"), interval))
+        return code;
+    s.say(texts::LogCsvStarted.str());
 
     const std::int64_t start = platform::monotonicMs();
     const std::int64_t end = duration ? start + std::llround(*duration * 1000) : -1;
@@ -61,8 +57,7 @@ int logCommand(Session& s) {
             return s.failed(texts::LogDeviceLost.str(), r);
         }
         if (!m.measurementLogRunning()) {
-            s.log(texts::LogCsvWriteFailed.str());
-            s.err << texts::LogCsvWriteFailed << '\n' << std::flush;
+            s.say(texts::LogCsvWriteFailed.str());
             return FileWriteFailed;
         }
         // A delayed poll delays the next one; none is made up.
@@ -71,8 +66,7 @@ int logCommand(Session& s) {
             break;
     }
     m.stopMeasurementLog();
-    s.log(texts::LogCsvStopped.str());
-    s.err << texts::LogCsvStopped << '\n' << std::flush;
+    s.say(texts::LogCsvStopped.str());
     return Success;
 }
 

@@ -165,11 +165,10 @@ int monitorCommand(Session& s) {
     if (int code = s.connect())
         return code;
     m.setAutoReconnect(o.reconnect);
-    if (o.csv &&
-        !m.startMeasurementLog(*o.csv, false, std::max(1, int(std::lround(o.intervalS))))) {
-        s.log(texts::LogCsvOpenFailed.str());
-        s.err << texts::LogCsvOpenFailed << '\n' << std::flush;
-        return FileCannotOpen;
+    if (o.csv) {
+        if (int code =
+                s.startMeasurementLog(*o.csv, false, std::max(1, int(std::lround(o.intervalS)))))
+            return code;
     }
 
     const std::int64_t start = platform::monotonicMs();
@@ -197,8 +196,7 @@ int monitorCommand(Session& s) {
                 nextPrint += intervalMs * ((platform::monotonicMs() - nextPrint) / intervalMs + 1);
             }
             if (o.csv && !m.measurementLogRunning()) {
-                s.log(texts::LogCsvWriteFailed.str());
-                s.err << texts::LogCsvWriteFailed << '\n' << std::flush;
+                s.say(texts::LogCsvWriteFailed.str());
                 code = FileWriteFailed;
                 break;
             }

@@ -1,7 +1,7 @@
 #include "ctl/ReadingFormat.h"
 
-#include "session/SetpointRules.h"
 #include "resources/Texts.h"
+#include "session/SetpointRules.h"
 
 #include <cstdio>
 

@@ -165,10 +165,7 @@ int drive(Session& s, const Sequence& sequence, const RunOptions& options, const
     if (int code = s.connect())
         return code;
     session::MeasurementSession& m = s.measurement();
-    auto say = [&s](const std::string& message) {
-        s.log(message);
-        s.err << message << '\n' << std::flush;
-    };
+    auto say = [&s](const std::string& message) { s.say(message); };
     SessionRunner session(m, say);
     Runner& runner = session.runner();
 
@@ -181,9 +178,9 @@ int drive(Session& s, const Sequence& sequence, const RunOptions& options, const
         printPlan(s, plan);
         return Success;
     }
-    if (log.path && !m.startMeasurementLog(*log.path, false, log.interval)) {
-        say(texts::LogCsvOpenFailed.str());
-        return FileCannotOpen;
+    if (log.path) {
+        if (int code = s.startMeasurementLog(*log.path, false, log.interval))
+            return code;
     }
     if (const Refusal r = runner.start(sequence, options)) {
         m.stopMeasurementLog();

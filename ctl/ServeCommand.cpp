@@ -76,11 +76,9 @@ int serveCommand(Session& s) {
     // A rack has nobody to press connect: a lost device is looked for every two seconds.
     m.setAutoReconnect(true);
     if (o.csv) {
-        if (!m.startMeasurementLog(*o.csv, false, o.intervalSeconds)) {
-            report.say(texts::LogCsvOpenFailed.str());
-            return FileCannotOpen;
-        }
-        report.say(texts::LogCsvStarted.str());
+        if (int code = s.startMeasurementLog(*o.csv, false, o.intervalSeconds))
+            return code;
+        s.say(texts::LogCsvStarted.str());
     }
 
     int code = Success;

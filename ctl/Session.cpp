@@ -65,6 +65,18 @@ void Session::log(const std::string& message) {
     systemLog_->append(message);
 }
 
+void Session::say(const std::string& message) {
+    log(message);
+    err << message << '\n' << std::flush;
+}
+
+int Session::startMeasurementLog(const std::string& path, bool append, int intervalSeconds) {
+    if (measurement_->startMeasurementLog(path, append, intervalSeconds))
+        return 0;
+    say(texts::LogCsvOpenFailed.str());
+    return FileCannotOpen;
+}
+
 int Session::failed(const std::string& message, DeviceResult result) {
     if (message.empty())
         err << resultText(result) << '\n';

@@ -32,6 +32,11 @@ public:
 
     // A line for the system log: into its file while UseSysLogFile is on.
     void log(const std::string& message);
+    // A line for the system log that the operator at the console sees too, on standard error.
+    void say(const std::string& message);
+    // Starts the session's CSV log; when the file cannot be opened it says so and gives the
+    // exit code, else 0.
+    int startMeasurementLog(const std::string& path, bool append, int intervalSeconds);
 
     // Connect, set-points, status, version: the panel's connect sequence. On failure prints
     // "デバイス <port> を接続できません" with the reason and gives the exit code.

@@ -16,8 +16,7 @@ SessionReport::~SessionReport() {
 }
 
 void SessionReport::say(const std::string& message) {
-    s_.log(message);
-    s_.err << message << '\n' << std::flush;
+    s_.say(message);
 }
 
 void SessionReport::onTrip(const session::Trip& t) {

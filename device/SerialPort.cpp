@@ -2,6 +2,7 @@
 
 #include "platform/Clock.h"
 
+#include <cctype>
 #include <cstring>
 #include <utility>
 
@@ -58,4 +59,19 @@ int SerialPort::receiveLine(std::uint8_t* buffer, int capacity) {
         }
     }
     return received;
+}
+
+int SerialPort::comNumber(const std::string& name) {
+    if (name.size() < 4 || name.size() > 8)
+        return 0;
+    for (int i = 0; i < 3; ++i)
+        if (std::tolower(static_cast<unsigned char>(name[static_cast<std::size_t>(i)])) != "com"[i])
+            return 0;
+    int n = 0;
+    for (std::size_t i = 3; i < name.size(); ++i) {
+        if (!std::isdigit(static_cast<unsigned char>(name[i])))
+            return 0;
+        n = n * 10 + (name[i] - '0');
+    }
+    return n;
 }

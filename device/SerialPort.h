@@ -70,6 +70,9 @@ public:
     // buffer is full. Returns the bytes received (0 if none), or -1.
     int receiveLine(std::uint8_t* buffer, int capacity);
 
+    // The N of a port named "comN" (any case, N of one to five digits), or 0 for any other
+    // name; "com0" is no port of this kind either.
+    static int comNumber(const std::string& name);
     // The device path the name resolves to on this platform.
     static std::string devicePath(const std::string& name);
     // The longest name `open` tries: the system's limit for a device path (a name with "/"),

@@ -3,7 +3,6 @@
 #include "platform/Clock.h"
 #include "platform/Paths.h"
 
-#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
@@ -94,21 +93,13 @@ struct SerialPort::Native {
 std::string SerialPort::devicePath(const std::string& name) {
     if (name.find('/') != std::string::npos)
         return name;
-    if (name.size() > 3 && (name[0] == 'c' || name[0] == 'C') &&
-        (name[1] == 'o' || name[1] == 'O') && (name[2] == 'm' || name[2] == 'M')) {
-        std::string digits = name.substr(3);
-        bool numeric = !digits.empty() && digits.size() < 6;
-        for (char c : digits)
-            numeric = numeric && std::isdigit(static_cast<unsigned char>(c));
-        if (numeric && std::stoi(digits) >= 1) {
-            int n = std::stoi(digits);
-            std::string link =
-                platform::joinPath(platform::settingsDirectory(), "ports/com" + std::to_string(n));
-            struct stat st {};
-            if (::lstat(link.c_str(), &st) == 0)
-                return link;
-            return "/dev/ttyACM" + std::to_string(n - 1);
-        }
+    if (int n = comNumber(name); n >= 1) {
+        std::string link =
+            platform::joinPath(platform::settingsDirectory(), "ports/com" + std::to_string(n));
+        struct stat st {};
+        if (::lstat(link.c_str(), &st) == 0)
+            return link;
+        return "/dev/ttyACM" + std::to_string(n - 1);
     }
     return "/dev/" + name;
 }

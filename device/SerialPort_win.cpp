@@ -3,7 +3,6 @@
 #include "platform/Clock.h"
 #include "platform/win/WideText.h"
 
-#include <cctype>
 #include <windows.h>
 
 namespace {
@@ -61,22 +60,6 @@ void configureLine(HANDLE h, int baud) {
     timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
     timeouts.ReadTotalTimeoutConstant = SerialPort::ReadWaitMs;
     SetCommTimeouts(h, &timeouts);
-}
-
-// The number of "comN" (any case, N >= 1), or 0 for any other name.
-int comNumber(const std::string& name) {
-    if (name.size() < 4 || name.size() > 8)
-        return 0;
-    for (int i = 0; i < 3; ++i)
-        if (std::tolower(static_cast<unsigned char>(name[static_cast<std::size_t>(i)])) != "com"[i])
-            return 0;
-    int n = 0;
-    for (std::size_t i = 3; i < name.size(); ++i) {
-        if (!std::isdigit(static_cast<unsigned char>(name[i])))
-            return 0;
-        n = n * 10 + (name[i] - '0');
-    }
-    return n;
 }
 
 } // namespace
