@@ -106,6 +106,13 @@ TEST_F(WindowByHand, EveryMenuCommandIsReachedByMouseThroughTheBar) {
     ASSERT_EQ(prompter.boxes.size(), 1u);
     EXPECT_EQ(prompter.boxes[0].text, texts::FirmwareInstructions);
     EXPECT_TRUE(window->isVisible());
+    // Confirmed, the instructions lead on to the update dialog.
+    prompter.answers.push_back(platform::PromptAnswer::Ok);
+    closeNextModalWindow();
+    clickMenuTitle();
+    clickItem(texts::MenuFirmwareUpdate);
+    EXPECT_EQ(modalTitle, texts::FirmwareDialogCaption);
+    EXPECT_TRUE(window->isVisible());
 
     clickMenuTitle();
     clickItem(texts::MenuClose);
