@@ -23,7 +23,9 @@ struct FakeSupply : Supply {
     PowerSource powerSource = PowerSource::AcAdapter;
     double volts = 0.0, amps = 0.0;
     bool locked = false;
-    DeviceResult result = DeviceResult::Ok;
+    DeviceResult result = DeviceResult::Ok;       // what a set command answers
+    DeviceResult switchResult = DeviceResult::Ok; // what switching the output answers
+    bool on = true;                               // as the operator left it before the run
     double charge = 0.0, energy = 0.0;
     std::vector<Sent> sent;
 
@@ -40,10 +42,13 @@ struct FakeSupply : Supply {
         amps = a;
         return result;
     }
-    DeviceResult switchOutput(bool on) override {
-        sent.push_back({*clock, on ? "on" : "off"});
-        return result;
+    DeviceResult switchOutput(bool wanted) override {
+        sent.push_back({*clock, wanted ? "on" : "off"});
+        if (switchResult == DeviceResult::Ok)
+            on = wanted;
+        return switchResult;
     }
+    bool outputOn() const override { return on; }
     double chargeAh() const override { return charge; }
     double energyWh() const override { return energy; }
     std::vector<std::string> what() const {
@@ -144,10 +149,10 @@ TEST_F(RunnerTest, PauseHoldsTheScheduleAndResumeGoesOnWhereItStopped) {
     runToTheEnd();
     EXPECT_EQ(supply.sent[1].atMs, clockMs - 1000);
     EXPECT_EQ(supply.what(), (std::vector<std::string>{"1.00/0.100", "2.00/0.100", "off"}));
-    EXPECT_EQ(log, (std::vector<std::string>{"シーケンスを開始しました(2 ステップ　繰り返し 1)",
-                                             texts::SequencePaused.str(), texts::SequenceResumed.str(),
-                                             texts::SequenceCompleted.str(),
-                                             texts::SequenceOutputOff.str()}));
+    EXPECT_EQ(log, (std::vector<std::string>{
+                       "シーケンスを開始しました(2 ステップ　繰り返し 1)",
+                       texts::SequencePaused.str(), texts::SequenceResumed.str(),
+                       texts::SequenceCompleted.str(), texts::SequenceOutputOff.str()}));
 }
 
 TEST_F(RunnerTest, ARampSetsItsPointsOnTimeAndReachesItsTargetAtTheEnd) {
@@ -312,6 +317,23 @@ INSTANTIATE_TEST_SUITE_P(
                             },
                             EndReason::DeviceFailed, true}),
     casenames::ByName());
+
+// The end says the output was switched off only when the device confirmed it and the output
+// was on; a refused switch-off is said with the device's answer.
+TEST_F(RunnerTest, TheEndClaimsOnlyASwitchOffTheDeviceConfirmedOfAnOutputThatWasOn) {
+    supply.on = false;
+    ASSERT_FALSE(runner.start(steps({{5, 0.3, 1, Ramp::Step}})));
+    runToTheEnd();
+    EXPECT_EQ(supply.what().back(), "off");
+    EXPECT_EQ(log.back(), texts::SequenceCompleted.str()) << "it never was on";
+
+    ASSERT_FALSE(runner.start(steps({{5, 0.3, 1, Ramp::Step}}), options(true, false)));
+    supply.switchResult = DeviceResult::BadReply;
+    runToTheEnd();
+    EXPECT_FALSE(runner.lastEnd()->outputSwitchedOff);
+    EXPECT_EQ(runner.lastEnd()->switchOff, DeviceResult::BadReply);
+    EXPECT_EQ(log.back(), "シーケンスの終了で出力をOFFできません(デバイスが正しく応答しません)");
+}
 
 TEST_F(RunnerTest, SwitchingOnComesAfterTheFirstSetpointsAndIsRefusedWhileTripped) {
     ASSERT_FALSE(runner.start(steps({{5, 0.3, 1, Ramp::Step}}), options(true, false)));
