@@ -1,6 +1,6 @@
 #include "ctl/ExitCode.h"
 
-#include "resources/Texts.h"
+#include "session/SessionMessages.h"
 
 namespace ctl {
 
@@ -9,19 +9,7 @@ int exitCodeFor(DeviceResult result) {
 }
 
 const char* resultText(DeviceResult result) {
-    switch (result) {
-    case DeviceResult::Ok:
-        return "";
-    case DeviceResult::OpenFailed:
-        return texts::ResultOpenFailed;
-    case DeviceResult::LinkError:
-        return texts::ResultLinkError;
-    case DeviceResult::BadReply:
-        return texts::ResultBadReply;
-    case DeviceResult::NotConnected:
-        return texts::ResultNotConnected;
-    }
-    return texts::ResultLinkError;
+    return session::resultText(result);
 }
 
 } // namespace ctl

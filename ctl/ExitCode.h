@@ -20,7 +20,9 @@ enum ExitCode : int {
     VoltageRejected = 21,   // set: above 20 V; nothing sent
     CurrentRejected = 22,   // set: above 1 A; nothing sent
     PowerRejected = 23,     // set: above the present source's capacity; nothing sent
-    OutputNotFollowed = 24, // on/off: the status read back shows the other state
+    OutputNotFollowed = 24, // on/off: the status read back shows the other state;
+                            // run, charge, monitor, serve: the device did not confirm the
+                            // switch-off at the end after 5 s of tries (the output may be ON)
     ProtectionTripped = 25, // monitor, run, charge: a protection switched the output off
     SequenceRefused = 26,   // run, charge: refused before the start; nothing sent
     SequenceAborted = 27,   // run, charge: ended by SIGINT or SIGTERM, output switched off

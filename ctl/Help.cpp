@@ -97,7 +97,10 @@ const std::map<std::string, const char*>& commandTexts() {
          "smallest, largest and time-weighted mean voltage, current and power, with every\n"
          "trip. --ovp, --ocp and --opp switch the output off as soon as a reading exceeds\n"
          "the level (the current after --ocp-delay seconds over it, 0 to 3600, with --ocp\n"
-         "only); exit 25 then.\n"
+         "only); exit 25 then. A trip's switch-off the device does not confirm is said as\n"
+         "such and sent again at every poll; while a trip is latched an output found on is\n"
+         "switched off again. Still not confirmed at the end after 5 s of tries: exit 24,\n"
+         "the output may be ON.\n"
          "--reconnect waits for a lost device and connects again every 2 s; without it a\n"
          "lost device ends the command. --csv writes the measurement log (emptied first)\n"
          "at the interval in whole seconds. --json prints readings as JSON lines and the\n"
@@ -147,7 +150,10 @@ const std::map<std::string, const char*>& commandTexts() {
          "more than AH ampere-hours taken. --log writes the measurement log meanwhile.\n"
          "A line of progress every second: step, round, time left in the step, V, A, state;\n"
          "at the end \"ended: REASON elapsed H:MM:SS charge AH energy WH\". SIGINT or SIGTERM\n"
-         "aborts with the output off (exit 27). --dry-run prints the plan against the\n"
+         "aborts with the output off (exit 27). A switch-off the device does not confirm\n"
+         "(\"NG\", no answer) is said as such and tried again every 500 ms for 5 s, a second\n"
+         "signal notwithstanding; still not confirmed, the command says that the output may\n"
+         "be ON and exits 24, however the run ended. --dry-run prints the plan against the\n"
          "connected supply and sends nothing.\n"},
         {"charge",
          "usage: quorelctl charge --chemistry li-ion|lifepo4|nimh --cells N --capacity MAH\n"
@@ -189,7 +195,8 @@ std::string exitCodeHelp() {
         {VoltageRejected, "set: voltage above 20 V; nothing sent"},
         {CurrentRejected, "set: current above 1 A; nothing sent"},
         {PowerRejected, "set: power above the present source's capacity; nothing sent"},
-        {OutputNotFollowed, "on/off: the device did not switch its output"},
+        {OutputNotFollowed, "on/off: the output did not switch; run, charge, monitor, serve: not "
+                            "confirmed off at the end after 5 s of tries, may be ON"},
         {ProtectionTripped, "monitor, run, charge: a protection switched the output off"},
         {SequenceRefused, "run, charge: refused before the start; nothing sent"},
         {SequenceAborted, "run, charge: stopped by SIGINT or SIGTERM; output switched off"},

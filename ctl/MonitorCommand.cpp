@@ -227,7 +227,8 @@ int monitorCommand(Session& s) {
     printSummary(s, o, (platform::monotonicMs() - start) / 1000.0, report.trips);
     if (code == Success && !report.trips.empty())
         code = ProtectionTripped;
-    return code;
+    // A trip's switch-off the device has not confirmed yet outweighs the rest.
+    return s.finishSwitchOff(code);
 }
 
 } // namespace ctl

@@ -157,6 +157,23 @@ void printProgress(Session& s, const Runner& runner) {
     s.out << line << std::flush;
 }
 
+// The exit code of how a run ended.
+int endCode(const RunEnd& end, bool aborted, DeviceResult lastPoll) {
+    if (endedByPlan(end.reason) && !aborted)
+        return Success;
+    if (aborted || end.reason == EndReason::Aborted)
+        return SequenceAborted;
+    if (end.reason == EndReason::Tripped)
+        return ProtectionTripped;
+    if (end.reason == EndReason::DeviceLost || end.reason == EndReason::DeviceFailed) {
+        const DeviceResult r = end.deviceResult != DeviceResult::Ok ? end.deviceResult
+                               : lastPoll != DeviceResult::Ok       ? lastPoll
+                                                                    : DeviceResult::NotConnected;
+        return exitCodeFor(r);
+    }
+    return SequenceAborted; // closed from elsewhere
+}
+
 // Checks, starts and drives one run until it ends, then says how it ended.
 int drive(Session& s, const Sequence& sequence, const RunOptions& options, const LogOption& log,
           bool dryRun) {
@@ -227,19 +244,8 @@ int drive(Session& s, const Sequence& sequence, const RunOptions& options, const
                   clockText(std::llround(end.totals.elapsedSeconds * 1000)).c_str(),
                   end.totals.chargeAh, end.totals.energyWh);
     s.out << line << std::flush;
-    if (endedByPlan(end.reason) && !aborted)
-        return Success;
-    if (aborted || end.reason == EndReason::Aborted)
-        return SequenceAborted;
-    if (end.reason == EndReason::Tripped)
-        return ProtectionTripped;
-    if (end.reason == EndReason::DeviceLost || end.reason == EndReason::DeviceFailed) {
-        const DeviceResult r = end.deviceResult != DeviceResult::Ok ? end.deviceResult
-                               : lastPoll != DeviceResult::Ok       ? lastPoll
-                                                                    : DeviceResult::NotConnected;
-        return exitCodeFor(r);
-    }
-    return SequenceAborted; // closed from elsewhere
+    // A switch-off the device did not confirm outweighs how the run ended.
+    return s.finishSwitchOff(endCode(end, aborted, lastPoll));
 }
 
 } // namespace

@@ -103,7 +103,8 @@ int serveCommand(Session& s) {
     }
     if (code == Success && report.logFailed)
         code = FileWriteFailed;
-    return code;
+    // A list aborted at the end, or a trip, whose switch-off the device has not confirmed.
+    return s.finishSwitchOff(code);
 }
 
 } // namespace ctl

@@ -3,9 +3,13 @@
 #include "config/DisplaySettings.h"
 #include "ctl/ExitCode.h"
 #include "device/PortAccess.h"
+#include "platform/Clock.h"
 #include "platform/Paths.h"
+#include "resources/TextFormat.h"
 #include "resources/Texts.h"
+#include "session/SessionMessages.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -29,6 +33,17 @@ std::unique_ptr<Settings> loadSettingsKeepingDirectory() {
     return settings;
 }
 
+class OffAgainReport : public session::SessionObserver {
+public:
+    explicit OffAgainReport(Session& s) : s_(s) {}
+    void onOutputSwitchedOffAgain(bool latched, DeviceResult result) override {
+        s_.say(session::offAgainMessage(latched, result));
+    }
+
+private:
+    Session& s_;
+};
+
 } // namespace
 
 std::string format(const char* pattern, const std::string& text) {
@@ -42,7 +57,9 @@ std::string format(const char* pattern, const std::string& text) {
 Session::Session(const CommandLine& commandLine, std::ostream& o, std::ostream& e)
     : out(o), err(e), line(commandLine), settings_(loadSettingsKeepingDirectory()),
       systemLog_(std::make_unique<SystemLog>(*settings_)),
-      measurement_(std::make_unique<session::MeasurementSession>(*settings_)) {
+      measurement_(std::make_unique<session::MeasurementSession>(*settings_)),
+      offAgainReport_(std::make_unique<OffAgainReport>(*this)) {
+    measurement_->addObserver(offAgainReport_.get());
     port_ = line.value("port").value_or(settings_->comPort());
     // The language of the messages: --lang (checked with the command line), else [DISPLAY]
     // Language of the settings, else Japanese.
@@ -84,6 +101,28 @@ int Session::failed(const std::string& message, DeviceResult result) {
         err << message << " (" << resultText(result) << ")\n";
     err << std::flush;
     return exitCodeFor(result);
+}
+
+int Session::finishSwitchOff(int code) {
+    session::MeasurementSession& m = *measurement_;
+    if (!m.switchOffOwed())
+        return code;
+    DeviceResult last = m.switchOffResult();
+    const std::int64_t end = platform::monotonicMs() + OffRetryMs;
+    for (;;) {
+        const std::int64_t now = platform::monotonicMs();
+        if (!m.switchOffOwed() || !m.connected() || now >= end)
+            break;
+        // Plain sleeps: a second signal must not end the tries early.
+        platform::sleepMs(
+            static_cast<int>(std::min<std::int64_t>(session::PollPeriodMs, end - now)));
+        const DeviceResult r = m.poll();
+        last = r != DeviceResult::Ok ? r : m.switchOffResult();
+    }
+    if (!m.switchOffOwed() && m.connected())
+        return code;
+    say(texts::fill(texts::OutputMayBeOn, session::resultText(last)));
+    return OutputNotFollowed;
 }
 
 int Session::connect() {

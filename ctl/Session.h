@@ -46,6 +46,12 @@ public:
     DeviceResult poll() { return measurement_->poll(); }
     // Prints the message (if any) with the reason and gives the exit code.
     int failed(const std::string& message, DeviceResult result);
+    // The end of a command that drove the output: a switch-off the session still owes (a
+    // run's end, a trip's) is tried at a poll every half second for at most OffRetryMs, which
+    // no signal cuts short. Still owed then, or the device gone meanwhile, it says that the
+    // output may be ON and gives OutputNotFollowed; else `code`.
+    static constexpr int OffRetryMs = 5000;
+    int finishSwitchOff(int code);
 
     session::MeasurementSession& measurement() { return *measurement_; }
     const std::string& version() const { return measurement_->version(); }
@@ -57,6 +63,8 @@ private:
     std::unique_ptr<Settings> settings_;
     std::unique_ptr<SystemLog> systemLog_;
     std::unique_ptr<session::MeasurementSession> measurement_;
+    // Tells the switch-offs the session sends again at its polls, for every command.
+    std::unique_ptr<session::SessionObserver> offAgainReport_;
     std::string port_;
 };
 

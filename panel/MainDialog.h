@@ -162,6 +162,8 @@ private:
     void onSourceChanged(PowerSource source) override;
     void onSetpointsChanged(session::SetpointOrigin origin) override;
     void onTrip(const session::Trip& trip) override;
+    void onOutputSwitchedOffAgain(bool latched, DeviceResult result) override;
+    void showConfirmedOutput();
     void onReading(const session::Reading& reading) override;
     void onMeasurementLogFailed() override;
 

@@ -130,12 +130,25 @@ void MainDialog::onSetpointsChanged(session::SetpointOrigin origin) {
         showSetpoints();
 }
 
+void MainDialog::showConfirmedOutput() {
+    // The lamp shows what the device confirmed, never what was asked for.
+    const bool on = session_->status().outputOn != 0;
+    showLamp(on);
+    if (!on) {
+        cvLabel->setEnabled(false);
+        ccLabel->setEnabled(false);
+    }
+}
+
 void MainDialog::onTrip(const session::Trip& trip) {
-    // The session has sent the off command; the lamp follows at once, as for the button.
-    showLamp(false);
-    cvLabel->setEnabled(false);
-    ccLabel->setEnabled(false);
+    // The session has sent the off command; the lamp follows once the device confirmed it.
+    showConfirmedOutput();
     AppendSystemLog(session::tripMessage(trip));
+}
+
+void MainDialog::onOutputSwitchedOffAgain(bool latched, DeviceResult result) {
+    showConfirmedOutput();
+    AppendSystemLog(session::offAgainMessage(latched, result));
 }
 
 void MainDialog::onReading(const session::Reading& reading) {

@@ -3,6 +3,7 @@
 
 #include "panel/SpinArrows.h"
 #include "resources/Texts.h"
+#include "session/SessionMessages.h"
 #include "session/SetpointRules.h"
 
 #include <QCheckBox>
@@ -138,9 +139,18 @@ void MainDialog::OnDeriveVoltageCheck() {
 
 void MainDialog::OnOutputButton() {
     const bool on = session_->status().outputOn == 0;
-    if (session_->requestOutput(on) == session::OutputRequest::Refused) {
+    DeviceResult sent = DeviceResult::Ok;
+    switch (session_->requestOutput(on, &sent)) {
+    case session::OutputRequest::Refused:
         AppendSystemLog(texts::LogOutputRefusedTripped.str());
         return;
+    case session::OutputRequest::Failed:
+    case session::OutputRequest::NotConnected:
+        // The lamp stays as the device last confirmed it.
+        AppendSystemLog(session::outputFailedMessage(on, sent));
+        return;
+    case session::OutputRequest::Confirmed:
+        break;
     }
     showLamp(on);
     AppendSystemLog(on ? texts::LogOutputOnByOperator.str() : texts::LogOutputOffByOperator.str());

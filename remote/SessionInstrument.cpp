@@ -131,11 +131,12 @@ InstrumentResult SessionInstrument::setOutput(bool on) {
         return refuse(InstrumentResult::Refused, texts::LogOutputRefusedTripped.str());
     case session::OutputRequest::NotConnected:
         return InstrumentResult::NoDevice;
-    case session::OutputRequest::Sent:
+    case session::OutputRequest::Failed:
+        // The output stays as the device last confirmed it, and OUTP? says so.
+        return refuse(resultOf(sent), session::outputFailedMessage(on, sent));
+    case session::OutputRequest::Confirmed:
         break;
     }
-    if (sent != DeviceResult::Ok)
-        return resultOf(sent);
     logAction(on ? texts::LogOutputOnByOperator.str() : texts::LogOutputOffByOperator.str());
     return InstrumentResult::Ok;
 }
@@ -241,12 +242,14 @@ InstrumentResult SessionInstrument::reset() {
     // Without a device the session's part is done all the same; the client learns that
     // the output could not be switched.
     InstrumentResult result = InstrumentResult::NoDevice;
+    DeviceResult sent = DeviceResult::NotConnected;
     if (session_.connected()) {
-        DeviceResult sent = DeviceResult::Ok;
         session_.requestOutput(false, &sent);
         result = resultOf(sent);
     }
-    logAction(texts::LogRemoteReset.str());
+    logAction(sent == DeviceResult::Ok
+                  ? texts::LogRemoteReset.str()
+                  : texts::fill(texts::LogRemoteResetOffFailed, session::resultText(sent)));
     session_.notifyProtectionsChanged();
     return result;
 }

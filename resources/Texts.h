@@ -188,6 +188,10 @@ inline constexpr Text ResultNotConnected{
 // The output read back after switching is not what was asked for.
 inline constexpr Text OutputNotFollowed{
     QT_TRANSLATE_NOOP("texts", "デバイスの出力が切り替わりませんでした")};
+// A run, a charge, monitor or serve ends while its switch-off is still not confirmed, after
+// the tries of its last seconds: the device's last answer.
+inline constexpr Text OutputMayBeOn{
+    QT_TRANSLATE_NOOP("texts", "出力をOFFできないため、出力がONのままの可能性があります(%s)")};
 // The update's final message where no dialog is left to close.
 inline constexpr Text FirmwareDoneNoDialog{
     QT_TRANSLATE_NOOP("texts", "ファームウェア更新は完了しました。\n"
@@ -212,6 +216,18 @@ inline constexpr Text LogCountersReset{QT_TRANSLATE_NOOP("texts", "積算値を�
 // The key of section [SESSION] whose value could not be used.
 inline constexpr Text LogSessionSettingBad{
     QT_TRANSLATE_NOOP("texts", "設定 [SESSION] %s の値が正しくないため既定値を使います")};
+// Switching the device did not confirm: the device's answer.
+inline constexpr Text LogOutputOffFailed{QT_TRANSLATE_NOOP("texts", "出力をOFFできません(%s)")};
+inline constexpr Text LogOutputOnFailed{QT_TRANSLATE_NOOP("texts", "出力をONできません(%s)")};
+// The protection's name, its level, the measured value, the device's answer to the switch-off.
+inline constexpr Text LogProtectionTrippedOffFailed{
+    QT_TRANSLATE_NOOP("texts", "%sが作動しましたが出力をOFFできません(設定 %s　測定 %s　%s)")};
+// A switch-off sent again at a poll went through: one that had failed, or one made since a
+// protection is latched.
+inline constexpr Text LogOutputOffAgain{
+    QT_TRANSLATE_NOOP("texts", "OFFできなかった出力をOFFしました")};
+inline constexpr Text LogOutputOffAgainTripped{
+    QT_TRANSLATE_NOOP("texts", "保護が作動中のため出力を再びOFFしました")};
 
 // --- Remote control ---
 // A remote client's action: its address, then the line the operator's action writes.
@@ -246,6 +262,9 @@ inline constexpr Text LogRemoteSettingBad{
     QT_TRANSLATE_NOOP("texts", "設定 [REMOTE] %s の値が正しくないため既定値を使います")};
 inline constexpr Text LogRemoteReset{
     QT_TRANSLATE_NOOP("texts", "リセットしました(出力OFF　保護解除　積算値リセット)")};
+// The device's answer to the reset's switch-off.
+inline constexpr Text LogRemoteResetOffFailed{QT_TRANSLATE_NOOP(
+    "texts", "リセットしました(保護解除　積算値リセット)が、出力をOFFできません(%s)")};
 // The protection's name and its new level.
 inline constexpr Text LogProtectionLevelSet{
     QT_TRANSLATE_NOOP("texts", "%sのレベルを %s に設定しました")};
@@ -543,6 +562,9 @@ inline constexpr Text SequenceOutputOn{
     QT_TRANSLATE_NOOP("texts", "シーケンスの開始で出力をONしました")};
 inline constexpr Text SequenceOutputOff{
     QT_TRANSLATE_NOOP("texts", "シーケンスの終了で出力をOFFしました")};
+// The device's answer to the switch-off.
+inline constexpr Text SequenceOutputOffFailed{
+    QT_TRANSLATE_NOOP("texts", "シーケンスの終了で出力をOFFできません(%s)")};
 // Charge profiles: refusals of their parameters.
 inline constexpr Text ChargeCellsRefused{
     QT_TRANSLATE_NOOP("texts", "セル数は1～%dで指定してください")};

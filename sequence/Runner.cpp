@@ -3,6 +3,7 @@
 #include "platform/Clock.h"
 #include "resources/Texts.h"
 #include "sequence/SequenceMessages.h"
+#include "session/SessionMessages.h"
 
 #include <algorithm>
 #include <cmath>
@@ -324,9 +325,15 @@ void Runner::end(EndReason reason, DeviceResult result, bool switchOff) {
     const bool keep = reason == EndReason::Completed && options_.keepOutputAtEnd;
     const bool linkGone = reason == EndReason::DeviceLost || !supply_.connected();
     if (switchOff && !keep && !linkGone && reason != EndReason::Tripped) {
-        supply_.switchOutput(false);
-        e.outputSwitchedOff = true;
-        log_(texts::SequenceOutputOff.str());
+        // Said as done only when the device confirmed it, and only when there was an output
+        // on to switch off (as last confirmed): a run that never had it on claims nothing.
+        const bool wasOn = supply_.outputOn();
+        e.switchOff = supply_.switchOutput(false);
+        e.outputSwitchedOff = e.switchOff == DeviceResult::Ok;
+        if (!e.outputSwitchedOff)
+            log_(printed(texts::SequenceOutputOffFailed, session::resultText(e.switchOff)));
+        else if (wasOn)
+            log_(texts::SequenceOutputOff.str());
     }
     if (options_.summary)
         log_(options_.summary(e));

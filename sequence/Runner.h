@@ -40,9 +40,13 @@ struct RunTotals {
 struct RunEnd {
     EndReason reason = EndReason::Completed;
     RunTotals totals;
+    // The end's switch-off was confirmed by the device.
     bool outputSwitchedOff = false;
     // What the failed command got (DeviceFailed, or DeviceLost found by a command); Ok else.
     DeviceResult deviceResult = DeviceResult::Ok;
+    // The device's answer to the end's switch-off; Ok when it was confirmed or none was sent.
+    // The session keeps sending one that failed at its polls.
+    DeviceResult switchOff = DeviceResult::Ok;
 };
 
 struct RunOptions {

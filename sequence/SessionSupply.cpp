@@ -31,7 +31,8 @@ DeviceResult SessionSupply::sendSetpoints(double volts, double amps) {
 DeviceResult SessionSupply::switchOutput(bool on) {
     DeviceResult sent = DeviceResult::NotConnected;
     switch (session_.requestOutput(on, &sent)) {
-    case session::OutputRequest::Sent:
+    case session::OutputRequest::Confirmed:
+    case session::OutputRequest::Failed:
         return sent;
     case session::OutputRequest::Refused:
         return DeviceResult::BadReply;
@@ -39,6 +40,10 @@ DeviceResult SessionSupply::switchOutput(bool on) {
         break;
     }
     return DeviceResult::NotConnected;
+}
+
+bool SessionSupply::outputOn() const {
+    return session_.status().outputOn != 0;
 }
 
 double SessionSupply::chargeAh() const {

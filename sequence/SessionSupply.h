@@ -23,6 +23,7 @@ public:
     bool outputLocked() const override;
     DeviceResult sendSetpoints(double volts, double amps) override;
     DeviceResult switchOutput(bool on) override;
+    bool outputOn() const override;
     double chargeAh() const override;
     double energyWh() const override;
 

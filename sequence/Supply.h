@@ -19,6 +19,8 @@ public:
     // Sends the pair as given; the values are already on the grids and within the rules.
     virtual DeviceResult sendSetpoints(double volts, double amps) = 0;
     virtual DeviceResult switchOutput(bool on) = 0;
+    // The output as the device last confirmed it (an answered switch, a status poll).
+    virtual bool outputOn() const = 0;
     // The session's counters; a sequence counts from where they stood at its start.
     virtual double chargeAh() const = 0;
     virtual double energyWh() const = 0;

@@ -83,6 +83,7 @@ void MeasurementSession::disconnect() {
     if (!connected_)
         return;
     connected_ = false;
+    offOwed_ = false;
     SupplyDevice::disconnect();
     counters_.gap();
     protections_.gap();
@@ -93,6 +94,8 @@ void MeasurementSession::lose() {
     // The flag falls before anyone is told: ticks that run while an observer shows a box
     // take the disconnected road and tell nobody twice.
     connected_ = false;
+    // Nothing more can be sent: an owed switch-off is given up with the link.
+    offOwed_ = false;
     SupplyDevice::disconnect();
     counters_.gap();
     protections_.gap();
@@ -172,14 +175,22 @@ DeviceResult MeasurementSession::absorb(DeviceStatus st) {
 
     const Reading reading = makeReading(st, monotonicMs(), platform::now());
     counters_.add(reading);
-    const std::vector<Trip> trips = protections_.check(reading);
+    std::vector<Trip> trips = protections_.check(reading);
     if (!trips.empty()) {
-        // Off at once; the next poll shows whether the device followed.
-        SupplyDevice::outputOff();
-        status_.outputOn = 0;
-        lastOutputOn_ = 0;
-        for (const Trip& t : trips)
+        // Off at once; one the device does not confirm is owed and sent again at the polls.
+        const DeviceResult off = switchOff();
+        if (off != DeviceResult::Ok)
+            againToldFailure_ = off; // the trip's line tells it
+        for (Trip& t : trips) {
+            t.switchOff = off;
             notify([&t](SessionObserver& o) { o.onTrip(t); });
+        }
+    } else if (st.outputOn && (offOwed_ || protections_.tripped())) {
+        switchOffAgain(protections_.tripped());
+    } else if (!st.outputOn) {
+        // The poll shows it off: nothing is owed any more.
+        offOwed_ = false;
+        againToldFailure_.reset();
     }
     lastReading_ = reading;
     haveReading_ = true;
@@ -236,12 +247,49 @@ void MeasurementSession::notifyProtectionsChanged() {
 OutputRequest MeasurementSession::requestOutput(bool on, DeviceResult* sent) {
     if (on && protections_.tripped())
         return OutputRequest::Refused;
-    const DeviceResult r = on ? SupplyDevice::outputOn() : SupplyDevice::outputOff();
+    DeviceResult r = DeviceResult::Ok;
+    if (on) {
+        r = SupplyDevice::outputOn();
+        if (r == DeviceResult::Ok) {
+            // The switch-on is the latest wish: an off owed before it is no longer wanted.
+            offOwed_ = false;
+            status_.outputOn = 1;
+            lastOutputOn_ = 1;
+        }
+    } else {
+        r = switchOff();
+        if (r != DeviceResult::Ok)
+            againToldFailure_ = r; // the caller tells it
+    }
     if (sent)
         *sent = r;
-    status_.outputOn = on ? 1 : 0;
-    lastOutputOn_ = status_.outputOn;
-    return r == DeviceResult::NotConnected ? OutputRequest::NotConnected : OutputRequest::Sent;
+    if (r == DeviceResult::NotConnected)
+        return OutputRequest::NotConnected;
+    return r == DeviceResult::Ok ? OutputRequest::Confirmed : OutputRequest::Failed;
+}
+
+DeviceResult MeasurementSession::switchOff() {
+    const DeviceResult r = SupplyDevice::outputOff();
+    offResult_ = r;
+    if (r == DeviceResult::Ok) {
+        offOwed_ = false;
+        againToldFailure_.reset();
+        status_.outputOn = 0;
+        lastOutputOn_ = 0;
+    } else if (r != DeviceResult::NotConnected) {
+        offOwed_ = true;
+    }
+    return r;
+}
+
+void MeasurementSession::switchOffAgain(bool latched) {
+    const DeviceResult r = switchOff();
+    if (r != DeviceResult::Ok) {
+        if (againToldFailure_ == r)
+            return;
+        againToldFailure_ = r;
+    }
+    notify([latched, r](SessionObserver& o) { o.onOutputSwitchedOffAgain(latched, r); });
 }
 
 void MeasurementSession::resetCounters() {

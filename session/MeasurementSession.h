@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,7 +25,8 @@ constexpr int PollPeriodMs = 500;
 
 // What became of a request to switch the output.
 enum class OutputRequest {
-    Sent,         // the command went out (its answer is not checked: the next poll shows it)
+    Confirmed,    // the device answered OK: the output is as asked
+    Failed,       // the device did not confirm (NG, no answer): the output stays as last known
     Refused,      // a protection is latched: nothing was sent
     NotConnected, // no link: nothing was sent
 };
@@ -88,8 +90,15 @@ public:
     // the double nearest 0.58 would give 28.
     DeviceResult sendSetpointSteps(unsigned voltSteps, unsigned ampSteps, SetpointOrigin origin);
     // Switches the output; switching on is refused while a protection is latched. The held
-    // state follows at once, as the panel's lamp does. `sent` gets the command's result.
+    // state (status().outputOn) follows only what the device confirmed: an OK to the command,
+    // or a status poll. `sent` gets the command's result. A switch-off the device did not
+    // confirm is owed: every following poll that finds the output on sends it again, until
+    // the device confirms it, a switch-on is confirmed, or the link is gone.
     OutputRequest requestOutput(bool on, DeviceResult* sent = nullptr);
+    // A switch-off is owed (see requestOutput; a trip whose switch-off failed owes one too).
+    bool switchOffOwed() const { return offOwed_; }
+    // The device's answer to the last attempt of the owed switch-off.
+    DeviceResult switchOffResult() const { return offResult_; }
 
     // A status exchange outside the polls, corrected for the divider as a poll is. It
     // becomes status() at once; counters, protections, the CSV log and the observers wait
@@ -126,6 +135,8 @@ private:
     DeviceResult readCorrectedStatus(DeviceStatus& status);
     void lose();
     void tryReconnect();
+    DeviceResult switchOff();
+    void switchOffAgain(bool latched);
     template <typename F> void notify(F&& f) {
         // A copy, so an observer may remove itself while being told.
         for (SessionObserver* o : std::vector<SessionObserver*>(observers_))
@@ -153,6 +164,12 @@ private:
     double currentInForce_ = 0.0;
     Reading lastReading_;
     bool haveReading_ = false;
+
+    bool offOwed_ = false;
+    DeviceResult offResult_ = DeviceResult::Ok;
+    // The failure of a repeated switch-off last told, so that one failing at every poll is
+    // told once.
+    std::optional<DeviceResult> againToldFailure_;
 
     Counters counters_;
     Protections protections_;

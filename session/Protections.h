@@ -18,6 +18,8 @@ struct Trip {
     double level = 0.0;
     double value = 0.0;
     platform::Seconds time = 0;
+    // The device's answer to the switch-off the trip sent; Ok when the output went off.
+    DeviceResult switchOff = DeviceResult::Ok;
 };
 
 // One protection as the operator sets it.

@@ -9,10 +9,11 @@ namespace session {
 
 namespace {
 
-std::string printf2(const char* pattern, const char* a, const char* b, const char* c = "") {
-    const int n = std::snprintf(nullptr, 0, pattern, a, b, c);
+std::string printf2(const char* pattern, const char* a, const char* b, const char* c = "",
+                    const char* d = "") {
+    const int n = std::snprintf(nullptr, 0, pattern, a, b, c, d);
     std::string s(static_cast<std::size_t>(n > 0 ? n : 0) + 1, '\0');
-    std::snprintf(s.data(), s.size(), pattern, a, b, c);
+    std::snprintf(s.data(), s.size(), pattern, a, b, c, d);
     s.pop_back();
     return s;
 }
@@ -58,9 +59,37 @@ std::string formatLevel(ProtectionKind kind, double value) {
 }
 
 std::string tripMessage(const Trip& trip) {
-    return printf2(texts::LogProtectionTripped, protectionName(trip.kind),
-                   formatLevel(trip.kind, trip.level).c_str(),
-                   formatLevel(trip.kind, trip.value).c_str());
+    const bool off = trip.switchOff == DeviceResult::Ok;
+    return printf2(off ? texts::LogProtectionTripped : texts::LogProtectionTrippedOffFailed,
+                   protectionName(trip.kind), formatLevel(trip.kind, trip.level).c_str(),
+                   formatLevel(trip.kind, trip.value).c_str(), resultText(trip.switchOff));
+}
+
+const char* resultText(DeviceResult result) {
+    switch (result) {
+    case DeviceResult::Ok:
+        return "";
+    case DeviceResult::OpenFailed:
+        return texts::ResultOpenFailed;
+    case DeviceResult::LinkError:
+        return texts::ResultLinkError;
+    case DeviceResult::BadReply:
+        return texts::ResultBadReply;
+    case DeviceResult::NotConnected:
+        return texts::ResultNotConnected;
+    }
+    return texts::ResultLinkError;
+}
+
+std::string outputFailedMessage(bool on, DeviceResult result) {
+    return printf2(on ? texts::LogOutputOnFailed : texts::LogOutputOffFailed, resultText(result),
+                   "");
+}
+
+std::string offAgainMessage(bool latched, DeviceResult result) {
+    if (result != DeviceResult::Ok)
+        return outputFailedMessage(false, result);
+    return latched ? texts::LogOutputOffAgainTripped.str() : texts::LogOutputOffAgain.str();
 }
 
 std::string levelRefusedMessage(ProtectionKind kind) {

@@ -11,8 +11,16 @@ namespace session {
 std::string connectedMessage(const std::string& port, const std::string& version);
 // "過電圧保護" and its kin.
 const char* protectionName(ProtectionKind kind);
-// The protection, its level and the measured value that tripped it.
+// The protection, its level and the measured value that tripped it; and the device's answer
+// when it did not confirm the switch-off.
 std::string tripMessage(const Trip& trip);
+// What a device operation's result means, in the system's words ("" for Ok).
+const char* resultText(DeviceResult result);
+// A switch of the output the device did not confirm, with its answer.
+std::string outputFailedMessage(bool on, DeviceResult result);
+// What a switch-off the session sent again at a poll came to (SessionObserver's
+// onOutputSwitchedOffAgain).
+std::string offAgainMessage(bool latched, DeviceResult result);
 // The range a level must lie in, for the refusal of one outside it.
 std::string levelRefusedMessage(ProtectionKind kind);
 std::string clearedMessage(ProtectionKind kind);

@@ -38,6 +38,11 @@ public:
     // A front end changed the protections (levels, switches, trips cleared); the polls
     // report their trips through onTrip instead.
     virtual void onProtectionsChanged() {}
+    // A poll found the output on and the session switched it off again by itself: a
+    // switch-off the device had not confirmed (`latched` false), or a protection is latched
+    // (`latched` true). `result` is the device's answer, Ok when the output is off now; a
+    // failure repeated at every poll is told once.
+    virtual void onOutputSwitchedOffAgain(bool /*latched*/, DeviceResult /*result*/) {}
 };
 
 } // namespace session

@@ -434,6 +434,10 @@ Closing this dialog ends the updater and starts the main firmware.</translation>
         <translation>The device&apos;s output did not switch</translation>
     </message>
     <message>
+        <source>出力をOFFできないため、出力がONのままの可能性があります(%s)</source>
+        <translation>The output could not be switched OFF and may still be ON (%s)</translation>
+    </message>
+    <message>
         <source>ファームウェア更新は完了しました。
 更新プログラムを終了し、主プログラムが起動します。</source>
         <translation>The firmware update is complete.
@@ -478,6 +482,26 @@ The updater ends and the main firmware starts.</translation>
     <message>
         <source>設定 [SESSION] %s の値が正しくないため既定値を使います</source>
         <translation>Setting [SESSION] %s has a wrong value; the default is used</translation>
+    </message>
+    <message>
+        <source>出力をOFFできません(%s)</source>
+        <translation>Cannot switch the output OFF (%s)</translation>
+    </message>
+    <message>
+        <source>出力をONできません(%s)</source>
+        <translation>Cannot switch the output ON (%s)</translation>
+    </message>
+    <message>
+        <source>%sが作動しましたが出力をOFFできません(設定 %s&#x3000;測定 %s&#x3000;%s)</source>
+        <translation>%s tripped but the output could not be switched OFF (level %s, measured %s, %s)</translation>
+    </message>
+    <message>
+        <source>OFFできなかった出力をOFFしました</source>
+        <translation>The output that could not be switched OFF is OFF now</translation>
+    </message>
+    <message>
+        <source>保護が作動中のため出力を再びOFFしました</source>
+        <translation>Output switched OFF again: a protection is tripped</translation>
     </message>
     <message>
         <source>リモート %s: %s</source>
@@ -542,6 +566,10 @@ The updater ends and the main firmware starts.</translation>
     <message>
         <source>リセットしました(出力OFF&#x3000;保護解除&#x3000;積算値リセット)</source>
         <translation>Reset (output OFF, protections reset, counters reset)</translation>
+    </message>
+    <message>
+        <source>リセットしました(保護解除&#x3000;積算値リセット)が、出力をOFFできません(%s)</source>
+        <translation>Reset (protections reset, counters reset), but the output could not be switched OFF (%s)</translation>
     </message>
     <message>
         <source>%sのレベルを %s に設定しました</source>
@@ -1298,6 +1326,10 @@ The updater ends and the main firmware starts.</translation>
     <message>
         <source>シーケンスの終了で出力をOFFしました</source>
         <translation>Output switched OFF at the end of the sequence</translation>
+    </message>
+    <message>
+        <source>シーケンスの終了で出力をOFFできません(%s)</source>
+        <translation>Cannot switch the output OFF at the end of the sequence (%s)</translation>
     </message>
     <message>
         <source>セル数は1～%dで指定してください</source>

@@ -113,3 +113,173 @@ INSTANTIATE_TEST_SUITE_P(Commands, StopSignalDuringARun,
                          [](const auto& info) { return info.param.name; });
 
 } // namespace
+
+// --- a switch-off the device does not confirm ---
+
+struct RefusedOffCase {
+    std::string name;
+    std::vector<std::string> args; // the port follows
+    bool load = false;             // 10 ohm, 5 V / 0.4 A, output on before the start
+    bool interruptTwice = false;   // SIGINT once it runs, again a second later
+    int allowOffAfterMs = -1;      // the device takes "F" again this long after it runs
+    int code;
+    std::vector<std::string> lines; // on standard error, in this order
+    std::string notSaid;            // a claim that must not appear
+    bool onAtTheEnd;
+};
+
+class RefusedSwitchOff : public testing::TestWithParam<RefusedOffCase> {};
+
+// The device answers "NG" to "F": every place that switches off says so, names the device's
+// answer, sends it again at the polls, and a command still refused 5 s after its end (a
+// second signal notwithstanding) exits 24 saying the output may be ON.
+TEST_P(RefusedSwitchOff, IsSaidAsSuchRetriedAndEndsWith24WhileRefused) {
+    const RefusedOffCase& c = GetParam();
+    TempDir dir;
+    sim::SimulatedSupply sim;
+    ASSERT_TRUE(sim.start());
+    if (c.load) {
+        sim.setLoadOhms(10);
+        sim.setSetpoint(5.0, 0.4);
+        sim.setOutput(true);
+    }
+    sim.setRefused("F");
+    TempDir::write(dir.file("short.csv"), "volts,amps,seconds\n3,0.2,0.6\n");
+    TempDir::write(dir.file("long.csv"), "volts,amps,seconds\n3,0.2,30\n");
+    std::vector<std::string> args = c.args;
+    for (auto& a : args)
+        if (a.ends_with(".csv"))
+            a = dir.file(a);
+    args.insert(args.end(), {"--port", sim.portPath()});
+    Child child(dir, args);
+
+    // It runs once its first line of progress or reading is out.
+    const auto patience = platform::monotonicMs() + 8000;
+    while (platform::monotonicMs() < patience && TempDir::read(dir.file("out")).empty())
+        platform::sleepMs(20);
+    const auto running = platform::monotonicMs();
+    if (c.interruptTwice) {
+        ASSERT_EQ(::kill(child.pid, SIGINT), 0);
+        platform::sleepMs(1000);
+        ASSERT_EQ(::kill(child.pid, SIGINT), 0);
+    }
+    if (c.allowOffAfterMs >= 0) {
+        platform::sleepMs(static_cast<int>(
+            std::max<std::int64_t>(0, running + c.allowOffAfterMs - platform::monotonicMs())));
+        sim.setRefused("");
+    }
+    const int code = child.wait(30000);
+    const auto ended = platform::monotonicMs();
+    const std::string err = TempDir::read(dir.file("err"));
+    EXPECT_EQ(code, c.code) << err;
+    std::size_t at = 0;
+    for (const std::string& line : c.lines) {
+        const auto found = err.find(line, at);
+        EXPECT_NE(found, std::string::npos) << line << " after byte " << at << " in\n" << err;
+        at = found == std::string::npos ? at : found + line.size();
+    }
+    EXPECT_EQ(err.find(c.notSaid), std::string::npos) << err;
+    EXPECT_EQ(sim.outputOn(), c.onAtTheEnd);
+    if (c.code == ctl::OutputNotFollowed) {
+        EXPECT_GE(ended - running, 5000) << "tried for 5 s after the end";
+        EXPECT_GE(sim.receivedCommands('F').size(), 6u) << "sent again at the polls";
+    }
+}
+
+const std::string Ng = "(デバイスが正しく応答しません)";
+const std::string MayBeOn = "出力をOFFできないため、出力がONのままの可能性があります" + Ng;
+const std::string RunOffFailed = "シーケンスの終了で出力をOFFできません" + Ng;
+const std::string RunOff = "シーケンスの終了で出力をOFFしました";
+
+INSTANTIATE_TEST_SUITE_P(
+    Places, RefusedSwitchOff,
+    testing::Values(
+        RefusedOffCase{"RunEnd",
+                       {"run", "short.csv", "--on"},
+                       false,
+                       false,
+                       -1,
+                       ctl::OutputNotFollowed,
+                       {"シーケンスが完了しました\n" + RunOffFailed + "\n", MayBeOn + "\n"},
+                       RunOff,
+                       true},
+        RefusedOffCase{"ChargeEnd",
+                       {"charge", "--chemistry", "li-ion", "--cells", "1", "--capacity", "1000"},
+                       false,
+                       false,
+                       -1,
+                       ctl::OutputNotFollowed,
+                       {RunOffFailed + "\n", "充電を終了しました(終止電流に到達", MayBeOn + "\n"},
+                       RunOff,
+                       true},
+        RefusedOffCase{"RunEndedBySigintTwice",
+                       {"run", "long.csv", "--on"},
+                       false,
+                       true,
+                       -1,
+                       ctl::OutputNotFollowed,
+                       {"シーケンスを中止しました\n" + RunOffFailed + "\n", MayBeOn + "\n"},
+                       RunOff,
+                       true},
+        RefusedOffCase{"RunEndedBySigintTakenAgainByTheRetries",
+                       {"run", "long.csv", "--on"},
+                       false,
+                       true,
+                       2500,
+                       ctl::SequenceAborted,
+                       {RunOffFailed + "\n", "OFFできなかった出力をOFFしました\n"},
+                       MayBeOn,
+                       false},
+        RefusedOffCase{"MonitorTrip",
+                       {"monitor", "--duration", "2", "--ocp", "0.3"},
+                       true,
+                       false,
+                       -1,
+                       ctl::OutputNotFollowed,
+                       {"過電流保護が作動しましたが出力をOFFできません(設定 0.300A　測定 "
+                        "0.400A　デバイスが正しく応答しません)\n",
+                        MayBeOn + "\n"},
+                       "出力をONしました",
+                       true},
+        RefusedOffCase{"MonitorTripTakenAgainByThePolls",
+                       {"monitor", "--duration", "3", "--ocp", "0.3"},
+                       true,
+                       false,
+                       1500,
+                       ctl::ProtectionTripped,
+                       {"過電流保護が作動しましたが出力をOFFできません",
+                        "保護が作動中のため出力を再びOFFしました\n"},
+                       MayBeOn,
+                       false}),
+    [](const auto& info) { return info.param.name; });
+
+// While a trip is latched, an output switched on at the device is switched off again at the
+// next poll, and that is said each time.
+TEST(QuorelctlProgram, ALatchedTripSwitchesOffAnOutputSwitchedOnAtTheDevice) {
+    TempDir dir;
+    sim::SimulatedSupply sim;
+    ASSERT_TRUE(sim.start());
+    sim.setLoadOhms(10);
+    sim.setSetpoint(5.0, 0.4);
+    sim.setOutput(true);
+    Child child(dir, {"monitor", "--duration", "4", "--ocp", "0.3", "--port", sim.portPath()});
+    const auto patience = platform::monotonicMs() + 8000;
+    auto err = [&] { return TempDir::read(dir.file("err")); };
+    while (platform::monotonicMs() < patience && err().find("作動し") == std::string::npos)
+        platform::sleepMs(20);
+    ASSERT_FALSE(sim.outputOn()) << err();
+    for (int round = 0; round < 2; ++round) {
+        sim.setOutput(true);
+        const auto until = platform::monotonicMs() + 2000;
+        while (platform::monotonicMs() < until && sim.outputOn())
+            platform::sleepMs(10);
+        EXPECT_FALSE(sim.outputOn()) << "round " << round;
+    }
+    EXPECT_EQ(child.wait(10000), ctl::ProtectionTripped);
+    const std::string text = err();
+    const std::string again = "保護が作動中のため出力を再びOFFしました\n";
+    std::size_t count = 0;
+    for (auto at = text.find(again); at != std::string::npos; at = text.find(again, at + 1))
+        ++count;
+    EXPECT_EQ(count, 2u) << text;
+}

@@ -53,6 +53,30 @@ TEST_F(CtlTest, ServeOnATakenAddressSaysWhyAndExits41) {
         << r.err;
 }
 
+// The ready line of a serve child on standard error, with its port.
+const char* const ListeningLine = "listening on 127\\.0\\.0\\.1:(\\d+)\\n";
+
+// The port a serve child said it listens on; 0 when it did not say so in time.
+std::uint16_t servingPort(const TempDir& dir) {
+    std::smatch ready;
+    const std::regex listening(ListeningLine);
+    std::string err;
+    if (!pumpUntil([] { platform::sleepMs(20); },
+                   [&] {
+                       err = TempDir::read(dir.file("err"));
+                       return std::regex_search(err, ready, listening);
+                   }))
+        return 0;
+    return static_cast<std::uint16_t>(std::stoi(ready[1]));
+}
+
+// A line sent and its answer, "(no reply)" when none came.
+std::string askOf(TestClient& client, const std::string& line) {
+    client.send(line + "\n");
+    pumpUntil([] { platform::sleepMs(2); }, [&] { return !client.poll() || client.hasLine(); });
+    return client.hasLine() ? client.takeLine() : std::string("(no reply)");
+}
+
 TEST(QuorelctlServeProgram, ServesThroughALostAndReturningDeviceAndEndsOnASignal) {
     TempDir dir;
     sim::SimulatedSupply sim;
@@ -62,21 +86,12 @@ TEST(QuorelctlServeProgram, ServesThroughALostAndReturningDeviceAndEndsOnASignal
     Child child(dir,
                 {"serve", "--port", link, "--listen", "127.0.0.1:0", "--log", dir.file("m.csv")});
 
-    std::smatch ready;
-    const std::regex listening("listening on 127\\.0\\.0\\.1:(\\d+)\\n");
+    const std::uint16_t port = servingPort(dir);
+    ASSERT_NE(port, 0) << TempDir::read(dir.file("err"));
+    TestClient client({remote::LoopbackAddress, port});
+    auto ask = [&](const std::string& line) { return askOf(client, line); };
+    const std::regex listening(ListeningLine);
     std::string err;
-    ASSERT_TRUE(pumpUntil([] { platform::sleepMs(20); },
-                          [&] {
-                              err = TempDir::read(dir.file("err"));
-                              return std::regex_search(err, ready, listening);
-                          }))
-        << err;
-    TestClient client({remote::LoopbackAddress, static_cast<std::uint16_t>(std::stoi(ready[1]))});
-    auto ask = [&](const std::string& line) {
-        client.send(line + "\n");
-        pumpUntil([] { platform::sleepMs(2); }, [&] { return !client.poll() || client.hasLine(); });
-        return client.hasLine() ? client.takeLine() : std::string("(no reply)");
-    };
     EXPECT_EQ(ask("*IDN?"), "Quorel,QUOREL,0,1.02");
     EXPECT_EQ(ask("APPL 5,0.1;:OUTP ON;:MEAS:VOLT?"), "5.00");
 
@@ -109,6 +124,55 @@ TEST(QuorelctlServeProgram, ServesThroughALostAndReturningDeviceAndEndsOnASignal
           "リモート制御を停止しました\\nログを停止しました\\n$"})
         EXPECT_TRUE(std::regex_search(err, std::regex(line))) << line << " in\n" << err;
     EXPECT_FALSE(TempDir::read(dir.file("m.csv")).empty());
+}
+
+// The device answers "NG" to "F": OUTP OFF, *RST and the end of a LIST say so with the
+// device's answer, OUTP? and OUTP:MODE? give the output the device confirmed (on), and the
+// session's polls switch it off once the device takes "F" again.
+TEST(QuorelctlServeProgram, ARefusedSwitchOffIsSaidAndTheConfirmedOutputAnswered) {
+    TempDir dir;
+    sim::SimulatedSupply sim;
+    ASSERT_TRUE(sim.start());
+    Child child(dir, {"serve", "--port", sim.portPath(), "--listen", "127.0.0.1:0"});
+    const std::uint16_t port = servingPort(dir);
+    ASSERT_NE(port, 0) << TempDir::read(dir.file("err"));
+    TestClient client({remote::LoopbackAddress, port});
+    auto ask = [&](const std::string& line) { return askOf(client, line); };
+    std::string err;
+    ASSERT_EQ(ask("APPL 3,0.1;:OUTP ON;:OUTP?"), "1");
+    sim.setRefused("F");
+    const std::string hardware = "-240,\"Hardware error\"";
+
+    client.send("OUTP OFF\n");
+    EXPECT_EQ(ask("SYST:ERR?"), hardware);
+    EXPECT_EQ(ask("OUTP?;:OUTP:MODE?;:MEAS:VOLT?"), "1;CV;3.00");
+    client.send("*RST\n");
+    EXPECT_EQ(ask("SYST:ERR?"), hardware);
+    EXPECT_EQ(ask("OUTP?"), "1");
+    client.send("LIST:VOLT 2;:LIST:CURR 0.1;:LIST:DWEL 0.3;:LIST:COUN 1;:INIT\n");
+    EXPECT_TRUE(pumpUntil([] { platform::sleepMs(50); }, [&] { return ask("LIST:STEP?") == "0"; }));
+    EXPECT_EQ(ask("OUTP?;:OUTP:MODE?"), "1;CV");
+    EXPECT_TRUE(sim.outputOn());
+
+    sim.setRefused("");
+    EXPECT_TRUE(pumpUntil([] { platform::sleepMs(50); }, [&] { return ask("OUTP?") == "0"; }))
+        << "the next poll sends the switch-off again";
+    EXPECT_FALSE(sim.outputOn());
+    ASSERT_EQ(::kill(child.pid, SIGTERM), 0);
+    EXPECT_EQ(child.wait(5000), ctl::Success);
+    err = TempDir::read(dir.file("err"));
+    const std::string ng = "\\(デバイスが正しく応答しません\\)";
+    for (const std::string& line :
+         {"リモート 127\\.0\\.0\\.1:\\d+: 出力をOFFできません" + ng + "\\n",
+          "リモート 127\\.0\\.0\\.1:\\d+: "
+          "リセットしました\\(保護解除　積算値リセット\\)が、出力をOFFできません" +
+              ng + "\\n",
+          "シーケンスの終了で出力をOFFできません" + ng + "\\n",
+          std::string("OFFできなかった出力をOFFしました\\n")})
+        EXPECT_TRUE(std::regex_search(err, std::regex(line))) << line << " in\n" << err;
+    for (const char* claim :
+         {"出力を OFF しました", "出力OFF", "シーケンスの終了で出力をOFFしました"})
+        EXPECT_EQ(err.find(claim), std::string::npos) << claim << " in\n" << err;
 }
 
 } // namespace

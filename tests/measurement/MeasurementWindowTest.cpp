@@ -1,6 +1,6 @@
 #include "measurement/MeasurementWindow.h"
-#include "logs/ui/LogFileDialog.h"
 #include "logs/MeasurementLog.h"
+#include "logs/ui/LogFileDialog.h"
 #include "support/MainWindowFixture.h"
 
 #include <QApplication>
@@ -90,6 +90,15 @@ TEST_F(MeasurementWindowTest,
     EXPECT_EQ(lastLog(), "保護が作動中のため出力をONできません");
     EXPECT_EQ(sim.receivedText(), "") << "nothing is sent while latched";
     EXPECT_FALSE(window->outputLampLit());
+    // Switched on at the device while latched: off again at the next poll, said each time.
+    for (int round = 0; round < 2; ++round) {
+        sim.setOutput(true);
+        tick();
+        EXPECT_FALSE(sim.outputOn()) << round;
+        EXPECT_EQ(lastLog(), "保護が作動中のため出力を再びOFFしました");
+        EXPECT_FALSE(window->outputLampLit());
+    }
+    EXPECT_EQ(label("ocpState"), "作動中 (0.400A)");
 
     press("ocpClear");
     EXPECT_EQ(lastLog(), "過電流保護の作動を解除しました");

@@ -199,6 +199,29 @@ TEST_F(SequencePageTest, PauseHoldsTheStepsResumeGoesOnAndAbortSwitchesOff) {
                                         "シーケンスの終了で出力をOFFしました"}));
 }
 
+TEST_F(SequencePageTest, ASwitchOffTheDeviceRefusesIsSaidAndSentAgainUntilItIsTaken) {
+    openPage();
+    enterSteps({{"1", "0.1", "0.4", "step"}});
+    check("outputOnAtStart");
+    sim.setRefused("F");
+    press("startSequence");
+    ASSERT_TRUE(runUntilIdle(3000));
+    tick();
+    EXPECT_TRUE(sim.outputOn());
+    EXPECT_TRUE(window->outputLampLit()) << "the lamp shows what the device confirmed";
+    const auto log = logMessages();
+    EXPECT_NE(std::find(log.begin(), log.end(),
+                        "シーケンスの終了で出力をOFFできません(デバイスが正しく応答しません)"),
+              log.end())
+        << testing::PrintToString(log);
+    EXPECT_EQ(std::find(log.begin(), log.end(), "シーケンスの終了で出力をOFFしました"), log.end());
+    sim.setRefused("");
+    tick();
+    EXPECT_FALSE(sim.outputOn());
+    EXPECT_FALSE(window->outputLampLit());
+    EXPECT_EQ(lastLog(), "OFFできなかった出力をOFFしました");
+}
+
 TEST_F(SequencePageTest, AStepBeyondTheUsbHostsPowerIsNamedInABoxAndNothingIsSent) {
     sim.setSourceLetter('U');
     openPage();

@@ -348,12 +348,28 @@ TEST_F(MainWindow, OutputButtonLightsAtOnceAndThePollRevealsARefusal) {
     EXPECT_EQ(logMessages().size(), lines);
     click(Id::IdOutputButton);
     EXPECT_EQ(lastLog(), "出力を OFF しました");
+    // A switch the device answers "NG" to is said as such; the lamp shows what it confirmed.
     sim.setRefused("N");
     click(Id::IdOutputButton);
-    EXPECT_TRUE(window->outputLampLit());
-    tick();
-    EXPECT_EQ(lastLog(), "出力をOFFしました");
+    EXPECT_EQ(lastLog(), "出力をONできません(デバイスが正しく応答しません)");
     EXPECT_FALSE(window->outputLampLit());
+    tick();
+    EXPECT_FALSE(window->outputLampLit());
+    sim.setRefused("");
+    click(Id::IdOutputButton);
+    ASSERT_TRUE(window->outputLampLit());
+    sim.setRefused("F");
+    click(Id::IdOutputButton);
+    EXPECT_EQ(lastLog(), "出力をOFFできません(デバイスが正しく応答しません)");
+    tick();
+    EXPECT_TRUE(window->outputLampLit());
+    EXPECT_TRUE(sim.outputOn());
+    // The poll sends the switch-off again once the device takes it.
+    sim.setRefused("");
+    tick();
+    EXPECT_FALSE(sim.outputOn());
+    EXPECT_FALSE(window->outputLampLit());
+    EXPECT_EQ(lastLog(), "OFFできなかった出力をOFFしました");
 }
 
 TEST_F(MainWindow, ScanComesBackOnceTheLostDeviceClosesTheLinkUnderTheSettings) {

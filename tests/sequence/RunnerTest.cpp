@@ -24,8 +24,9 @@ struct FakeSupply : Supply {
     PowerSource powerSource = PowerSource::AcAdapter;
     double volts = 0.0, amps = 0.0;
     bool locked = false;
-    DeviceResult result = DeviceResult::Ok;
+    DeviceResult result = DeviceResult::Ok;       // what every command answers
     DeviceResult switchResult = DeviceResult::Ok; // the output's switch alone failing
+    bool on = true;                               // as the operator left it before the run
     double charge = 0.0, energy = 0.0;
     std::vector<Sent> sent;
 
@@ -42,10 +43,14 @@ struct FakeSupply : Supply {
         amps = a;
         return result;
     }
-    DeviceResult switchOutput(bool on) override {
-        sent.push_back({*clock, on ? "on" : "off"});
-        return switchResult != DeviceResult::Ok ? switchResult : result;
+    DeviceResult switchOutput(bool wanted) override {
+        sent.push_back({*clock, wanted ? "on" : "off"});
+        const DeviceResult r = switchResult != DeviceResult::Ok ? switchResult : result;
+        if (r == DeviceResult::Ok)
+            on = wanted;
+        return r;
     }
+    bool outputOn() const override { return on; }
     double chargeAh() const override { return charge; }
     double energyWh() const override { return energy; }
     std::vector<std::string> what() const {
@@ -355,6 +360,23 @@ TEST(StopConditionText, IsTheValueTheRunnerUses) {
     stops.elapsedSeconds = 3661.25;
     EXPECT_EQ(endText(EndReason::Elapsed, stops),
               "経過時間が 1:01:01.25 に達したためシーケンスを終了しました");
+}
+
+// The end says the output was switched off only when the device confirmed it and the output
+// was on; a refused switch-off is said with the device's answer.
+TEST_F(RunnerTest, TheEndClaimsOnlyASwitchOffTheDeviceConfirmedOfAnOutputThatWasOn) {
+    supply.on = false;
+    ASSERT_FALSE(runner.start(steps({{5, 0.3, 1, Ramp::Step}})));
+    runToTheEnd();
+    EXPECT_EQ(supply.what().back(), "off");
+    EXPECT_EQ(log.back(), texts::SequenceCompleted.str()) << "it never was on";
+
+    ASSERT_FALSE(runner.start(steps({{5, 0.3, 1, Ramp::Step}}), options(true, false)));
+    supply.switchResult = DeviceResult::BadReply;
+    runToTheEnd();
+    EXPECT_FALSE(runner.lastEnd()->outputSwitchedOff);
+    EXPECT_EQ(runner.lastEnd()->switchOff, DeviceResult::BadReply);
+    EXPECT_EQ(log.back(), "シーケンスの終了で出力をOFFできません(デバイスが正しく応答しません)");
 }
 
 TEST_F(RunnerTest, SwitchingOnComesAfterTheFirstSetpointsAndIsRefusedWhileTripped) {

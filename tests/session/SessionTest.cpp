@@ -97,7 +97,7 @@ TEST_P(ProtectionTrip, SwitchesOffInTheFirstPollOverTheLevelAndLatchesUntilClear
     pollAfter(500);
     EXPECT_EQ(events.seen.size(), 1u) << "a latched trip fires once, and no change is reported";
     s->protections().clear(k.kind);
-    EXPECT_EQ(s->requestOutput(true), session::OutputRequest::Sent);
+    EXPECT_EQ(s->requestOutput(true), session::OutputRequest::Confirmed);
     EXPECT_TRUE(sim.outputOn());
 }
 
