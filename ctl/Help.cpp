@@ -143,7 +143,9 @@ const std::map<std::string, const char*>& commandTexts() {
          "A line of progress every second: step, round, time left in the step, V, A, state;\n"
          "at the end \"ended: REASON elapsed H:MM:SS charge AH energy WH\". SIGINT or SIGTERM\n"
          "aborts with the output off (exit 27). --dry-run prints the plan against the\n"
-         "connected supply and sends nothing.\n"},
+         "connected supply and sends nothing.\n"
+         "A device lost during the run is looked for every 2 s for 60 s; found, its output is\n"
+         "switched off first. The exit code is then the lost device's.\n"},
         {"charge",
          "usage: quorelctl charge --chemistry li-ion|lifepo4|nimh --cells N --capacity MAH\n"
          "                        [--rate C] [--max-time S] [--termination A] [--port NAME]\n"

@@ -5,6 +5,7 @@
 #include "device/PortAccess.h"
 #include "platform/Paths.h"
 #include "resources/Texts.h"
+#include "session/SessionMessages.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -43,6 +44,7 @@ Session::Session(const CommandLine& commandLine, std::ostream& o, std::ostream& 
     : out(o), err(e), line(commandLine), settings_(loadSettingsKeepingDirectory()),
       systemLog_(std::make_unique<SystemLog>(*settings_)),
       measurement_(std::make_unique<session::MeasurementSession>(*settings_)) {
+    measurement_->addObserver(&connectReport_);
     port_ = line.value("port").value_or(settings_->comPort());
     // The language of the messages: --lang (checked with the command line), else [DISPLAY]
     // Language of the settings, else Japanese.
@@ -59,6 +61,10 @@ Session::Session(const CommandLine& commandLine, std::ostream& o, std::ostream& 
 Session::~Session() {
     measurement_.reset();
     SupplyDevice::disconnect();
+}
+
+void Session::ConnectReport::onUnfinishedRunSwitchedOff(const session::UnfinishedRun& run) {
+    s_.say(session::unfinishedRunMessage(run));
 }
 
 void Session::log(const std::string& message) {
