@@ -154,7 +154,9 @@ const std::map<std::string, const char*>& commandTexts() {
          "(\"NG\", no answer) is said as such and tried again every 500 ms for 5 s, a second\n"
          "signal notwithstanding; still not confirmed, the command says that the output may\n"
          "be ON and exits 24, however the run ended. --dry-run prints the plan against the\n"
-         "connected supply and sends nothing.\n"},
+         "connected supply and sends nothing.\n"
+         "A device lost during the run is looked for every 2 s for 60 s; found, its output is\n"
+         "switched off first. The exit code is then the lost device's.\n"},
         {"charge",
          "usage: quorelctl charge --chemistry li-ion|lifepo4|nimh --cells N --capacity MAH\n"
          "                        [--rate C] [--max-time S] [--termination A] [--port NAME]\n"

@@ -174,15 +174,44 @@ int endCode(const RunEnd& end, bool aborted, DeviceResult lastPoll) {
     return SequenceAborted; // closed from elsewhere
 }
 
+LookForLostDevice& lookFor() {
+    static LookForLostDevice look;
+    return look;
+}
+
+// The run ended with the device gone and its output maybe on: the device is looked for, and
+// the connect that finds it switches the output off (MeasurementSession::connect). A stop
+// request ends the search.
+void lookForLostDevice(Session& s) {
+    session::MeasurementSession& m = s.measurement();
+    // A command that failed may have met a cable being pulled: a poll tells.
+    if (m.connected())
+        m.poll();
+    if (!m.switchOffOwedAtConnect())
+        return;
+    const LookForLostDevice look = lookFor();
+    s.say(printed(texts::LookingForLostDevice, static_cast<int>((look.windowMs + 999) / 1000)));
+    const std::int64_t end = platform::monotonicMs() + look.windowMs;
+    for (;;) {
+        const std::int64_t attempt = platform::monotonicMs();
+        // Found: the connect has switched the output off, or said that the device refused.
+        if (m.connect(s.port()) == DeviceResult::Ok)
+            return;
+        if (attempt + look.periodMs > end || !waitUntil(attempt + look.periodMs))
+            break;
+    }
+    s.say(texts::LostDeviceNotFound.str());
+}
+
 // Checks, starts and drives one run until it ends, then says how it ended.
 int drive(Session& s, const Sequence& sequence, const RunOptions& options, const LogOption& log,
-          bool dryRun) {
+          bool dryRun, const std::string& what) {
     StopOnSignals stopOnSignals;
     if (int code = s.connect())
         return code;
     session::MeasurementSession& m = s.measurement();
     auto say = [&s](const std::string& message) { s.say(message); };
-    SessionRunner session(m, say);
+    SessionRunner session(m, say, {}, what);
     Runner& runner = session.runner();
 
     Plan plan;
@@ -244,11 +273,18 @@ int drive(Session& s, const Sequence& sequence, const RunOptions& options, const
                   clockText(std::llround(end.totals.elapsedSeconds * 1000)).c_str(),
                   end.totals.chargeAh, end.totals.energyWh);
     s.out << line << std::flush;
+    // A device lost with the run is looked for, so that its output is switched off.
+    if (end.reason == EndReason::DeviceLost || end.reason == EndReason::DeviceFailed)
+        lookForLostDevice(s);
     // A switch-off the device did not confirm outweighs how the run ended.
     return s.finishSwitchOff(endCode(end, aborted, lastPoll));
 }
 
 } // namespace
+
+void setLookForLostDeviceForTest(LookForLostDevice look) {
+    lookFor() = look;
+}
 
 int runCommand(Session& s) {
     Options o{s, "run"};
@@ -303,7 +339,7 @@ int runCommand(Session& s) {
     RunOptions options;
     options.outputOnAtStart = s.line.has("on");
     options.keepOutputAtEnd = s.line.has("keep-on");
-    return drive(s, sequence, options, log, s.line.has("dry-run"));
+    return drive(s, sequence, options, log, s.line.has("dry-run"), "quorelctl run " + path);
 }
 
 int chargeCommand(Session& s) {
@@ -346,7 +382,8 @@ int chargeCommand(Session& s) {
         s.err << build.problem << '\n' << std::flush;
         return SequenceRefused;
     }
-    return drive(s, build.plan->sequence, build.plan->options, log, s.line.has("dry-run"));
+    return drive(s, build.plan->sequence, build.plan->options, log, s.line.has("dry-run"),
+                 "quorelctl charge " + s.line.value("chemistry").value_or(""));
 }
 
 } // namespace ctl

@@ -86,7 +86,7 @@ int serveCommand(Session& s) {
         auto say = [&report](const std::string& line) { report.say(line); };
         // The clients' step lists, served by the loop at their points; a list still running
         // at the end is aborted with the output off.
-        sequence::SessionRunner runner(m, say);
+        sequence::SessionRunner runner(m, say, {}, "quorelctl serve");
         remote::RemoteControl remote(m, say);
         remote.setSequenceRunner(&runner.runner());
         if (remote.start(o.server) != remote::StartResult::Ok) {

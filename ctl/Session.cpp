@@ -60,6 +60,7 @@ Session::Session(const CommandLine& commandLine, std::ostream& o, std::ostream& 
       measurement_(std::make_unique<session::MeasurementSession>(*settings_)),
       offAgainReport_(std::make_unique<OffAgainReport>(*this)) {
     measurement_->addObserver(offAgainReport_.get());
+    measurement_->addObserver(&connectReport_);
     port_ = line.value("port").value_or(settings_->comPort());
     // The language of the messages: --lang (checked with the command line), else [DISPLAY]
     // Language of the settings, else Japanese.
@@ -76,6 +77,10 @@ Session::Session(const CommandLine& commandLine, std::ostream& o, std::ostream& 
 Session::~Session() {
     measurement_.reset();
     SupplyDevice::disconnect();
+}
+
+void Session::ConnectReport::onUnfinishedRunSwitchedOff(const session::UnfinishedRun& run) {
+    s_.say(session::unfinishedRunMessage(run));
 }
 
 void Session::log(const std::string& message) {

@@ -60,11 +60,23 @@ public:
     double currentSetpoint() const { return measurement_->currentSetpoint(); }
 
 private:
+    // Says what every connect of the session meets before the connection, whichever command
+    // connects: the switch-off of a run left unfinished.
+    class ConnectReport : public session::SessionObserver {
+    public:
+        explicit ConnectReport(Session& s) : s_(s) {}
+        void onUnfinishedRunSwitchedOff(const session::UnfinishedRun& run) override;
+
+    private:
+        Session& s_;
+    };
+
     std::unique_ptr<Settings> settings_;
     std::unique_ptr<SystemLog> systemLog_;
     std::unique_ptr<session::MeasurementSession> measurement_;
     // Tells the switch-offs the session sends again at its polls, for every command.
     std::unique_ptr<session::SessionObserver> offAgainReport_;
+    ConnectReport connectReport_{*this};
     std::string port_;
 };
 

@@ -10,20 +10,21 @@
 
 SequenceDriver::SequenceDriver(session::MeasurementSession& session,
                                std::function<void(const std::string&)> log, QObject* parent)
-    : QObject(parent), run_(std::make_unique<sequence::SessionRunner>(session, std::move(log))) {
+    : QObject(parent), run_(std::make_unique<sequence::SessionRunner>(
+                           session, std::move(log), sequence::Runner::Clock{}, "quorel")) {
     timer_ = new QTimer(this);
     timer_->setObjectName("sequenceTimer");
     timer_->setSingleShot(true);
     timer_->setTimerType(Qt::PreciseTimer);
     connect(timer_, &QTimer::timeout, this, &SequenceDriver::service);
-    run_->runner().setChangeHandler([this] {
+    run_->setChangeHandler([this] {
         aim();
         emit changed();
     });
 }
 
 SequenceDriver::~SequenceDriver() {
-    run_->runner().setChangeHandler({});
+    run_->setChangeHandler({});
     run_->runner().abort(sequence::EndReason::WindowClosed);
 }
 

@@ -381,6 +381,10 @@ void MainDialog::OnConnectButton() {
                                     platform::PromptIcon::Stop, platform::PromptButtons::Ok);
 }
 
+void MainDialog::onUnfinishedRunSwitchedOff(const session::UnfinishedRun& run) {
+    AppendSystemLog(session::unfinishedRunMessage(run));
+}
+
 void MainDialog::onConnected(bool automatic) {
     // The version is kept whole; the message has room for any reply.
     AppendSystemLog(session::connectedMessage(session_->portName(), session_->version()));

@@ -155,6 +155,7 @@ private:
     void endMeasurementLog();
 
     // What the session reports, turned into the window's displays, log lines and boxes.
+    void onUnfinishedRunSwitchedOff(const session::UnfinishedRun& run) override;
     void onConnected(bool automatic) override;
     void onDeviceLost(bool reconnecting) override;
     void onStatus(const DeviceStatus& status) override;

@@ -35,6 +35,9 @@ bool replaceFile(const std::string& path, const std::string& content,
 // or a folder is left alone at once. False when nothing was written.
 bool appendToRegularFile(const std::string& path, const std::string& bytes);
 
+// Removes a regular file; true when none is there afterwards.
+bool removeRegularFile(const std::string& path);
+
 // Whether the path names its place from the root (or a drive) rather than from a folder.
 bool isAbsolutePath(const std::string& path);
 

@@ -196,6 +196,11 @@ inline constexpr Text OutputMayBeOn{
 inline constexpr Text FirmwareDoneNoDialog{
     QT_TRANSLATE_NOOP("texts", "ファームウェア更新は完了しました。\n"
                                "更新プログラムを終了し、主プログラムが起動します。")};
+// run and charge, after the device was lost during the run: the seconds they look for it.
+inline constexpr Text LookingForLostDevice{
+    QT_TRANSLATE_NOOP("texts", "出力をOFFするためデバイスを探します(最長 %d 秒)")};
+inline constexpr Text LostDeviceNotFound{QT_TRANSLATE_NOOP(
+    "texts", "デバイスが見つからないため出力をOFFできません。出力がONのままの可能性があります")};
 
 // --- Measurement session: counters, protections, reconnection ---
 inline constexpr Text ProtectionOverVoltage{QT_TRANSLATE_NOOP("texts", "過電圧保護")};
@@ -228,6 +233,17 @@ inline constexpr Text LogOutputOffAgain{
     QT_TRANSLATE_NOOP("texts", "OFFできなかった出力をOFFしました")};
 inline constexpr Text LogOutputOffAgainTripped{
     QT_TRANSLATE_NOOP("texts", "保護が作動中のため出力を再びOFFしました")};
+// A run had left the output to nobody, and a connect switched it off before it said the
+// connection: what ran, and when it started (local time). The run of this session that the
+// loss of the device aborted:
+inline constexpr Text LogLostRunOutputOff{
+    QT_TRANSLATE_NOOP("texts", "デバイスと切断されて中止した実行(%s　%s 開始)の出力をOFFしました")};
+// An earlier program's run whose marker was still there (the program was killed or crashed).
+inline constexpr Text LogUnfinishedRunOutputOff{
+    QT_TRANSLATE_NOOP("texts", "前回の実行(%s　%s 開始)が終了していなかったため出力をOFFしました")};
+// The device refused that switch-off: the result. The next connect tries again.
+inline constexpr Text LogUnfinishedRunOffFailed{
+    QT_TRANSLATE_NOOP("texts", "終了していない実行の出力をOFFできません(%s)")};
 
 // --- Remote control ---
 // A remote client's action: its address, then the line the operator's action writes.

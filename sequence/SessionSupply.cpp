@@ -25,12 +25,22 @@ bool SessionSupply::outputLocked() const {
 }
 
 DeviceResult SessionSupply::sendSetpoints(double volts, double amps) {
+    if (beforeCommand_)
+        beforeCommand_();
     return session_.sendSetpoints(volts, amps, session::SetpointOrigin::Sequence);
 }
 
 DeviceResult SessionSupply::switchOutput(bool on) {
+    if (beforeCommand_)
+        beforeCommand_();
     DeviceResult sent = DeviceResult::NotConnected;
-    switch (session_.requestOutput(on, &sent)) {
+    const session::OutputRequest request = session_.requestOutput(on, &sent);
+    if (!on)
+        lastSwitchOff_ = request == session::OutputRequest::Confirmed ||
+                                 request == session::OutputRequest::Failed
+                             ? sent
+                             : DeviceResult::NotConnected;
+    switch (request) {
     case session::OutputRequest::Confirmed:
     case session::OutputRequest::Failed:
         return sent;
@@ -55,14 +65,46 @@ double SessionSupply::energyWh() const {
 }
 
 SessionRunner::SessionRunner(session::MeasurementSession& session, Runner::Log log,
-                             Runner::Clock clock)
-    : session_(session), supply_(session), runner_(supply_, std::move(log), std::move(clock)) {
+                             Runner::Clock clock, std::string what)
+    : session_(session), supply_(session), runner_(supply_, std::move(log), std::move(clock)),
+      what_(std::move(what)) {
     session_.addObserver(&runner_);
+    supply_.setBeforeCommand([this] { begins(); });
+    runner_.setChangeHandler([this] {
+        begins();
+        ends();
+        if (ownerHandler_)
+            ownerHandler_();
+    });
 }
 
 SessionRunner::~SessionRunner() {
     runner_.abort();
+    ends();
+    runner_.setChangeHandler({});
     session_.removeObserver(&runner_);
+}
+
+void SessionRunner::begins() {
+    if (registered_ || !runner_.running())
+        return;
+    registered_ = true;
+    supply_.forgetSwitchOff();
+    session_.runBegins(what_);
+}
+
+void SessionRunner::ends() {
+    if (!registered_ || runner_.running())
+        return;
+    registered_ = false;
+    const RunEnd e = runner_.lastEnd().value_or(RunEnd{});
+    // Off with the device's OK, or left on as the plan (keep the output at the end) or a
+    // client's abort meant; a trip's or a refused switch-off waits for a poll that shows it.
+    const bool offConfirmed = e.outputSwitchedOff && supply_.lastSwitchOff() == DeviceResult::Ok;
+    const bool leftOnAsMeant = !e.outputSwitchedOff && e.reason != EndReason::Tripped &&
+                               e.reason != EndReason::DeviceLost &&
+                               e.reason != EndReason::DeviceFailed;
+    session_.runEnds(offConfirmed || leftOnAsMeant);
 }
 
 } // namespace sequence

@@ -1,6 +1,8 @@
 #include "session/MeasurementSession.h"
 
 #include "config/Settings.h"
+#include "platform/Paths.h"
+#include "session/RunMarker.h"
 #include "session/SetpointRules.h"
 
 #include <algorithm>
@@ -10,8 +12,14 @@ namespace session {
 MeasurementSession::MeasurementSession(const Settings& settings) : settings_(settings) {}
 
 MeasurementSession::~MeasurementSession() {
-    if (connected_)
-        SupplyDevice::disconnect();
+    if (!connected_)
+        return;
+    // A run whose end was not seen to leave the output off (a trip's switch-off, a refused
+    // one): one last look, so that the marker stays only while the output may be on.
+    DeviceStatus last;
+    if (settlePending_ && SupplyDevice::readStatus(last) == DeviceResult::Ok && !last.outputOn)
+        settleRun();
+    SupplyDevice::disconnect();
 }
 
 void MeasurementSession::addObserver(SessionObserver* observer) {
@@ -48,8 +56,37 @@ DeviceResult MeasurementSession::readCorrectedStatus(DeviceStatus& status) {
     return r;
 }
 
+DeviceResult MeasurementSession::switchOffUnfinishedRun(const std::string& portName) {
+    const std::string folder = platform::settingsDirectory();
+    const std::optional<RunMarker> marker = RunMarker::find(folder, portName);
+    UnfinishedRun run;
+    if (owedPort_ && *owedPort_ == portName) {
+        run.what = runWhat_;
+        run.since = runSince_;
+    } else if (marker) {
+        run.earlierProgram = true;
+        run.what = marker->what;
+        run.since = marker->since;
+    } else {
+        return DeviceResult::Ok;
+    }
+    run.off = SupplyDevice::outputOff();
+    if (run.off == DeviceResult::LinkError || run.off == DeviceResult::NotConnected)
+        return run.off;
+    // Refused by the device: said, and the marker stays for the next connect to try again.
+    if (run.off == DeviceResult::Ok) {
+        if (owedPort_ == portName)
+            owedPort_.reset();
+        RunMarker::remove(folder, portName);
+    }
+    notify([&run](SessionObserver& o) { o.onUnfinishedRunSwitchedOff(run); });
+    return DeviceResult::Ok;
+}
+
 DeviceResult MeasurementSession::connectSequence(const std::string& portName) {
     DeviceResult r = SupplyDevice::connect(portName);
+    if (r == DeviceResult::Ok)
+        r = switchOffUnfinishedRun(portName);
     if (r == DeviceResult::Ok)
         r = readSetpointsInForce();
     if (r == DeviceResult::Ok)
@@ -82,6 +119,7 @@ void MeasurementSession::disconnect() {
     reconnecting_ = false;
     if (!connected_)
         return;
+    oweSwitchOffIfUnsettled();
     connected_ = false;
     offOwed_ = false;
     SupplyDevice::disconnect();
@@ -93,6 +131,7 @@ void MeasurementSession::disconnect() {
 void MeasurementSession::lose() {
     // The flag falls before anyone is told: ticks that run while an observer shows a box
     // take the disconnected road and tell nobody twice.
+    oweSwitchOffIfUnsettled();
     connected_ = false;
     // Nothing more can be sent: an owed switch-off is given up with the link.
     offOwed_ = false;
@@ -134,7 +173,45 @@ DeviceResult MeasurementSession::poll() {
             tryReconnect();
         return DeviceResult::NotConnected;
     }
-    return pollDevice();
+    const DeviceResult r = pollDevice();
+    if (r == DeviceResult::Ok && settlePending_ && !status_.outputOn)
+        settleRun();
+    return r;
+}
+
+void MeasurementSession::runBegins(const std::string& what) {
+    runGoing_ = true;
+    settlePending_ = false;
+    runWhat_ = what;
+    runSince_ = platform::now();
+    // Without a marker (a folder that cannot be written) the loss of the device is still
+    // covered while this program lives.
+    RunMarker{port_, what, runSince_}.write(platform::settingsDirectory());
+}
+
+void MeasurementSession::runEnds(bool settled) {
+    if (!runGoing_)
+        return;
+    runGoing_ = false;
+    if (!connected_) {
+        owedPort_ = port_;
+        return;
+    }
+    settlePending_ = true;
+    if (settled)
+        settleRun();
+}
+
+void MeasurementSession::settleRun() {
+    settlePending_ = false;
+    RunMarker::remove(platform::settingsDirectory(), port_);
+}
+
+void MeasurementSession::oweSwitchOffIfUnsettled() {
+    if (!settlePending_)
+        return;
+    settlePending_ = false;
+    owedPort_ = port_;
 }
 
 DeviceResult MeasurementSession::pollDevice() {

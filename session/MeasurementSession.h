@@ -50,7 +50,11 @@ public:
     // --- the link ---
     // The connect sequence: synchronise and identify, set-points, status, version. The
     // set-points are taken as soon as they are read, even when a later step fails. A
-    // connect by the operator starts the counters afresh.
+    // connect by the operator starts the counters afresh. Right after the handshake, when a
+    // run left the output to nobody (this session's, aborted by the loss of the device, or
+    // an earlier program's whose marker names the port), the output is switched off first
+    // and the observers are told before they hear of the connection; a switch-off that
+    // cannot be sent fails the connect, so the next attempt tries again.
     DeviceResult connect(const std::string& portName);
     // Closes the link on purpose; no reconnection follows.
     void disconnect();
@@ -118,6 +122,20 @@ public:
     void stopMeasurementLog();
     bool measurementLogRunning() const { return measurementLog_.running(); }
 
+    // --- runs: a sequence, a charge or a step list driving the output ---
+    // A run begins on this session: its marker (session/RunMarker) names the port, `what` and
+    // the time, so that a program that dies during the run is found out by the next one.
+    void runBegins(const std::string& what);
+    // The run has ended. `settled`: its end left the output as it meant to (switched off with
+    // the device's OK, or on by its plan or a client's abort), and the marker goes. Ended with
+    // the link down, the switch-off is owed to the next connect to the port; otherwise the
+    // first poll that finds the output off settles it (a loss before that owes it too).
+    void runEnds(bool settled);
+    bool runGoing() const { return runGoing_; }
+    // A run ended with the link down and the output was not switched off since: the next
+    // connect to the port switches it off first.
+    bool switchOffOwedAtConnect() const { return owedPort_.has_value(); }
+
     // --- reconnection ---
     void setAutoReconnect(bool on);
     bool autoReconnect() const { return autoReconnect_; }
@@ -130,6 +148,9 @@ public:
 private:
     std::int64_t monotonicMs() const;
     DeviceResult connectSequence(const std::string& portName);
+    DeviceResult switchOffUnfinishedRun(const std::string& portName);
+    void settleRun();
+    void oweSwitchOffIfUnsettled();
     DeviceResult pollDevice();
     DeviceResult readSetpointsInForce();
     DeviceResult readCorrectedStatus(DeviceStatus& status);
@@ -154,6 +175,12 @@ private:
     bool autoReconnect_ = false;
     bool reconnectSuspended_ = false;
     std::int64_t lastAttemptMs_ = 0;
+
+    bool runGoing_ = false;
+    bool settlePending_ = false;
+    std::string runWhat_;
+    std::int64_t runSince_ = 0;
+    std::optional<std::string> owedPort_;
 
     DeviceStatus status_;
     int lastOutputOn_ = 0;

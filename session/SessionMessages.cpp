@@ -1,5 +1,7 @@
 #include "session/SessionMessages.h"
 
+#include "platform/Clock.h"
+#include "resources/TextFormat.h"
 #include "resources/Texts.h"
 #include "session/SetpointRules.h"
 
@@ -99,6 +101,24 @@ std::string levelRefusedMessage(ProtectionKind kind) {
 
 std::string clearedMessage(ProtectionKind kind) {
     return printf2(texts::LogProtectionCleared, protectionName(kind), "");
+}
+
+std::string unfinishedRunMessage(const UnfinishedRun& run) {
+    if (run.off != DeviceResult::Ok)
+        return texts::fill(texts::LogUnfinishedRunOffFailed, run.off == DeviceResult::BadReply
+                                                                 ? texts::ResultBadReply.str()
+                                                                 : texts::ResultLinkError.str());
+    std::string since = "?";
+    if (run.since > 0) {
+        const platform::LocalTime t = platform::toLocalTime(run.since);
+        char buf[32];
+        std::snprintf(buf, sizeof buf, "%04d/%02d/%02d %02d:%02d:%02d", t.year, t.month, t.day,
+                      t.hour, t.minute, t.second);
+        since = buf;
+    }
+    return texts::fill(run.earlierProgram ? texts::LogUnfinishedRunOutputOff
+                                          : texts::LogLostRunOutputOff,
+                       run.what, since);
 }
 
 std::string formatDuration(double seconds) {

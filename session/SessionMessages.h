@@ -1,6 +1,7 @@
 #pragma once
 
 #include "session/Protections.h"
+#include "session/SessionObserver.h"
 
 #include <string>
 
@@ -26,6 +27,9 @@ std::string levelRefusedMessage(ProtectionKind kind);
 std::string clearedMessage(ProtectionKind kind);
 // A level in its unit as the panel formats it ("5.00V", "0.500A", "3.00W").
 std::string formatLevel(ProtectionKind kind, double value);
+
+// Why a connect switched the output off (or could not): the run that had left it on.
+std::string unfinishedRunMessage(const UnfinishedRun& run);
 
 // Seconds as "H:MM:SS" (hours as many as there are).
 std::string formatDuration(double seconds);

@@ -3,6 +3,8 @@
 #include "session/Protections.h"
 #include "session/Reading.h"
 
+#include <string>
+
 namespace session {
 
 // Where a change of the held set-points came from.
@@ -13,12 +15,24 @@ enum class SetpointOrigin {
     Sequence, // a running sequence step
 };
 
+// A run that left the output to nobody, found at a connect: the session's own, aborted when
+// the device was lost, or an earlier program's, whose marker was still there.
+struct UnfinishedRun {
+    bool earlierProgram = false;
+    std::string what;                    // what ran, as its program named it
+    std::int64_t since = 0;              // its start, in calendar seconds (0: unknown)
+    DeviceResult off = DeviceResult::Ok; // what the switch-off got
+};
+
 // What the session tells the windows, quorelctl and the remote server. Every call comes on
 // the thread that drives the session, in the order the poll meets the events:
 // status, output change, source change, set-points read back, trips, reading, log trouble.
 class SessionObserver {
 public:
     virtual ~SessionObserver() = default;
+    // At a connect, right after the handshake and before onConnected: the output was switched
+    // off (or could not be: `run.off`) because a run had left it to nobody.
+    virtual void onUnfinishedRunSwitchedOff(const UnfinishedRun& /*run*/) {}
     // A connection stands: by the operator (`automatic` false) or by the reconnection.
     virtual void onConnected(bool /*automatic*/) {}
     // The link was closed on purpose (not lost).

@@ -148,6 +148,13 @@ bool appendToRegularFile(const std::string& path, const std::string& bytes) {
     return ok;
 }
 
+bool removeRegularFile(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0)
+        return errno == ENOENT;
+    return S_ISREG(st.st_mode) && ::unlink(path.c_str()) == 0;
+}
+
 bool isAbsolutePath(const std::string& path) {
     return !path.empty() && path.front() == '/';
 }

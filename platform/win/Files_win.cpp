@@ -147,6 +147,18 @@ bool appendToRegularFile(const std::string& path, const std::string& bytes) {
     return ok;
 }
 
+bool removeRegularFile(const std::string& path) {
+    const std::wstring wide = win::toWide(path);
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    }
+    if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))
+        return false;
+    return DeleteFileW(wide.c_str()) != 0;
+}
+
 bool isAbsolutePath(const std::string& path) {
     if (path.empty())
         return false;

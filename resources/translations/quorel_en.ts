@@ -438,6 +438,14 @@ Closing this dialog ends the updater and starts the main firmware.</translation>
         <translation>The output could not be switched OFF and may still be ON (%s)</translation>
     </message>
     <message>
+        <source>出力をOFFするためデバイスを探します(最長 %d 秒)</source>
+        <translation>Looking for the device to switch its output OFF (up to %d seconds)</translation>
+    </message>
+    <message>
+        <source>デバイスが見つからないため出力をOFFできません。出力がONのままの可能性があります</source>
+        <translation>The device was not found, so its output could not be switched OFF; the output may still be ON</translation>
+    </message>
+    <message>
         <source>ファームウェア更新は完了しました。
 更新プログラムを終了し、主プログラムが起動します。</source>
         <translation>The firmware update is complete.
@@ -502,6 +510,18 @@ The updater ends and the main firmware starts.</translation>
     <message>
         <source>保護が作動中のため出力を再びOFFしました</source>
         <translation>Output switched OFF again: a protection is tripped</translation>
+    </message>
+    <message>
+        <source>デバイスと切断されて中止した実行(%s&#x3000;%s 開始)の出力をOFFしました</source>
+        <translation>Switched the output OFF that the run aborted by the lost device had left on (%s, started %s)</translation>
+    </message>
+    <message>
+        <source>前回の実行(%s&#x3000;%s 開始)が終了していなかったため出力をOFFしました</source>
+        <translation>The earlier run (%s, started %s) did not end; the output was switched OFF</translation>
+    </message>
+    <message>
+        <source>終了していない実行の出力をOFFできません(%s)</source>
+        <translation>Cannot switch OFF the output of the run that did not end (%s)</translation>
     </message>
     <message>
         <source>リモート %s: %s</source>

@@ -2,6 +2,7 @@
 
 #include "support/LocalTime.h"
 
+#include "ctl/Commands.h"
 #include "ctl/Quorelctl.h"
 #include "device/SupplyDevice.h"
 #include "firmware/BootLoader.h"
@@ -43,16 +44,19 @@ inline CtlRun runCtl(const std::vector<std::string>& args) {
 }
 
 // The executable's folder is a fresh one with the simulated supply linked as ports/com3.
+// run and charge look for a device lost during their run for a moment, not a minute.
 class CtlTest : public testing::Test {
 protected:
     void SetUp() override {
         platform::setExecutableDirectoryForTest(dir.path());
+        ctl::setLookForLostDeviceForTest({300, 100});
         std::filesystem::create_directory(dir.file("ports"));
         MeasurementLog::resetLastCsvTimeForTest();
         ASSERT_TRUE(sim.start());
         ASSERT_TRUE(sim.linkAs(dir.file("ports/com3")));
     }
     void TearDown() override {
+        ctl::setLookForLostDeviceForTest({});
         platform::setClockForTest({});
         platform::setSleepForTest({});
         SupplyDevice::disconnect();

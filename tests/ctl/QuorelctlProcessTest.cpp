@@ -1,8 +1,11 @@
-// The real quorelctl program as a child process: the exit code reaches the shell, and a
-// signal during `log` ends it cleanly with every line complete.
+// The real quorelctl program as a child process: the exit code reaches the shell, a signal
+// during `log` ends it cleanly with every line complete, and a run that ends without its
+// switch-off (a lost device, a killed program) leaves the output off at the next connect.
 #include "CtlTestSupport.h"
 
 #include "ctl/ExitCode.h"
+#include "session/RunMarker.h"
+#include "support/Handshake.h"
 
 #include <csignal>
 #include <regex>
@@ -111,6 +114,79 @@ INSTANTIATE_TEST_SUITE_P(Commands, StopSignalDuringARun,
                                                          "--cells", "1", "--capacity", "1000"},
                                                         "充電を終了しました(中止　電荷 "}),
                          [](const auto& info) { return info.param.name; });
+
+// A run of one long step with the output on, as a child, on the simulator behind a link that
+// follows it across re-plugs; `run` is there once its first progress line is.
+struct RunningChild {
+    TempDir dir;
+    sim::SimulatedSupply sim;
+    std::string link = dir.file("psu");
+    std::unique_ptr<Child> run;
+
+    void start() {
+        ASSERT_TRUE(sim.start());
+        ASSERT_TRUE(sim.linkAs(link));
+        TempDir::write(dir.file("steps.csv"), "volts,amps,seconds\n5,0.1,30\n");
+        run = std::make_unique<Child>(
+            dir, std::vector<std::string>{"run", dir.file("steps.csv"), "--on", "--port", link});
+        ASSERT_TRUE(waitFor("out", "step 1/")) << TempDir::read(dir.file("err"));
+        ASSERT_TRUE(sim.outputOn());
+    }
+    bool waitFor(const char* file, const std::string& text) const {
+        const auto end = platform::monotonicMs() + 8000;
+        while (platform::monotonicMs() < end) {
+            if (TempDir::read(dir.file(file)).find(text) != std::string::npos)
+                return true;
+            platform::sleepMs(20);
+        }
+        return false;
+    }
+    std::string marker() const { return session::RunMarker::pathFor(dir.path(), link); }
+};
+
+// The device unplugged during the run and plugged in again within the minute run looks for
+// it: the output, still on at the device, is switched off by the first command after the
+// handshake, and run exits with the code of the lost device.
+TEST(QuorelctlRunProgram, LooksForALostDeviceToSwitchItsOutputOffThenExitsWithItsCode) {
+    RunningChild c;
+    ASSERT_NO_FATAL_FAILURE(c.start());
+    EXPECT_TRUE(std::filesystem::exists(c.marker()));
+    c.sim.unplug();
+    EXPECT_TRUE(c.waitFor("err", "出力をOFFするためデバイスを探します(最長 60 秒)"))
+        << TempDir::read(c.dir.file("err"));
+    c.sim.clearReceived();
+    ASSERT_TRUE(c.sim.replug(sim::Mode::MainFirmware));
+    ASSERT_TRUE(c.sim.outputOn()) << "the device kept its output on";
+    const int code = c.run->wait(8000);
+    EXPECT_TRUE(code == ctl::DeviceLinkError || code == ctl::DeviceBadReply) << code;
+    EXPECT_FALSE(c.sim.outputOn());
+    EXPECT_EQ(afterHandshake(c.sim.receivedText()).substr(0, 1), "F") << c.sim.receivedText();
+    const std::string err = TempDir::read(c.dir.file("err"));
+    EXPECT_NE(err.find("デバイスと切断されて中止した実行(quorelctl run "), std::string::npos)
+        << err;
+    EXPECT_FALSE(std::filesystem::exists(c.marker()));
+}
+
+// SIGKILL leaves no chance to switch off: the marker the run left names the port, and the
+// next command on it switches the output off first, says so and removes the marker.
+TEST(QuorelctlRunProgram, KilledMidRunTheNextCommandOnThePortSwitchesTheOutputOff) {
+    RunningChild c;
+    ASSERT_NO_FATAL_FAILURE(c.start());
+    ASSERT_EQ(::kill(c.run->pid, SIGKILL), 0);
+    EXPECT_EQ(c.run->wait(5000), 128 + SIGKILL);
+    ASSERT_TRUE(c.sim.outputOn());
+    ASSERT_TRUE(std::filesystem::exists(c.marker()));
+    c.sim.clearReceived();
+    Child info(c.dir, {"info", "--port", c.link});
+    EXPECT_EQ(info.wait(5000), ctl::Success);
+    EXPECT_FALSE(c.sim.outputOn());
+    EXPECT_EQ(afterHandshake(c.sim.receivedText()).substr(0, 1), "F") << c.sim.receivedText();
+    const std::string err = TempDir::read(c.dir.file("err"));
+    EXPECT_EQ(err.rfind("前回の実行(quorelctl run " + c.dir.file("steps.csv") + "　", 0), 0u)
+        << err;
+    EXPECT_NE(err.find(" 開始)が終了していなかったため出力をOFFしました\n"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(c.marker()));
+}
 
 } // namespace
 

@@ -4,7 +4,9 @@
 #include "CtlTestSupport.h"
 
 #include "ctl/ExitCode.h"
+#include "session/RunMarker.h"
 #include "support/CaseNames.h"
+#include "support/Handshake.h"
 
 #include <chrono>
 #include <thread>
@@ -238,7 +240,46 @@ TEST_F(SequenceCommand, ALostDeviceEndsTheRunWithTheDevicesCode) {
     EXPECT_TRUE(r.code == ctl::DeviceLinkError || r.code == ctl::DeviceBadReply) << r.code;
     EXPECT_NE(r.err.find("デバイスと切断されたためシーケンスを中止しました"), std::string::npos);
     EXPECT_NE(r.out.find("ended: device-lost"), std::string::npos) << r.out;
+    // Looked for in vain: said, and the marker stays for the next program on the port.
+    EXPECT_NE(r.err.find("デバイスが見つからないため出力をOFFできません。"), std::string::npos)
+        << r.err;
+    EXPECT_TRUE(session::RunMarker::find(dir.path(), "com3"));
 }
+
+struct MarkerCase {
+    const char* name;
+    const char* markerPort; // the port the marker names
+    const char* fileOf;     // the port whose file it lies in
+    bool switchedOff;
+};
+
+class LeftMarker : public CtlTest, public testing::WithParamInterface<MarkerCase> {};
+
+// A marker of a run that did not end, found by the next command that connects: only the
+// port the marker names has its output switched off (first, said, the marker removed); a
+// marker of another port, even one lying under this port's file name, is left alone.
+TEST_P(LeftMarker, SwitchesOffOnlyThePortItNames) {
+    const MarkerCase& c = GetParam();
+    writeIni("UseSysLogFile=1\r\n");
+    const std::string path = session::RunMarker::pathFor(dir.path(), c.fileOf);
+    TempDir::write(path, session::RunMarker{c.markerPort, "quorel", 1700000000}.text());
+    sim.setOutput(true);
+    const CtlRun r = runCtl({"status", "--port", "com3"});
+    EXPECT_EQ(r.code, ctl::Success) << r.err;
+    EXPECT_EQ(sim.outputOn(), !c.switchedOff);
+    EXPECT_EQ(afterHandshake(sim.receivedText()).substr(0, 1), c.switchedOff ? "F" : "L");
+    EXPECT_EQ(std::filesystem::exists(path), !c.switchedOff);
+    EXPECT_EQ(r.err.find("前回の実行(quorel　") == 0, c.switchedOff) << r.err;
+    EXPECT_EQ(systemLog().find("が終了していなかったため出力をOFFしました") != std::string::npos,
+              c.switchedOff);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ports, LeftMarker,
+                         testing::Values(MarkerCase{"ThisPort", "com3", "com3", true},
+                                         MarkerCase{"AnotherPort", "com4", "com4", false},
+                                         MarkerCase{"AnotherUnderThisPortsName", "com4", "com3",
+                                                    false}),
+                         casenames::ByName());
 
 TEST_F(SequenceCommand, ChargeDryRunShowsTheProfilesSetpointsAndEnds) {
     auto r = runCtl({"charge", "--chemistry", "li-ion", "--cells", "1", "--capacity", "2000",

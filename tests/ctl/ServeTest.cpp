@@ -4,6 +4,7 @@
 
 #include "ctl/ExitCode.h"
 #include "remote/Address.h"
+#include "support/Handshake.h"
 #include "support/TestClient.h"
 
 #include <regex>
@@ -77,44 +78,74 @@ std::string askOf(TestClient& client, const std::string& line) {
     return client.hasLine() ? client.takeLine() : std::string("(no reply)");
 }
 
-TEST(QuorelctlServeProgram, ServesThroughALostAndReturningDeviceAndEndsOnASignal) {
+// quorelctl serve as a child on the simulator behind a link that follows it across re-plugs,
+// and a client of it once it listens.
+struct ServingChild {
     TempDir dir;
     sim::SimulatedSupply sim;
-    ASSERT_TRUE(sim.start());
-    const std::string link = dir.file("psu");
-    ASSERT_TRUE(sim.linkAs(link));
-    Child child(dir,
-                {"serve", "--port", link, "--listen", "127.0.0.1:0", "--log", dir.file("m.csv")});
+    std::string link = dir.file("psu");
+    std::unique_ptr<Child> child;
+    std::unique_ptr<TestClient> client;
+    const std::regex listening{"listening on 127\\.0\\.0\\.1:(\\d+)\\n"};
 
-    const std::uint16_t port = servingPort(dir);
-    ASSERT_NE(port, 0) << TempDir::read(dir.file("err"));
-    TestClient client({remote::LoopbackAddress, port});
-    auto ask = [&](const std::string& line) { return askOf(client, line); };
-    const std::regex listening(ListeningLine);
-    std::string err;
-    EXPECT_EQ(ask("*IDN?"), "Quorel,QUOREL,0,1.02");
-    EXPECT_EQ(ask("APPL 5,0.1;:OUTP ON;:MEAS:VOLT?"), "5.00");
+    void start(const std::vector<std::string>& more = {}) {
+        ASSERT_TRUE(sim.start());
+        ASSERT_TRUE(sim.linkAs(link));
+        std::vector<std::string> args = {"serve", "--port", link, "--listen", "127.0.0.1:0"};
+        args.insert(args.end(), more.begin(), more.end());
+        child = std::make_unique<Child>(dir, args);
+        std::smatch ready;
+        std::string err;
+        ASSERT_TRUE(pumpUntil([] { platform::sleepMs(20); },
+                              [&] {
+                                  err = TempDir::read(dir.file("err"));
+                                  return std::regex_search(err, ready, listening);
+                              }))
+            << err;
+        client = std::make_unique<TestClient>(platform::SocketAddress{
+            remote::LoopbackAddress, static_cast<std::uint16_t>(std::stoi(ready[1]))});
+    }
+    std::string ask(const std::string& line) {
+        client->send(line + "\n");
+        pumpUntil([] { platform::sleepMs(2); },
+                  [&] { return !client->poll() || client->hasLine(); });
+        return client->hasLine() ? client->takeLine() : std::string("(no reply)");
+    }
+    // Unplugged until the server has found the device lost.
+    bool unplug() {
+        sim.unplug();
+        return pumpUntil([] {},
+                         [&] {
+                             client->send("MEAS:VOLT?\n");
+                             return ask("SYST:ERR?") == "-241,\"Hardware missing\"";
+                         });
+    }
+    // Until the server reads the device again.
+    bool servesAgain(const std::string& volts) {
+        return pumpUntil(
+            [] { platform::sleepMs(50); },
+            [&] { return ask("SYST:ERR?;:MEAS:VOLT?").find(";" + volts) != std::string::npos; });
+    }
+    std::string err() const { return TempDir::read(dir.file("err")); }
+};
 
-    sim.unplug();
-    EXPECT_TRUE(pumpUntil([] {},
-                          [&] {
-                              client.send("MEAS:VOLT?\n");
-                              return ask("SYST:ERR?") == "-241,\"Hardware missing\"";
-                          }))
-        << "once the poll has found the device lost";
-    ASSERT_TRUE(sim.replug(sim::Mode::MainFirmware));
+TEST(QuorelctlServeProgram, ServesThroughALostAndReturningDeviceAndEndsOnASignal) {
+    ServingChild c;
+    ASSERT_NO_FATAL_FAILURE(c.start({"--log", c.dir.file("m.csv")}));
+    EXPECT_EQ(c.ask("*IDN?"), "Quorel,QUOREL,0,1.02");
+    EXPECT_EQ(c.ask("APPL 5,0.1;:OUTP ON;:MEAS:VOLT?"), "5.00");
+
+    EXPECT_TRUE(c.unplug()) << "once the poll has found the device lost";
+    ASSERT_TRUE(c.sim.replug(sim::Mode::MainFirmware));
     // The supply comes back with its output off, as after a cable was pulled.
     // The error query answers in any case, the reading once the device is back.
-    EXPECT_TRUE(
-        pumpUntil([] { platform::sleepMs(50); },
-                  [&] { return ask("SYST:ERR?;:MEAS:VOLT?").find(";5.00") != std::string::npos; }))
-        << "connected again within a few seconds";
+    EXPECT_TRUE(c.servesAgain("5.00")) << "connected again within a few seconds";
 
-    ASSERT_EQ(::kill(child.pid, SIGTERM), 0);
-    EXPECT_EQ(child.wait(5000), ctl::Success);
-    err = TempDir::read(dir.file("err"));
+    ASSERT_EQ(::kill(c.child->pid, SIGTERM), 0);
+    EXPECT_EQ(c.child->wait(5000), ctl::Success);
+    const std::string err = c.err();
     std::ptrdiff_t readyLines = std::distance(
-        std::sregex_iterator(err.begin(), err.end(), listening), std::sregex_iterator());
+        std::sregex_iterator(err.begin(), err.end(), c.listening), std::sregex_iterator());
     EXPECT_EQ(readyLines, 1);
     for (const char* line :
          {"リモートのクライアント 127\\.0\\.0\\.1:\\d+ が接続しました\\n",
@@ -123,7 +154,34 @@ TEST(QuorelctlServeProgram, ServesThroughALostAndReturningDeviceAndEndsOnASignal
           "リモートのクライアント 127\\.0\\.0\\.1:\\d+ を切断しました\\n",
           "リモート制御を停止しました\\nログを停止しました\\n$"})
         EXPECT_TRUE(std::regex_search(err, std::regex(line))) << line << " in\n" << err;
-    EXPECT_FALSE(TempDir::read(dir.file("m.csv")).empty());
+    EXPECT_FALSE(TempDir::read(c.dir.file("m.csv")).empty());
+}
+
+// A LIST running when the device is unplugged, the device plugged in again with its output
+// still on: the reconnection's first command after the handshake switches it off, and the
+// log says why before it says the connection.
+TEST(QuorelctlServeProgram, AListLostWithTheDeviceLeavesTheOutputOffWhenItComesBack) {
+    ServingChild c;
+    ASSERT_NO_FATAL_FAILURE(c.start());
+    EXPECT_EQ(c.ask("LIST:VOLT 5,6;:LIST:CURR 0.1,0.1;:LIST:DWEL 30,30;:OUTP ON;:INIT;"
+                    ":LIST:STEP?"),
+              "1");
+    ASSERT_TRUE(c.sim.outputOn());
+    EXPECT_TRUE(c.unplug());
+    c.sim.clearReceived();
+    ASSERT_TRUE(c.sim.replug(sim::Mode::MainFirmware));
+    ASSERT_TRUE(c.sim.outputOn()) << "the device kept its output on";
+    EXPECT_TRUE(c.servesAgain("0.00")) << "connected again, the output off";
+    EXPECT_FALSE(c.sim.outputOn());
+    EXPECT_EQ(afterHandshake(c.sim.receivedText()).substr(0, 1), "F") << c.sim.receivedText();
+    EXPECT_EQ(c.ask("LIST:STEP?;:OUTP?"), "0;0");
+    ASSERT_EQ(::kill(c.child->pid, SIGTERM), 0);
+    EXPECT_EQ(c.child->wait(5000), ctl::Success);
+    const std::string err = c.err();
+    EXPECT_TRUE(std::regex_search(
+        err, std::regex("デバイスと切断されて中止した実行\\(quorelctl serve　[^)]* 開始\\)の出力を"
+                        "OFFしました\\nデバイス .*/psu/FW1\\.02 を接続しました\\n")))
+        << err;
 }
 
 // The device answers "NG" to "F": OUTP OFF, *RST and the end of a LIST say so with the

@@ -6,6 +6,7 @@
 #include "measurement/MeasurementWindow.h"
 #include "measurement/SequencePreview.h"
 #include "support/Eventually.h"
+#include "support/Handshake.h"
 #include "support/MainWindowFixture.h"
 #include "support/QtTestApp.h"
 
@@ -326,6 +327,58 @@ TEST_F(SequencePageTest, ALostDeviceEndsTheRunAndSaysWhy) {
               log.end());
     EXPECT_EQ(state(), "停止中");
 }
+
+// Unplugged during a run with the output on, plugged in again with the output still on at the
+// device: the first command after the handshake switches it off, and the log says why before
+// it says the connection, whether the session reconnects by itself or the operator connects.
+class ALostRunComesBack : public SequencePageTest, public testing::WithParamInterface<bool> {};
+
+TEST_P(ALostRunComesBack, WithItsOutputSwitchedOffFirst) {
+    const bool automatic = GetParam();
+    openPage(automatic ? std::vector<std::string>{"[SESSION]", "AutoReconnect=1"}
+                       : std::vector<std::string>{});
+    enterSteps({{"5", "0.1", "30", "step"}});
+    check("outputOnAtStart");
+    press("startSequence");
+    ASSERT_TRUE(sim.outputOn());
+    sim.unplug();
+    tick();
+    ASSERT_FALSE(page->runner().running());
+    ASSERT_FALSE(window->isConnected());
+    sim.clearReceived();
+    ASSERT_TRUE(sim.replug(sim::Mode::MainFirmware));
+    ASSERT_TRUE(sim.outputOn()) << "the device kept its output on";
+    if (automatic)
+        ASSERT_TRUE(QTest::qWaitFor(
+            [this] {
+                tick();
+                return window->isConnected();
+            },
+            6000));
+    else
+        click(Id::IdConnectButton);
+    ASSERT_TRUE(window->isConnected());
+    EXPECT_EQ(afterHandshake(sim.receivedText()).substr(0, 1), "F") << sim.receivedText();
+    EXPECT_FALSE(sim.outputOn());
+    const auto log = logMessages();
+    // The connection since the loss, and the line before it.
+    const auto connected =
+        std::find(log.rbegin(), log.rend(), "デバイス com3/FW1.02 を接続しました");
+    ASSERT_NE(connected, log.rend());
+    ASSERT_NE(connected + 1, log.rend());
+    const std::string why = *(connected + 1);
+    EXPECT_EQ(why.rfind("デバイスと切断されて中止した実行(quorel　", 0), 0u) << why;
+    EXPECT_NE(why.find(" 開始)の出力をOFFしました"), std::string::npos) << why;
+    // Once switched off it is done: the next connect sends nothing before its own commands.
+    click(Id::IdConnectButton);
+    sim.clearReceived();
+    click(Id::IdConnectButton);
+    EXPECT_EQ(afterHandshake(sim.receivedText()).substr(0, 1), "L");
+}
+
+INSTANTIATE_TEST_SUITE_P(Reconnection, ALostRunComesBack, testing::Bool(), [](const auto& info) {
+    return info.param ? "Automatic" : "ByTheOperator";
+});
 
 TEST_F(SequencePageTest, AChargeStartsFromItsFieldsAndAnAbortWritesItsSummary) {
     sim.setSourceLetter('U');
