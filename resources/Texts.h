@@ -349,6 +349,12 @@ inline constexpr Text HistoryBetween{QT_TRANSLATE_NOOP(
 // Log lines.
 inline constexpr Text LogHistoryFileOpened{
     QT_TRANSLATE_NOOP("texts", "履歴ファイル %s を開きました")};
+// Before a chosen file is written: the file's name. Used by the history's export and the
+// sequence page's save.
+inline constexpr Text FileReplaceQuestion{
+    QT_TRANSLATE_NOOP("texts", "%s は既にあります。置き換えますか?")};
+inline constexpr Text FileNotReplaceable{QT_TRANSLATE_NOOP(
+    "texts", "%s には書き込めません(通常のファイルではないか、読み取り専用です)")};
 
 // --- What a screen reader says of the controls: names of controls without a text of their
 // own, and what each control does ---
@@ -491,6 +497,8 @@ inline constexpr Text SequenceFileSaveFailed{
     QT_TRANSLATE_NOOP("texts", "シーケンスファイル %s に保存できません")};
 inline constexpr Text FilterSequence{
     QT_TRANSLATE_NOOP("texts", "CSV(*.csv)|*.csv|全て(*.*)|*.*||")};
+inline constexpr Text SequenceSaveEmptyQuestion{
+    QT_TRANSLATE_NOOP("texts", "ステップがありません。見出しだけのファイルを保存しますか?")};
 // Why a sequence does not start; nothing was sent.
 inline constexpr Text SequenceRefusedStep{
     QT_TRANSLATE_NOOP("texts", "ステップ %d は設定できません: %s")};

@@ -304,6 +304,10 @@
         <translation>CSV(*.csv)|*.csv|All files(*.*)|*.*||</translation>
     </message>
     <message>
+        <source>ステップがありません。見出しだけのファイルを保存しますか?</source>
+        <translation>There are no steps. Save a file with the header only?</translation>
+    </message>
+    <message>
         <source>ログの出力間隔:</source>
         <translation>Log &amp;interval:</translation>
     </message>
@@ -822,6 +826,14 @@ The updater ends and the main firmware starts.</translation>
     <message>
         <source>履歴ファイル %s を開きました</source>
         <translation>History file %s opened</translation>
+    </message>
+    <message>
+        <source>%s は既にあります。置き換えますか?</source>
+        <translation>%s already exists. Replace it?</translation>
+    </message>
+    <message>
+        <source>%s には書き込めません(通常のファイルではないか、読み取り専用です)</source>
+        <translation>Cannot write to %s (not a regular file, or read-only)</translation>
     </message>
     <message>
         <source>ポート %s を開く権限がありません。グループ %s に参加し(sudo usermod -aG %s $USER)、ログインし直してください</source>
