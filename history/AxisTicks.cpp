@@ -105,16 +105,13 @@ std::string tickLabel(std::int64_t ms, double step) {
     return buf;
 }
 
-} // namespace
-
-std::vector<Tick> timeTicks(double t0Ms, double t1Ms, int maxTicks) {
-    std::vector<Tick> out;
-    if (!(t1Ms > t0Ms) || !std::isfinite(t0Ms) || !std::isfinite(t1Ms))
-        return out;
-    const double step = timeStepFor(t0Ms, t1Ms, maxTicks);
+// Ticks of the step on [t0, t1], positions moved on by `shift` (a stretch after the clock
+// went back).
+void addTimeTicks(std::vector<Tick>& out, double t0Ms, double t1Ms, double step, double shift) {
     auto add = [&](double t) {
-        if (t >= t0Ms && t <= t1Ms)
-            out.push_back({t, tickLabel(static_cast<std::int64_t>(t), step)});
+        // Where two stretches meet, a tick too close to the one before would cover its label.
+        if (t >= t0Ms && t <= t1Ms && (out.empty() || t + shift >= out.back().position + step / 2))
+            out.push_back({t + shift, tickLabel(static_cast<std::int64_t>(t), step)});
     };
     if (step < HourMs) {
         // On the local clock: the offset from UTC moves by whole hours or half hours, which
@@ -123,7 +120,7 @@ std::vector<Tick> timeTicks(double t0Ms, double t1Ms, int maxTicks) {
             utcOffsetSeconds(floorSeconds(static_cast<std::int64_t>(t0Ms))) * 1000.0;
         for (double t = std::ceil((t0Ms + offset) / step) * step - offset; t <= t1Ms; t += step)
             add(t);
-        return out;
+        return;
     }
     // Hours and days of the local calendar, counted from the local midnight before t0.
     const platform::LocalTime first =
@@ -137,7 +134,7 @@ std::vector<Tick> timeTicks(double t0Ms, double t1Ms, int maxTicks) {
                 break;
             add(t);
         }
-        return out;
+        return;
     }
     const int days = static_cast<int>(step / DayMs);
     // Multi-day steps fall on days whose number since 1970 the step divides.
@@ -148,6 +145,28 @@ std::vector<Tick> timeTicks(double t0Ms, double t1Ms, int maxTicks) {
         if (t > t1Ms)
             break;
         add(t);
+    }
+}
+
+} // namespace
+
+std::vector<Tick> timeTicks(double t0Ms, double t1Ms, int maxTicks) {
+    return timeTicks(t0Ms, t1Ms, maxTicks, {{t0Ms, t1Ms, 0}});
+}
+
+std::vector<Tick> timeTicks(double t0Ms, double t1Ms, int maxTicks,
+                            const std::vector<ClockSpan>& spans) {
+    std::vector<Tick> out;
+    if (!(t1Ms > t0Ms) || !std::isfinite(t0Ms) || !std::isfinite(t1Ms))
+        return out;
+    // One step for the whole axis; each stretch is labelled on its readings' own clock.
+    const double step = timeStepFor(t0Ms, t1Ms, maxTicks);
+    for (const ClockSpan& span : spans) {
+        const double from = std::max(t0Ms, span.fromMs);
+        const double to = std::min(t1Ms, span.toMs);
+        const double offset = static_cast<double>(span.offsetMs);
+        if (to >= from)
+            addTimeTicks(out, from - offset, to - offset, step, offset);
     }
     return out;
 }

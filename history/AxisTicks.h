@@ -1,5 +1,7 @@
 #pragma once
 
+#include "history/HistoryStore.h"
+
 #include <string>
 #include <vector>
 
@@ -36,5 +38,9 @@ double timeStepFor(double t0Ms, double t1Ms, int maxTicks);
 // keeps them on whole local hours). Labels "HH:MM:SS.s", "HH:MM:SS", "HH:MM" by the step; a
 // tick at local midnight shows the date "MM/DD" instead.
 std::vector<Tick> timeTicks(double t0Ms, double t1Ms, int maxTicks);
+// The same where a log's clock went back: each stretch of the axis labelled with the times
+// its readings hold (the axis time less the stretch's offset).
+std::vector<Tick> timeTicks(double t0Ms, double t1Ms, int maxTicks,
+                            const std::vector<ClockSpan>& spans);
 
 } // namespace history

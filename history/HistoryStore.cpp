@@ -1,6 +1,8 @@
 #include "history/HistoryStore.h"
 
 #include <algorithm>
+#include <cmath>
+#include <iterator>
 
 namespace history {
 
@@ -48,6 +50,7 @@ HistoryStore& HistoryStore::operator=(HistoryStore&&) noexcept = default;
 void HistoryStore::clear() {
     chunks_.clear();
     setpoints_.clear();
+    clockSteps_.clear();
     firstChunk_ = begin_ = end_ = startOfHistory_ = 0;
     pendingRunStart_ = true;
     ++revision_;
@@ -77,6 +80,9 @@ void HistoryStore::append(const Entry& e) {
     if (setpoints_.empty() || setpoints_.back().volts != e.voltageSetpoint ||
         setpoints_.back().amps != e.currentSetpoint)
         setpoints_.push_back({end_, e.voltageSetpoint, e.currentSetpoint});
+    const std::int64_t offset = e.stampMs ? c.time[k] - *e.stampMs : 0;
+    if (offset != (clockSteps_.empty() ? 0 : clockSteps_.back().offsetMs))
+        clockSteps_.push_back({end_, c.time[k], offset});
     ++end_;
     ++revision_;
     while (size() > capacity_)
@@ -92,6 +98,8 @@ void HistoryStore::dropOldest() {
     // The set-points in force for the oldest kept reading stay.
     while (setpoints_.size() >= 2 && setpoints_[1].from <= begin_)
         setpoints_.pop_front();
+    while (clockSteps_.size() >= 2 && clockSteps_[1].from <= begin_)
+        clockSteps_.pop_front();
 }
 
 void HistoryStore::setRunStart(std::size_t i) {
@@ -113,6 +121,7 @@ Sample HistoryStore::at(std::size_t i, bool setpoints) const {
     const std::size_t k = abs % ChunkSize;
     Sample s;
     s.timeMs = c.time[k];
+    s.stampMs = c.time[k] - offsetOf(abs);
     s.monotonicMs = c.monotonic[k];
     s.volts = c.volts[k];
     s.amps = c.amps[k];
@@ -130,6 +139,36 @@ Sample HistoryStore::at(std::size_t i, bool setpoints) const {
         s.currentSetpoint = sp->amps;
     }
     return s;
+}
+
+std::int64_t HistoryStore::offsetOf(std::uint64_t abs) const {
+    auto step = std::upper_bound(clockSteps_.begin(), clockSteps_.end(), abs,
+                                 [](std::uint64_t a, const ClockStep& c) { return a < c.from; });
+    return step == clockSteps_.begin() ? 0 : std::prev(step)->offsetMs;
+}
+
+std::int64_t HistoryStore::stampAt(double tMs) const {
+    auto step = std::upper_bound(
+        clockSteps_.begin(), clockSteps_.end(), tMs,
+        [](double t, const ClockStep& c) { return t < static_cast<double>(c.axisMs); });
+    const std::int64_t offset = step == clockSteps_.begin() ? 0 : std::prev(step)->offsetMs;
+    return static_cast<std::int64_t>(std::floor(tMs)) - offset;
+}
+
+std::vector<ClockSpan> HistoryStore::clockSpans(double t0Ms, double t1Ms) const {
+    std::vector<ClockSpan> out{{t0Ms, t1Ms, 0}};
+    for (const ClockStep& c : clockSteps_) {
+        const double at = static_cast<double>(c.axisMs);
+        if (at > t1Ms)
+            break;
+        if (at > out.back().fromMs) {
+            out.back().toMs = at;
+            out.push_back({at, t1Ms, c.offsetMs});
+        } else {
+            out.back().offsetMs = c.offsetMs;
+        }
+    }
+    return out;
 }
 
 std::size_t HistoryStore::lowerBound(double tMs) const {
@@ -246,7 +285,7 @@ void HistoryStore::envelope(double t0, double t1, int n, std::vector<Column>& ou
 
 std::size_t HistoryStore::memoryBytes() const {
     return sizeof(*this) + chunks_.size() * (sizeof(Chunk) + sizeof(void*)) +
-           setpoints_.size() * sizeof(Setpoints);
+           setpoints_.size() * sizeof(Setpoints) + clockSteps_.size() * sizeof(ClockStep);
 }
 
 } // namespace history

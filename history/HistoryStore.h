@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace history {
@@ -17,6 +18,9 @@ constexpr int Quantities = 3;
 struct Sample {
     std::int64_t timeMs = 0;      // calendar milliseconds: the time axis, never going back
     std::int64_t monotonicMs = 0; // the clock the session's counters integrate on
+    // The time the reading was given (its line in a log): timeMs, unless a clock set back
+    // made the axis move the reading on. Labels, readouts and exports show this one.
+    std::int64_t stampMs = 0;
     double volts = 0.0;
     double amps = 0.0;
     double watts = 0.0;
@@ -41,6 +45,16 @@ struct Entry {
     bool constantCurrent = false;
     double voltageSetpoint = 0.0;
     double currentSetpoint = 0.0;
+    // The time the reading was given, where it differs from its place on the axis.
+    std::optional<std::int64_t> stampMs;
+};
+
+// A stretch of the time axis over which the readings' own times lie one offset behind it:
+// between two backward steps of a log's clock.
+struct ClockSpan {
+    double fromMs = 0.0; // on the axis
+    double toMs = 0.0;
+    std::int64_t offsetMs = 0; // the axis time minus the readings' own
 };
 
 // The readings of one pixel column: the extremes of each quantity, and the first and last
@@ -100,6 +114,12 @@ public:
     std::int64_t lastTime() const { return timeAt(size() - 1); }
     // The first reading at or after t (size() when none).
     std::size_t lowerBound(double tMs) const;
+    // The reading's own time for a time of the axis (a cursor, a view's end): the axis time
+    // less the offset in force there.
+    std::int64_t stampAt(double tMs) const;
+    // The stretches of [t0, t1] with one offset each, in order; one when the clock never
+    // went back.
+    std::vector<ClockSpan> clockSpans(double t0Ms, double t1Ms) const;
     // The reading nearest to t; size() when the store is empty.
     std::size_t nearest(double tMs) const;
 
@@ -133,6 +153,15 @@ private:
     std::uint64_t end_ = 0;        // one past the newest
     std::uint64_t startOfHistory_ = 0;
     std::deque<Setpoints> setpoints_;
+    // Where the offset between the axis and the readings' own times changes; none while the
+    // two agree.
+    struct ClockStep {
+        std::uint64_t from = 0; // absolute index of the first reading it holds for
+        std::int64_t axisMs = 0;
+        std::int64_t offsetMs = 0;
+    };
+    std::deque<ClockStep> clockSteps_;
+    std::int64_t offsetOf(std::uint64_t abs) const;
     bool pendingRunStart_ = true;
     std::uint64_t revision_ = 0;
 };

@@ -2,10 +2,9 @@
 
 #include "history/TimeText.h"
 #include "logs/MeasurementLog.h"
+#include "platform/Files.h"
 
 #include <charconv>
-#include <cstdio>
-#include <filesystem>
 #include <system_error>
 
 namespace history {
@@ -35,10 +34,10 @@ std::string csvText(const HistoryStore& store, double t0Ms, double t1Ms, CsvForm
         if (form == CsvForm::MeasurementLog) {
             MeasurementReading r{s.voltageSetpoint, s.currentSetpoint, s.volts, s.amps,
                                  s.constantCurrent, s.outputOn};
-            out += MeasurementLog::formatLine(platform::toLocalTime(floorSeconds(s.timeMs)), r);
+            out += MeasurementLog::formatLine(platform::toLocalTime(floorSeconds(s.stampMs)), r);
             continue;
         }
-        out += isoTime(s.timeMs);
+        out += isoTime(s.stampMs);
         for (double v : {s.volts, s.amps, s.watts}) {
             out += ',';
             appendNumber(out, v);
@@ -55,33 +54,18 @@ std::string csvText(const HistoryStore& store, double t0Ms, double t1Ms, CsvForm
     return out;
 }
 
-bool writeFileReplacing(const std::string& path, const std::string& bytes) {
-    const std::string temporary = path + ".part";
-    std::FILE* f = std::fopen(temporary.c_str(), "wb");
-    if (!f)
-        return false;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    const bool closed = std::fclose(f) == 0;
-    std::error_code ec;
-    if (!written || !closed) {
-        std::filesystem::remove(temporary, ec);
-        return false;
-    }
-    std::filesystem::rename(temporary, path, ec);
-    if (ec) {
-        std::filesystem::remove(temporary, ec);
-        return false;
-    }
-    return true;
+bool anyReadingIn(const HistoryStore& store, double t0Ms, double t1Ms) {
+    const std::size_t first = store.lowerBound(t0Ms);
+    return first < store.size() && static_cast<double>(store.timeAt(first)) <= t1Ms;
 }
 
 ExportResult exportCsv(const HistoryStore& store, double t0Ms, double t1Ms, CsvForm form,
                        const std::string& path) {
-    if (store.lowerBound(t0Ms) >= store.size() ||
-        static_cast<double>(store.timeAt(store.lowerBound(t0Ms))) > t1Ms)
+    if (!anyReadingIn(store, t0Ms, t1Ms))
         return ExportResult::NothingToWrite;
-    return writeFileReplacing(path, csvText(store, t0Ms, t1Ms, form)) ? ExportResult::Written
-                                                                      : ExportResult::WriteFailed;
+    return platform::replaceFile(path, csvText(store, t0Ms, t1Ms, form))
+               ? ExportResult::Written
+               : ExportResult::WriteFailed;
 }
 
 } // namespace history

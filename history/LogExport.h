@@ -14,12 +14,14 @@ enum class CsvForm {
 
 enum class ExportResult { Written, NothingToWrite, WriteFailed };
 
-// The readings in [t0, t1] as CSV text, lines ending in CR LF.
+// The readings in [t0, t1] of the time axis as CSV text, lines ending in CR LF, each with the
+// time it was given (a log's clock set back is written as the log had it).
 std::string csvText(const HistoryStore& store, double t0Ms, double t1Ms, CsvForm form);
-// Writes them to a file, replacing it; a failed write leaves no partial file behind.
+// Whether [t0, t1] holds a reading, so that an export has something to write.
+bool anyReadingIn(const HistoryStore& store, double t0Ms, double t1Ms);
+// Writes them to a file, replacing it as platform::replaceFile does (a link's target, never
+// a FIFO, a device or a folder); a failed write leaves no partial file behind.
 ExportResult exportCsv(const HistoryStore& store, double t0Ms, double t1Ms, CsvForm form,
                        const std::string& path);
-// Writes bytes to a file through a temporary beside it.
-bool writeFileReplacing(const std::string& path, const std::string& bytes);
 
 } // namespace history

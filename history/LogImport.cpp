@@ -272,12 +272,16 @@ private:
     }
 
     void take(Parsed& p) {
-        std::int64_t t = p.timeMs + shiftMs_;
+        // The time the line holds, and its place on the axis, moved on by every step back.
+        std::int64_t own = p.timeMs;
+        std::int64_t t = own + shiftMs_;
         if (havePrevious_) {
             const std::int64_t alt = p.alternativeMs + shiftMs_;
             // The repeated hour: the meaning that keeps the order.
-            if (t < previousMs_ && p.ambiguous && alt >= previousMs_)
+            if (t < previousMs_ && p.ambiguous && alt >= previousMs_) {
                 t = alt;
+                own = p.alternativeMs;
+            }
             if (t < previousMs_) {
                 ++report_.clockBack;
                 if (report_.firstClockBackLine == 0)
@@ -291,6 +295,7 @@ private:
             store_.gap();
         p.entry.timeMs = t;
         p.entry.monotonicMs = t;
+        p.entry.stampMs = own;
         store_.append(p.entry);
         previousMs_ = t;
         havePrevious_ = true;

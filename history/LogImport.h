@@ -28,7 +28,8 @@ struct ImportReport {
     std::size_t damaged = 0;               // lines passed over
     std::vector<std::size_t> damagedLines; // the first ListedLines of them, counted from 1
     // Lines whose time lies before the line above even across a change of daylight saving
-    // time (the clock was set back): they are kept after a gap, moved on by the step back.
+    // time (the clock was set back): they are kept after a gap, placed on the time axis
+    // moved on by the step back, and keep the time their line holds (Sample::stampMs).
     std::size_t clockBack = 0;
     std::size_t firstClockBackLine = 0;
     std::size_t gaps = 0;

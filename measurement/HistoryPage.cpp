@@ -5,12 +5,16 @@
 #include "history/SpanStatistics.h"
 #include "history/TimeText.h"
 #include "logs/MeasurementLog.h"
+#include "measurement/FileReplacement.h"
 #include "measurement/HistoryPlot.h"
+#include "platform/Files.h"
 #include "platform/qt/Accessible.h"
 #include "platform/qt/Prompter.h"
+#include "resources/TextFormat.h"
 #include "resources/Texts.h"
 #include "session/MeasurementSession.h"
 
+#include <QBuffer>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -39,7 +43,7 @@ template <typename... Args> std::string format(const char* pattern, Args... args
 }
 
 std::string readingText(const history::Sample& s) {
-    return format(texts::HistoryReading, history::readoutTime(s.timeMs, true).c_str(), s.volts,
+    return format(texts::HistoryReading, history::readoutTime(s.stampMs, true).c_str(), s.volts,
                   s.amps, s.watts, MeasurementLog::stateText(s.outputOn, s.constantCurrent));
 }
 
@@ -286,10 +290,10 @@ void HistoryPage::showReadouts() {
                                                    swapped ? &span.first : &span.second};
     for (int k = 0; k < 2; ++k) {
         const char* name = k == 0 ? "A: " : "B: ";
-        const std::string text =
-            *at[k] ? readingText(**at[k])
-                   : history::readoutTime(static_cast<std::int64_t>(k == 0 ? a : b), true) +
-                         texts::Gap + texts::HistoryNoReading;
+        const std::string text = *at[k]
+                                     ? readingText(**at[k])
+                                     : history::readoutTime(store->stampAt(k == 0 ? a : b), true) +
+                                           texts::Gap + texts::HistoryNoReading;
         cursorReadout_[k]->setText(QString::fromStdString(name + text));
     }
     const bool both = span.first && span.second;
@@ -309,42 +313,60 @@ void HistoryPage::exportShown() {
         return;
     const history::HistoryStore& store = *plot_->store();
     history::HistoryView& view = plot_->view();
+    const bool csv = form == ExportForm::CsvLog || form == ExportForm::CsvIso;
+    if (csv && !history::anyReadingIn(store, view.start(), view.end())) {
+        tell(texts::HistoryExportNothing.str(), true);
+        return;
+    }
+    const FileChoice choice = askBeforeReplacing(this, *path);
+    if (choice == FileChoice::Kept)
+        return;
+    if (choice == FileChoice::Refused) {
+        const std::string refusal = texts::fill(texts::FileNotReplaceable, *path);
+        log_(refusal);
+        tell(refusal, true);
+        return;
+    }
     bool written = false;
-    if (form == ExportForm::CsvLog || form == ExportForm::CsvIso) {
-        const auto result = history::exportCsv(
-            store, view.start(), view.end(),
-            form == ExportForm::CsvLog ? history::CsvForm::MeasurementLog : history::CsvForm::Iso,
-            *path);
-        if (result == history::ExportResult::NothingToWrite) {
-            tell(texts::HistoryExportNothing.str(), true);
-            return;
-        }
-        written = result == history::ExportResult::Written;
+    if (csv) {
+        written = history::exportCsv(store, view.start(), view.end(),
+                                     form == ExportForm::CsvLog ? history::CsvForm::MeasurementLog
+                                                                : history::CsvForm::Iso,
+                                     *path) == history::ExportResult::Written;
     } else {
+        // Drawn into memory first, so that the file is replaced whole like the CSV forms.
         HistoryPicture picture = plot_->picture();
         picture.box.reset();
         const QSize size = plot_->size();
+        QBuffer bytes;
+        bytes.open(QIODevice::WriteOnly);
+        bool drawn = false;
         if (form == ExportForm::Png) {
             QImage image(size, QImage::Format_RGB32);
             QPainter painter(&image);
             renderHistory(painter, image.rect(), store, view, picture);
             painter.end();
-            written = image.save(QString::fromStdString(*path), "PNG");
+            drawn = image.save(&bytes, "PNG");
         } else {
             QSvgGenerator svg;
-            svg.setFileName(QString::fromStdString(*path));
+            svg.setOutputDevice(&bytes);
             svg.setSize(size);
             svg.setViewBox(QRect(QPoint(0, 0), size));
             svg.setTitle(qs(texts::PageHistory));
             QPainter painter;
             if (painter.begin(&svg)) {
                 renderHistory(painter, QRect(QPoint(0, 0), size), store, view, picture);
-                written = painter.end();
+                drawn = painter.end();
             }
         }
+        written = drawn && platform::replaceFile(*path, bytes.data().toStdString());
     }
-    if (written)
+    if (written) {
         log_(format(texts::HistoryExported, path->c_str()));
-    else
-        tell(format(texts::HistoryExportFailed, path->c_str()), true);
+    } else {
+        // A failure goes to the log as well as to the box: it is never taken for done.
+        const std::string failure = format(texts::HistoryExportFailed, path->c_str());
+        log_(failure);
+        tell(failure, true);
+    }
 }

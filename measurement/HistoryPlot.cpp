@@ -48,8 +48,10 @@ void fitAxes(history::HistoryView& view, const std::vector<Column>& cols) {
     }
 }
 
-void drawTimeAxis(QPainter& p, const PlotArea& a, const history::HistoryView& view) {
-    const auto ticks = history::timeTicks(view.start(), view.end(), std::max(2, a.width() / 110));
+void drawTimeAxis(QPainter& p, const PlotArea& a, const history::HistoryStore& store,
+                  const history::HistoryView& view) {
+    const auto ticks = history::timeTicks(view.start(), view.end(), std::max(2, a.width() / 110),
+                                          store.clockSpans(view.start(), view.end()));
     for (const history::Tick& t : ticks) {
         const int x = history::columnOf(a, view.start(), view.end(), t.position);
         p.setPen(GridColor);
@@ -91,8 +93,8 @@ void drawValueAxes(QPainter& p, const PlotArea& a, const history::HistoryView& v
     }
 }
 
-void drawLegend(QPainter& p, const PlotArea& a, const history::HistoryView& view,
-                const HistoryPicture& pic) {
+void drawLegend(QPainter& p, const PlotArea& a, const history::HistoryStore& store,
+                const history::HistoryView& view, const HistoryPicture& pic) {
     int x = a.left + 4;
     const int y = history::LegendHeight / 2;
     for (int q = 0; q < Quantities; ++q) {
@@ -107,9 +109,8 @@ void drawLegend(QPainter& p, const PlotArea& a, const history::HistoryView& view
         p.drawText(QRect(x + 20, 0, w + 2, history::LegendHeight), Qt::AlignVCenter, name);
         x += 20 + w + 14;
     }
-    const std::string span =
-        history::readoutTime(static_cast<std::int64_t>(std::floor(view.start())), false) + " - " +
-        history::readoutTime(static_cast<std::int64_t>(std::floor(view.end())), false);
+    const std::string span = history::readoutTime(store.stampAt(view.start()), false) + " - " +
+                             history::readoutTime(store.stampAt(view.end()), false);
     p.drawText(QRect(x, 0, a.right - x, history::LegendHeight), Qt::AlignRight | Qt::AlignVCenter,
                QString::fromStdString(span));
 }
@@ -187,9 +188,9 @@ void renderHistory(QPainter& p, const QRect& target, const history::HistoryStore
     store.envelope(view.start(), view.end(), a.width(), cols);
     fitAxes(view, cols);
 
-    drawTimeAxis(p, a, view);
+    drawTimeAxis(p, a, store, view);
     drawValueAxes(p, a, view, pic);
-    drawLegend(p, a, view, pic);
+    drawLegend(p, a, store, view, pic);
     p.setPen(FrameColor);
     p.drawRect(a.left - 1, a.top - 1, a.width() + 1, a.height() + 1);
 

@@ -8,6 +8,8 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QScreen>
+#include <QScrollArea>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QUrl>
@@ -19,10 +21,21 @@ MeasurementWindow::MeasurementWindow(session::MeasurementSession& session, const
     setObjectName("measurementWindow");
     setWindowTitle(QString::fromUtf8(texts::MeasurementCaption.c_str()));
     auto* layout = new QVBoxLayout(this);
-    pages_ = new QTabWidget(this);
+    // The pages scroll when the window is smaller than they would like (a small screen, a
+    // large scale factor), so that the window fits any screen and every control stays
+    // within reach.
+    scroller_ = new QScrollArea(this);
+    scroller_->setObjectName("measurementScroller");
+    scroller_->setWidgetResizable(true);
+    scroller_->setFrameShape(QFrame::NoFrame);
+    // Not a stop of its own for the keyboard: the focus goes to the controls, and the area
+    // scrolls to the one that takes it.
+    scroller_->setFocusPolicy(Qt::NoFocus);
+    pages_ = new QTabWidget(scroller_);
     pages_->setObjectName("measurementPages");
     platform::describe(pages_->tabBar(), texts::A11yPagesHelp);
-    layout->addWidget(pages_);
+    scroller_->setWidget(pages_);
+    layout->addWidget(scroller_);
     addPage(new StatisticsPage(session, log, pages_),
             QString::fromUtf8(texts::PageStatistics.c_str()),
             QString::fromUtf8(texts::A11yStatisticsPageHelp.c_str()));
@@ -33,6 +46,17 @@ MeasurementWindow::MeasurementWindow(session::MeasurementSession& session, const
 }
 
 MeasurementWindow::~MeasurementWindow() = default;
+
+void MeasurementWindow::resizeWithinScreen(QSize wanted) {
+    const QRect room = screen()->availableGeometry();
+    // The frame the window system adds, known once the window exists there (at once on most
+    // systems; an X11 window manager tells it later and keeps the frame on the screen itself).
+    winId();
+    const QSize frame = frameGeometry().size() - geometry().size();
+    resize(wanted.boundedTo(room.size() - frame));
+    if (!room.contains(frameGeometry()))
+        move(room.topLeft());
+}
 
 void MeasurementWindow::addPage(QWidget* page, const QString& title, const QString& description) {
     const int at = pages_->addTab(page, title);

@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+class QScrollArea;
 class QTabWidget;
 class Settings;
 
@@ -27,6 +28,11 @@ public:
     // Adds a page after the built-in ones.
     void addPage(QWidget* page, const QString& title, const QString& description);
     QTabWidget* pages() const { return pages_; }
+    // What holds the pages and scrolls them when the window is smaller than they are.
+    QScrollArea* scroller() const { return scroller_; }
+    // Resizes to the size wanted as far as the screen's free area holds it, frame included,
+    // and moves the window into that area when it reaches beyond it.
+    void resizeWithinScreen(QSize wanted);
     // Files dropped onto the window go here (the first local file of a drop); without a
     // handler the window takes no drops.
     void setFileDropHandler(std::function<void(const std::string&)> handler);
@@ -36,6 +42,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    QScrollArea* scroller_ = nullptr;
     QTabWidget* pages_ = nullptr;
     std::function<void(const std::string&)> dropHandler_;
 };

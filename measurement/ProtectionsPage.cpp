@@ -10,6 +10,7 @@
 
 #include <QCheckBox>
 #include <QDoubleValidator>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -48,6 +49,12 @@ const char* unitOf(ProtectionKind kind) {
                                                  : "W";
 }
 
+// The state of a protection that tripped at the value.
+QString tripText(ProtectionKind kind, double value) {
+    return qs(texts::ProtectionTripped) + " (" +
+           QString::fromStdString(session::formatLevel(kind, value)) + ")";
+}
+
 } // namespace
 
 ProtectionsPage::ProtectionsPage(session::MeasurementSession& session, const Settings& settings,
@@ -83,6 +90,11 @@ ProtectionsPage::ProtectionsPage(session::MeasurementSession& session, const Set
         grid->addLayout(levelBox, row, 2);
         r.state = new QLabel(this);
         r.state->setObjectName(QString(names[k]) + "State");
+        // As wide as the widest state it shows (a trip, in bold), so that the buttons beside
+        // it stay where they are when a trip appears.
+        QFont bold = r.state->font();
+        bold.setBold(true);
+        r.state->setMinimumWidth(QFontMetrics(bold).horizontalAdvance(tripText(kind, 88.888)));
         grid->addWidget(r.state, row, 3);
         r.clear = new QPushButton(qs(texts::ProtectionClear), this);
         r.clear->setObjectName(QString(names[k]) + "Clear");
@@ -142,10 +154,8 @@ void ProtectionsPage::showStates() {
     const session::Protections& p = session_.protections();
     for (int k = 0; k < session::ProtectionKinds; ++k) {
         const auto& trip = p.trip(static_cast<ProtectionKind>(k));
-        rows_[k].state->setText(
-            trip ? qs(texts::ProtectionTripped) + " (" +
-                       QString::fromStdString(session::formatLevel(trip->kind, trip->value)) + ")"
-                 : qs(texts::ProtectionNormal));
+        rows_[k].state->setText(trip ? tripText(trip->kind, trip->value)
+                                     : qs(texts::ProtectionNormal));
         rows_[k].state->setStyleSheet(trip ? "color: rgb(192, 0, 0); font-weight: bold;" : "");
         rows_[k].clear->setEnabled(trip.has_value());
     }

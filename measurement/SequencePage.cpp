@@ -1,10 +1,12 @@
 #include "measurement/SequencePage.h"
 
+#include "measurement/FileReplacement.h"
 #include "measurement/SequenceDriver.h"
 #include "measurement/SequencePreview.h"
 #include "platform/Clock.h"
 #include "platform/qt/Accessible.h"
 #include "platform/qt/Prompter.h"
+#include "resources/TextFormat.h"
 #include "resources/Texts.h"
 #include "sequence/ChargeProfile.h"
 #include "sequence/SequenceFile.h"
@@ -56,6 +58,14 @@ void mark(QLineEdit* field, bool refused) {
     p.setColor(QPalette::Base,
                refused ? RefusedColor : field->style()->standardPalette().color(QPalette::Base));
     field->setPalette(p);
+}
+
+// The steps a plan runs, as the table holds steps.
+std::vector<Step> stepsOf(const Plan& plan) {
+    std::vector<Step> out;
+    for (const PlannedStep& s : plan.steps())
+        out.push_back({voltsOf(s.to), ampsOf(s.to), s.durationMs / 1000.0, s.ramp});
+    return out;
 }
 
 QString secondsField(double seconds) {
@@ -412,9 +422,22 @@ void SequencePage::saveSteps() {
     if (!cellsValid())
         return;
     const auto all = steps();
+    // A table without steps would leave a file with its header alone.
+    if (all->empty() && platform::prompter().messageBox(
+                            this, texts::SequenceSaveEmptyQuestion.str(), texts::MainCaption.str(),
+                            platform::PromptIcon::Question,
+                            platform::PromptButtons::YesNo) != platform::PromptAnswer::Yes)
+        return;
     const auto path = platform::prompter().saveFileName(this, texts::FilterSequence.str(), "");
     if (!path)
         return;
+    const FileChoice choice = askBeforeReplacing(this, *path);
+    if (choice == FileChoice::Kept)
+        return;
+    if (choice == FileChoice::Refused) {
+        refused(texts::fill(texts::FileNotReplaceable, *path));
+        return;
+    }
     if (!sequence::saveSteps(*path, *all)) {
         refused(printed(texts::SequenceFileSaveFailed, path->c_str()));
         return;
@@ -577,6 +600,7 @@ void SequencePage::showState() {
     abort_->setEnabled(!idle);
     pause_->setText(
         qs(r.state() == RunState::Paused ? texts::SequenceResume : texts::SequencePause));
+    showStepsOfRunElsewhere(!idle && !runFromHere());
     if (idle) {
         state_->setText(qs(texts::SequenceIdle));
         highlightRow(-1);
@@ -589,9 +613,45 @@ void SequencePage::showState() {
         state_->setText(QString::fromStdString(printed(
             r.state() == RunState::Paused ? texts::SequencePausedState : texts::SequenceRunning,
             p.step, r.plan().steps().size(), rounds.c_str(), clockText(p.stepLeftMs).c_str())));
-        highlightRow(runFromHere() && tableRun_ ? p.step - 1 : -1);
+        highlightRow((runFromHere() && tableRun_) || shownRunStart_ ? p.step - 1 : -1);
     }
     refreshPreview();
+}
+
+void SequencePage::showStepsOfRunElsewhere(bool elsewhere) {
+    const Runner& r = runner();
+    if (elsewhere ? shownRunStart_ == r.startedAtMs() : !shownRunStart_)
+        return;
+    highlightRow(-1);
+    editing_ = true;
+    if (!shownRunStart_) {
+        localCurrentRow_ = table_->currentRow();
+        localRows_.clear();
+        for (int row = 0; row < table_->rowCount(); ++row) {
+            auto& kept = localRows_.emplace_back();
+            for (int c = 0; c < Columns; ++c)
+                kept.emplace_back(table_->takeItem(row, c));
+        }
+    }
+    table_->setRowCount(0);
+    if (elsewhere) {
+        for (const Step& s : stepsOf(r.plan())) {
+            table_->insertRow(table_->rowCount());
+            setRow(table_->rowCount() - 1, s);
+        }
+        shownRunStart_ = r.startedAtMs();
+    } else {
+        table_->setRowCount(static_cast<int>(localRows_.size()));
+        for (std::size_t row = 0; row < localRows_.size(); ++row)
+            for (int c = 0; c < Columns; ++c)
+                table_->setItem(static_cast<int>(row), c,
+                                localRows_[row][static_cast<std::size_t>(c)].release());
+        localRows_.clear();
+        if (localCurrentRow_ >= 0)
+            table_->setCurrentCell(localCurrentRow_, ColumnVolts);
+        shownRunStart_.reset();
+    }
+    editing_ = false;
 }
 
 void SequencePage::refreshPreview() {
@@ -601,8 +661,7 @@ void SequencePage::refreshPreview() {
     std::vector<Step> shown;
     if (r.running()) {
         // The plan that runs, whoever started it.
-        for (const PlannedStep& s : r.plan().steps())
-            shown.push_back({voltsOf(s.to), ampsOf(s.to), s.durationMs / 1000.0, s.ramp});
+        shown = stepsOf(r.plan());
         const Progress p = r.progress();
         if (p.step > 0) {
             const PlannedStep& s = r.plan().steps()[static_cast<std::size_t>(p.step - 1)];

@@ -68,6 +68,9 @@ private:
     void showState();
     void refreshPreview();
     void highlightRow(int row);
+    // While a run started elsewhere (a remote client) goes, the table shows its steps in
+    // place of the local rows, which are kept aside whole and come back when it ends.
+    void showStepsOfRunElsewhere(bool elsewhere);
 
     void onReading(const session::Reading& reading) override;
     void onSourceChanged(PowerSource source) override;
@@ -83,6 +86,9 @@ private:
     bool runFromHere() const;
     bool editing_ = false;
     int highlighted_ = -1;
+    std::optional<std::int64_t> shownRunStart_; // the run elsewhere whose steps are shown
+    std::vector<std::vector<std::unique_ptr<QTableWidgetItem>>> localRows_;
+    int localCurrentRow_ = -1;
     QWidget* watchedWindow_ = nullptr;
 
     QTableWidget* table_ = nullptr;

@@ -314,7 +314,7 @@ bool MainDialog::OnInitDialog() {
     char caption[64];
     std::snprintf(caption, sizeof caption, texts::GroupHistoryWithSpan, settings.plotSpan());
     historyGroup->setTitle(QString::fromUtf8(caption));
-    portText->setText(QString::fromStdString(settings.comPort()));
+    showPortName();
 
     pollTimer = new QTimer(this);
     pollTimer->setObjectName("PollTimer");
@@ -398,7 +398,17 @@ void MainDialog::onConnected(bool automatic) {
 void MainDialog::OnSettingsButton() {
     SettingsDialog dialog(settings, this);
     dialog.exec();
-    portText->setText(QString::fromStdString(settings.comPort()));
+    showPortName();
+}
+
+void MainDialog::showPortName() {
+    // A long name (a stable name under /dev/serial/by-id) keeps its start and its end, the
+    // parts that tell ports apart; the whole name is in the tooltip.
+    const QString name = QString::fromStdString(settings.comPort());
+    portText->setText(portText->fontMetrics().elidedText(name, Qt::ElideMiddle,
+                                                         portText->contentsRect().width()));
+    portText->setToolTip(name);
+    portText->setAccessibleName(name);
 }
 
 void MainDialog::OnSysCommand(int command) {
@@ -444,8 +454,9 @@ void MainDialog::openMeasurementWindow() {
                                     qs(texts::PageSequence), qs(texts::A11ySequencePageHelp));
         measurementWindow_->setFileDropHandler(
             [this](const std::string& path) { OpenHistoryFile(path); });
-        // Room for the history's plot.
-        measurementWindow_->resize(measurementWindow_->size().expandedTo(QSize(960, 640)));
+        // Room for the history's plot, as far as the screen has room.
+        measurementWindow_->resizeWithinScreen(
+            measurementWindow_->size().expandedTo(QSize(960, 640)));
     }
     measurementWindow_->show();
     measurementWindow_->raise();

@@ -140,6 +140,8 @@ private:
     void describeControls();
     void createMenu();
     void setupPlot();
+    // The configured port in the Device box, shortened in the middle to fit.
+    void showPortName();
     void showSourceDisplay(PowerSource source);
     void setPowerBar(int milliwatts);
     void showLamp(bool on);

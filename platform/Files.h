@@ -23,11 +23,20 @@ FileRead readRegularFile(const std::string& path, std::string& content);
 // false stops the replacement there (the old file stays, the replacement fails).
 using BeforeReplace = std::function<bool(const std::string& temporaryPath)>;
 
+// What replaceFile finds at a path, a symbolic link followed to its target: lets a caller
+// refuse, or ask before replacing a file, before it prepares anything.
+enum class ReplaceTarget {
+    New,      // nothing there: the file will be created
+    Existing, // a regular file that may be replaced
+    Refused,  // a folder, a FIFO, a device, a link to nothing, or a file marked read-only
+};
+ReplaceTarget replaceTarget(const std::string& path);
+
 // Replaces the file's content whole: the new content goes to a temporary file in the same
 // folder, reaches the disk, and then takes the old file's place in one step. Whatever happens
 // before that step, the old file stays complete. A link stays a link (its target is
-// replaced), the file keeps its permissions, and a file marked read-only or anything other
-// than a regular file is left alone (false).
+// replaced), the file keeps its permissions and owner, and whatever replaceTarget refuses is
+// left alone before anything is written (false).
 bool replaceFile(const std::string& path, const std::string& content,
                  const BeforeReplace& beforeReplace = {});
 

@@ -389,6 +389,12 @@ inline constexpr Text HistoryFileReadOne{
     QT_TRANSLATE_NOOP("texts", "1 件の測定値を読み込みました")};
 inline constexpr Text HistoryFileDamagedOne{
     QT_TRANSLATE_NOOP("texts", "読み込めない行が 1 行ありました(%s 行目)")};
+// Before a chosen file is written: the file's name. Used by the history's export and the
+// sequence page's save.
+inline constexpr Text FileReplaceQuestion{
+    QT_TRANSLATE_NOOP("texts", "%s は既にあります。置き換えますか?")};
+inline constexpr Text FileNotReplaceable{QT_TRANSLATE_NOOP(
+    "texts", "%s には書き込めません(通常のファイルではないか、読み取り専用です)")};
 
 // --- What a screen reader says of the controls: names of controls without a text of their
 // own, and what each control does ---
@@ -531,6 +537,8 @@ inline constexpr Text SequenceFileSaveFailed{
     QT_TRANSLATE_NOOP("texts", "シーケンスファイル %s に保存できません")};
 inline constexpr Text FilterSequence{
     QT_TRANSLATE_NOOP("texts", "CSV(*.csv)|*.csv|全て(*.*)|*.*||")};
+inline constexpr Text SequenceSaveEmptyQuestion{
+    QT_TRANSLATE_NOOP("texts", "ステップがありません。見出しだけのファイルを保存しますか?")};
 // Why a sequence does not start; nothing was sent.
 inline constexpr Text SequenceRefusedStep{
     QT_TRANSLATE_NOOP("texts", "ステップ %d は設定できません: %s")};

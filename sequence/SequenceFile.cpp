@@ -1,6 +1,6 @@
 #include "sequence/SequenceFile.h"
 
-#include "history/LogExport.h"
+#include "platform/Files.h"
 #include "platform/RegularFile.h"
 #include "resources/Texts.h"
 #include "sequence/Plan.h"
@@ -208,7 +208,7 @@ std::string writeSteps(const std::vector<Step>& steps) {
 }
 
 bool saveSteps(const std::string& path, const std::vector<Step>& steps) {
-    return history::writeFileReplacing(path, writeSteps(steps));
+    return platform::replaceFile(path, writeSteps(steps));
 }
 
 std::string problemText(const FileProblem& problem) {

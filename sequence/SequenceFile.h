@@ -56,7 +56,7 @@ std::string secondsText(double seconds);
 
 // The file's text: the header and a line per step, values on the device's grids, CR LF.
 std::string writeSteps(const std::vector<Step>& steps);
-// Replaces the file through a temporary beside it; false when it could not be written.
+// Replaces the file as platform::replaceFile does; false when it could not be written.
 bool saveSteps(const std::string& path, const std::vector<Step>& steps);
 
 // "3 行目: 電流は0～1の数値で指定してください", or the problem alone for the whole file.

@@ -67,27 +67,56 @@ FileRead readRegularFile(const std::string& path, std::string& content) {
     return FileRead::Ok;
 }
 
+namespace {
+
+// What a replacement writes to: the path itself, or the file a symbolic link points at.
+struct Target {
+    std::string path;
+    bool exists = false;
+    struct stat st {};
+};
+
+ReplaceTarget findTarget(const std::string& path, Target& found) {
+    found.path = path;
+    if (path.empty())
+        return ReplaceTarget::Refused;
+    found.exists = ::lstat(path.c_str(), &found.st) == 0;
+    if (found.exists && S_ISLNK(found.st.st_mode)) {
+        // The link stays a link; its target is what gets replaced. A link to nothing names
+        // no file to replace.
+        char* real = ::realpath(path.c_str(), nullptr);
+        if (!real)
+            return ReplaceTarget::Refused;
+        found.path = real;
+        std::free(real);
+        if (::stat(found.path.c_str(), &found.st) != 0)
+            return ReplaceTarget::Refused;
+    }
+    if (!found.exists)
+        return ReplaceTarget::New;
+    // A file marked read-only stays untouched, even for a user whom the system would let
+    // write anyway.
+    if (!S_ISREG(found.st.st_mode) || (found.st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ||
+        ::access(found.path.c_str(), W_OK) != 0)
+        return ReplaceTarget::Refused;
+    return ReplaceTarget::Existing;
+}
+
+} // namespace
+
+ReplaceTarget replaceTarget(const std::string& path) {
+    Target found;
+    return findTarget(path, found);
+}
+
 bool replaceFile(const std::string& path, const std::string& content,
                  const BeforeReplace& beforeReplace) {
-    std::string target = path;
-    struct stat st {};
-    bool exists = ::lstat(path.c_str(), &st) == 0;
-    if (exists && S_ISLNK(st.st_mode)) {
-        // The link stays a link; its target is what gets replaced.
-        char* real = ::realpath(path.c_str(), nullptr);
-        if (real) {
-            target = real;
-            std::free(real);
-        }
-        exists = ::stat(target.c_str(), &st) == 0;
-    }
-    if (exists) {
-        // A file marked read-only stays untouched, even for a user whom the system would let
-        // write anyway.
-        if (!S_ISREG(st.st_mode) || (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ||
-            ::access(target.c_str(), W_OK) != 0)
-            return false;
-    }
+    Target found;
+    if (findTarget(path, found) == ReplaceTarget::Refused)
+        return false;
+    const std::string& target = found.path;
+    const bool exists = found.exists;
+    const struct stat& st = found.st;
 
     std::size_t slash = target.rfind('/');
     std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);

@@ -91,16 +91,67 @@ FileRead readRegularFile(const std::string& path, std::string& content) {
     return FileRead::Ok;
 }
 
+namespace {
+
+// The file a symbolic link (or another name-changing reparse point) leads to, as the system
+// finds it when it opens the path; empty when it leads to nothing.
+std::wstring finalPath(const std::wstring& path) {
+    HANDLE h = CreateFileW(path.c_str(), 0, ShareAll, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return {};
+    std::wstring out(MAX_PATH, L'\0');
+    DWORD n = GetFinalPathNameByHandleW(h, out.data(), static_cast<DWORD>(out.size()),
+                                        FILE_NAME_NORMALIZED);
+    if (n >= out.size()) {
+        out.resize(n);
+        n = GetFinalPathNameByHandleW(h, out.data(), static_cast<DWORD>(out.size()),
+                                      FILE_NAME_NORMALIZED);
+    }
+    CloseHandle(h);
+    out.resize(n < out.size() ? n : 0);
+    return out;
+}
+
+// The path a replacement writes to and whether something is there.
+ReplaceTarget findTarget(const std::string& path, std::wstring& target, bool& exists) {
+    exists = false;
+    if (path.empty())
+        return ReplaceTarget::Refused;
+    target = win::toWide(path);
+    DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        // The link stays a link; its target is what gets replaced.
+        target = finalPath(target);
+        if (target.empty())
+            return ReplaceTarget::Refused;
+        attributes = GetFileAttributesW(target.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES)
+            return ReplaceTarget::Refused;
+    }
+    exists = attributes != INVALID_FILE_ATTRIBUTES;
+    if (!exists)
+        return ReplaceTarget::New;
+    // A file marked read-only, a folder or a device stays untouched.
+    if ((attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0 ||
+        !isDiskFile(target))
+        return ReplaceTarget::Refused;
+    return ReplaceTarget::Existing;
+}
+
+} // namespace
+
+ReplaceTarget replaceTarget(const std::string& path) {
+    std::wstring target;
+    bool exists = false;
+    return findTarget(path, target, exists);
+}
+
 bool replaceFile(const std::string& path, const std::string& content,
                  const BeforeReplace& beforeReplace) {
-    if (path.empty())
-        return false;
-    const std::wstring target = win::toWide(path);
-    const DWORD attributes = GetFileAttributesW(target.c_str());
-    const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
-    // A file marked read-only, a folder or a device stays untouched.
-    if (exists && ((attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0 ||
-                   !isDiskFile(target)))
+    std::wstring target;
+    bool exists = false;
+    if (findTarget(path, target, exists) == ReplaceTarget::Refused)
         return false;
 
     std::wstring temp;

@@ -304,6 +304,10 @@
         <translation>CSV(*.csv)|*.csv|All files(*.*)|*.*||</translation>
     </message>
     <message>
+        <source>ステップがありません。見出しだけのファイルを保存しますか?</source>
+        <translation>There are no steps. Save a file with the header only?</translation>
+    </message>
+    <message>
         <source>ログの出力間隔:</source>
         <translation>Log &amp;interval:</translation>
     </message>
@@ -878,6 +882,14 @@ The updater ends and the main firmware starts.</translation>
     <message>
         <source>読み込めない行が 1 行ありました(%s 行目)</source>
         <translation>1 line could not be read (line %s)</translation>
+    </message>
+    <message>
+        <source>%s は既にあります。置き換えますか?</source>
+        <translation>%s already exists. Replace it?</translation>
+    </message>
+    <message>
+        <source>%s には書き込めません(通常のファイルではないか、読み取り専用です)</source>
+        <translation>Cannot write to %s (not a regular file, or read-only)</translation>
     </message>
     <message>
         <source>ポート %s を開く権限がありません。グループ %s に参加し(sudo usermod -aG %s $USER)、ログインし直してください</source>

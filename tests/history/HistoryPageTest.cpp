@@ -21,6 +21,10 @@
 #include <QTest>
 #include <QUrl>
 
+#include <algorithm>
+#include <filesystem>
+#include <sys/stat.h>
+
 namespace {
 
 // The main window against the simulated supply with its output on into a load; the
@@ -279,5 +283,113 @@ INSTANTIATE_TEST_SUITE_P(Forms, ExportShown,
                                            ExportCase{"Png", 2, "h.png", "\x89PNG"},
                                            ExportCase{"Svg", 3, "h.svg", "<?xml"}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// What the export meets at the chosen name, and what the operator answers if asked.
+enum class Target { Missing, File, LinkToFile, Fifo, Folder, InMissingFolder };
+struct ExportTargetCase {
+    const char* name;
+    Target target;
+    platform::PromptAnswer answer;
+    bool asked;    // the operator was asked whether to replace the file
+    bool replaced; // the file (a link's target) holds the export afterwards
+};
+
+class ExportTarget : public HistoryPageTest,
+                     public ::testing::WithParamInterface<ExportTargetCase> {};
+
+TEST_P(ExportTarget, NeverDestroysWhatTheNameHoldsAndNeverReportsAFailureAsDone) {
+    const ExportTargetCase& c = GetParam();
+    namespace fs = std::filesystem;
+    const std::string path =
+        c.target == Target::InMissingFolder ? dir.file("no/h.csv") : dir.file("h.csv");
+    const std::string real = dir.file("real.csv");
+    const std::string old = "26/01/01 00:00:00,1.00,0.100,OFF,0.00,0.000\r\n";
+    if (c.target == Target::File)
+        TempDir::write(path, old);
+    if (c.target == Target::LinkToFile) {
+        TempDir::write(real, old);
+        fs::permissions(real,
+                        fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+        fs::create_symlink(real, path);
+    }
+    if (c.target == Target::Fifo)
+        ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    if (c.target == Target::Folder)
+        fs::create_directory(path);
+
+    openConnected();
+    polls(8);
+    openFromMenu();
+    QComboBox* form = child<QComboBox>("exportForm");
+    form->setFocus();
+    QTest::keyClick(form, Qt::Key_Down); // the ISO form
+    prompter.files.push_back(path);
+    prompter.answers.push_back(c.answer);
+    const auto entries = [this] {
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+            names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    const std::vector<std::string> before = entries();
+    click("export");
+
+    const bool question =
+        !prompter.boxes.empty() && prompter.boxes[0].buttons == platform::PromptButtons::YesNo;
+    EXPECT_EQ(question, c.asked);
+    const std::string file = c.target == Target::LinkToFile ? real : path;
+    if (c.replaced) {
+        EXPECT_EQ(TempDir::read(file).substr(0, 5), "time,");
+        EXPECT_EQ(lastLog(), "履歴を " + path + " に書き出しました");
+    } else {
+        EXPECT_NE(lastLog(), "履歴を " + path + " に書き出しました");
+    }
+    switch (c.target) {
+    case Target::File:
+        if (!c.replaced)
+            EXPECT_EQ(TempDir::read(path), old);
+        break;
+    case Target::LinkToFile:
+        EXPECT_TRUE(fs::is_symlink(path));
+        EXPECT_EQ(fs::status(real).permissions() & fs::perms::all,
+                  fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+        break;
+    case Target::Fifo:
+    case Target::Folder:
+        EXPECT_EQ(fs::status(path).type(),
+                  c.target == Target::Fifo ? fs::file_type::fifo : fs::file_type::directory);
+        EXPECT_EQ(lastLog(),
+                  path + " には書き込めません(通常のファイルではないか、読み取り専用です)");
+        EXPECT_EQ(entries(), before) << "nothing was left beside it";
+        break;
+    case Target::InMissingFolder:
+        EXPECT_EQ(lastLog(), "履歴を " + path + " に書き出せません");
+        ASSERT_EQ(prompter.boxes.size(), 1u);
+        EXPECT_EQ(prompter.boxes[0].icon, platform::PromptIcon::Stop);
+        break;
+    case Target::Missing:
+        break;
+    }
+}
+
+using platform::PromptAnswer;
+INSTANTIATE_TEST_SUITE_P(
+    Targets, ExportTarget,
+    ::testing::Values(ExportTargetCase{"NewFileIsWrittenWithoutAQuestion", Target::Missing,
+                                       PromptAnswer::Ok, false, true},
+                      ExportTargetCase{"ExistingFileStaysWhenTheOperatorSaysNo", Target::File,
+                                       PromptAnswer::No, true, false},
+                      ExportTargetCase{"ExistingFileIsReplacedWhenTheOperatorSaysYes", Target::File,
+                                       PromptAnswer::Yes, true, true},
+                      ExportTargetCase{"LinkStaysALinkAndItsTargetIsReplacedKeepingItsMode",
+                                       Target::LinkToFile, PromptAnswer::Yes, true, true},
+                      ExportTargetCase{"FifoIsRefusedBeforeAnythingIsWritten", Target::Fifo,
+                                       PromptAnswer::Yes, false, false},
+                      ExportTargetCase{"FolderIsRefusedBeforeAnythingIsWritten", Target::Folder,
+                                       PromptAnswer::Yes, false, false},
+                      ExportTargetCase{"FailedWriteIsLoggedAndToldNotReportedAsDone",
+                                       Target::InMissingFolder, PromptAnswer::Yes, false, false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

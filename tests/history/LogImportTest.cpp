@@ -1,5 +1,6 @@
 #include "HistoryTestSupport.h"
 
+#include "history/AxisTicks.h"
 #include "history/LogExport.h"
 #include "history/LogImport.h"
 #include "history/TimeText.h"
@@ -130,6 +131,78 @@ TEST(LogImportTimes, ClockSetBackByHandKeepsTheLinesAfterAGap) {
     EXPECT_TRUE(store.at(2).runStart);
     EXPECT_EQ(store.timeAt(2), store.timeAt(1));
     EXPECT_EQ(store.timeAt(3) - store.timeAt(2), 1000);
+}
+
+// Logs whose clock goes back: every reading keeps the time its line holds, in the exports
+// of both forms and through a round trip of the ISO form.
+struct OwnTimesCase {
+    const char* name;
+    const char* day;
+    std::vector<const char*> times;
+    std::size_t clockBack;
+};
+
+class OwnTimes : public ::testing::TestWithParam<OwnTimesCase> {};
+
+std::string logLines(const OwnTimesCase& c) {
+    std::string text;
+    for (const char* t : c.times)
+        text += std::string(c.day) + " " + t + ",5.00,0.500,CV,5.00,0.100\r\n";
+    return text;
+}
+
+TEST_P(OwnTimes, ExportsNeverWriteATimeTheFileDidNotHold) {
+    ZoneForTest zone("Europe/Berlin");
+    const std::string text = logLines(GetParam());
+    HistoryStore store;
+    const ImportReport r = history::importText(text, store);
+    ASSERT_EQ(store.size(), GetParam().times.size());
+    EXPECT_EQ(r.clockBack, GetParam().clockBack);
+    for (std::size_t i = 1; i < store.size(); ++i)
+        EXPECT_GE(store.timeAt(i), store.timeAt(i - 1)) << "the axis never goes back";
+    EXPECT_EQ(history::csvText(store, -1e18, 1e18, history::CsvForm::MeasurementLog), text);
+
+    HistoryStore again;
+    history::importText(history::csvText(store, -1e18, 1e18, history::CsvForm::Iso), again);
+    ASSERT_EQ(again.size(), store.size());
+    for (std::size_t i = 0; i < store.size(); ++i)
+        EXPECT_EQ(again.at(i).stampMs, store.at(i).stampMs) << i;
+    EXPECT_EQ(history::csvText(again, -1e18, 1e18, history::CsvForm::MeasurementLog), text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Logs, OwnTimes,
+    ::testing::Values(OwnTimesCase{"ClockSetBackAnHour",
+                                   "26/06/01",
+                                   {"10:00:00", "10:00:01", "09:00:00", "10:00:02", "10:00:03"},
+                                   1},
+                      OwnTimesCase{"ClockSetBackTwice",
+                                   "26/06/01",
+                                   {"10:00:00", "09:00:00", "08:00:00", "08:00:01"},
+                                   2},
+                      // 25 October 2026: at 03:00 summer time the clocks go back to 02:00.
+                      OwnTimesCase{"RepeatedHourAtTheEndOfSummerTime",
+                                   "26/10/25",
+                                   {"02:59:58", "02:59:59", "02:00:00", "02:00:01"},
+                                   0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(LogImportTimes, AxisLabelsAndReadoutsAfterAClockSetBackShowTheLinesOwnTimes) {
+    ZoneForTest zone("Europe/Berlin");
+    HistoryStore store;
+    const OwnTimesCase c{
+        "", "26/06/01", {"10:00:00", "10:00:01", "09:00:00", "10:00:02", "10:00:03"}, 1};
+    history::importText(logLines(c), store);
+    const double t0 = static_cast<double>(store.firstTime());
+    const double t1 = static_cast<double>(store.lastTime());
+    EXPECT_EQ(history::readoutTime(store.stampAt(t0), false), "2026/06/01 10:00:00");
+    EXPECT_EQ(history::readoutTime(store.stampAt(t1), false), "2026/06/01 10:00:03");
+    EXPECT_EQ(history::readoutTime(store.at(2).stampMs, false), "2026/06/01 09:00:00");
+    std::vector<std::string> labels;
+    for (const history::Tick& t : history::timeTicks(t0, t1, 8, store.clockSpans(t0, t1)))
+        labels.push_back(t.label);
+    EXPECT_EQ(labels, (std::vector<std::string>{"10:00", "09:10", "09:20", "09:30", "09:40",
+                                                "09:50", "10:00"}));
 }
 
 TEST(LogImportFiles, MissingFileOrFolderCannotBeOpened) {

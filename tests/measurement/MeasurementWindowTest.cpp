@@ -3,11 +3,18 @@
 #include "logs/ui/LogFileDialog.h"
 #include "support/MainWindowFixture.h"
 
+#include <QAbstractItemView>
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 
@@ -105,6 +112,103 @@ TEST_F(MeasurementWindowTest,
     EXPECT_EQ(label("ocpState"), "正常");
     click(Id::IdOutputButton);
     EXPECT_TRUE(sim.outputOn());
+}
+
+TEST_F(MeasurementWindowTest, ResetAndApplyStayWhereTheyAreWhenATripIsShown) {
+    openMeasurement();
+    mw->findChild<QTabWidget*>("measurementPages")->setCurrentIndex(1);
+    QTest::mouseClick(find<QCheckBox>("ocpEnabled"), Qt::LeftButton);
+    type("ocpLevel", "0.3");
+    press("applyProtections");
+    const auto places = [this] {
+        QApplication::processEvents(); // the layout follows the texts in a posted event
+        std::vector<QRect> out;
+        for (const char* name : {"ovpClear", "ocpClear", "oppClear", "applyProtections"}) {
+            const QWidget* w = find<QWidget>(name);
+            out.push_back(QRect(w->mapTo(mw, QPoint()), w->size()));
+        }
+        return out;
+    };
+    const std::vector<QRect> before = places();
+    tick();
+    ASSERT_EQ(label("ocpState"), "作動中 (0.400A)");
+    EXPECT_EQ(places(), before);
+}
+
+// The controls a person works, not the parts inside them (a combo box's field, a table's
+// scroll bars).
+bool isControl(const QWidget* w) {
+    return qobject_cast<const QAbstractButton*>(w) || qobject_cast<const QLineEdit*>(w) ||
+           qobject_cast<const QComboBox*>(w) || qobject_cast<const QAbstractSpinBox*>(w) ||
+           qobject_cast<const QAbstractItemView*>(w);
+}
+
+std::vector<QWidget*> controlsOf(QWidget* page) {
+    std::vector<QWidget*> out;
+    for (QWidget* w : page->findChildren<QWidget*>()) {
+        if (!isControl(w) || !w->isVisibleTo(page))
+            continue;
+        bool inner = false;
+        for (QWidget* up = w->parentWidget(); up && up != page; up = up->parentWidget())
+            inner = inner || isControl(up);
+        if (!inner)
+            out.push_back(w);
+    }
+    return out;
+}
+
+// Scrolls as little as brings [from, from + length) into a view of the length given, or its
+// start when it is longer.
+void intoView(QScrollBar* bar, int from, int length, int view) {
+    if (from < bar->value() || length > view)
+        bar->setValue(from);
+    else if (from + length > bar->value() + view)
+        bar->setValue(from + length - view);
+}
+
+// Run on the screen the test is given: the default one, and by CTest a 1024 x 600 screen at
+// scale 1 and a 1600 x 1000 screen at scale 2 (800 x 500 logical pixels).
+TEST_F(MeasurementWindowTest, FitsTheScreenAndEveryControlOfEveryPageScrollsIntoItsFreeArea) {
+    openMeasurement({"[REMOTE]", "Enabled=1", "Listen=127.0.0.1:0"});
+    QApplication::processEvents();
+    const QRect room = mw->screen()->availableGeometry();
+    EXPECT_TRUE(room.contains(mw->frameGeometry()))
+        << "window " << mw->frameGeometry().width() << " x " << mw->frameGeometry().height()
+        << " on " << room.width() << " x " << room.height();
+    QScrollArea* scroller = mw->scroller();
+    QTabWidget* tabs = mw->pages();
+    ASSERT_GE(tabs->count(), 5) << "statistics, protections, history, remote, sequence";
+    int controls = 0;
+    for (int index = 0; index < tabs->count(); ++index) {
+        // The tab is clicked where it shows.
+        scroller->ensureWidgetVisible(tabs->tabBar(), 0, 0);
+        QApplication::processEvents();
+        QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {},
+                          tabs->tabBar()->tabRect(index).center());
+        ASSERT_EQ(tabs->currentIndex(), index);
+        QApplication::processEvents();
+        for (QWidget* w : controlsOf(tabs->widget(index))) {
+            // The whole control, not only a field's cursor as a focus change would show.
+            const QRect r(w->mapTo(tabs, QPoint()), w->size());
+            intoView(scroller->horizontalScrollBar(), r.left(), r.width(),
+                     scroller->viewport()->width());
+            intoView(scroller->verticalScrollBar(), r.top(), r.height(),
+                     scroller->viewport()->height());
+            QApplication::processEvents();
+            const QRect view(scroller->viewport()->mapToGlobal(QPoint()),
+                             scroller->viewport()->size());
+            const QRect control(w->mapToGlobal(QPoint()), w->size());
+            // A control larger than the view (a table, a plot) shows as much as the view holds.
+            const QRect shown = control & view;
+            EXPECT_EQ(shown.width(), std::min(control.width(), view.width()))
+                << tabs->tabText(index).toStdString() << ": " << w->objectName().toStdString();
+            EXPECT_EQ(shown.height(), std::min(control.height(), view.height()))
+                << tabs->tabText(index).toStdString() << ": " << w->objectName().toStdString();
+            EXPECT_TRUE(room.contains(shown)) << w->objectName().toStdString();
+            ++controls;
+        }
+    }
+    EXPECT_GT(controls, 40);
 }
 
 TEST_F(MeasurementWindowTest, ALevelOutsideTheRangeIsRefusedWholeWithABoxAndALogLine) {

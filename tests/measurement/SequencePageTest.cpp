@@ -27,6 +27,7 @@
 
 #include <algorithm>
 #include <array>
+#include <filesystem>
 
 namespace {
 
@@ -265,6 +266,44 @@ TEST_F(SequencePageTest, StepsAreSavedAndLoadedThroughTheChoosersAndABadFileChan
     EXPECT_EQ(cell(2, 1), "0.300");
 }
 
+TEST_F(SequencePageTest, SaveAsksBeforeReplacingAFileAndBeforeSavingAnEmptyTable) {
+    const std::string saved = dir.file("three.csv");
+    const std::string three =
+        "volts,amps,seconds,ramp\r\n1.00,0.100,1,step\r\n2.00,0.100,1,step\r\n"
+        "3.00,0.100,1,step\r\n";
+    TempDir::write(saved, three);
+    openPage();
+    ASSERT_EQ(table->rowCount(), 0);
+    // An empty table: asked first; No chooses no file at all.
+    prompter.answers = {platform::PromptAnswer::No};
+    press("saveSteps");
+    ASSERT_EQ(prompter.boxes.size(), 1u);
+    EXPECT_EQ(prompter.boxes[0].text, "ステップがありません。見出しだけのファイルを保存しますか?");
+    EXPECT_TRUE(prompter.choosers.empty());
+    // Yes to the empty table, then No to replacing the file that is there.
+    prompter.answers = {platform::PromptAnswer::Yes, platform::PromptAnswer::No};
+    prompter.files.push_back(saved);
+    press("saveSteps");
+    ASSERT_EQ(prompter.boxes.size(), 3u);
+    EXPECT_EQ(prompter.boxes[2].text, saved + " は既にあります。置き換えますか?");
+    EXPECT_EQ(TempDir::read(saved), three);
+    // Steps over the file, agreed to.
+    enterSteps({{"5", "0.3", "1.5", "step"}});
+    prompter.answers = {platform::PromptAnswer::Yes};
+    prompter.files.push_back(saved);
+    press("saveSteps");
+    EXPECT_EQ(TempDir::read(saved), "volts,amps,seconds,ramp\r\n5.00,0.300,1.5,step\r\n");
+    // A folder by the name is refused with a message; nothing is asked.
+    std::filesystem::create_directory(dir.file("folder.csv"));
+    prompter.files.push_back(dir.file("folder.csv"));
+    const std::size_t boxes = prompter.boxes.size();
+    press("saveSteps");
+    ASSERT_EQ(prompter.boxes.size(), boxes + 1);
+    EXPECT_EQ(prompter.boxes.back().icon, platform::PromptIcon::Stop);
+    EXPECT_EQ(lastLog(), dir.file("folder.csv") +
+                             " には書き込めません(通常のファイルではないか、読み取り専用です)");
+}
+
 TEST_F(SequencePageTest, StopConditionsComeFromTheirFields) {
     sim.setLoadOhms(50);
     openPage();
@@ -418,7 +457,12 @@ TEST_F(SequencePageTest, ARunStartedElsewhereRunsOnTheWindowsTimerAndShowsOnTheP
     ASSERT_TRUE(lists);
     ASSERT_FALSE(window->sequenceRunner().start(*lists));
     EXPECT_EQ(state().rfind("ステップ 1/3", 0), 0u) << state();
-    EXPECT_EQ(table->item(0, 0)->background(), QBrush()) << "not the table's run";
+    // The table shows the steps that run, read-only, the running one marked.
+    ASSERT_EQ(table->rowCount(), 3);
+    EXPECT_EQ(cell(2, 0), "3.00");
+    EXPECT_EQ(cell(2, 2), "0.3");
+    EXPECT_FALSE(table->isEnabled());
+    EXPECT_EQ(table->item(0, 0)->background().color(), QColor(200, 240, 200));
     EXPECT_EQ(find<SequencePreview>("sequencePreview")->picture().line.size(), 7u);
     EXPECT_EQ(page->runner().start(*lists).kind, sequence::RefusalKind::Running);
     mw->close();
@@ -427,6 +471,11 @@ TEST_F(SequencePageTest, ARunStartedElsewhereRunsOnTheWindowsTimerAndShowsOnTheP
     ASSERT_TRUE(runUntilIdle(3000));
     EXPECT_EQ(setCommands(), (std::vector<std::string>{"S032064", "S064064", "S096064"}));
     EXPECT_EQ(state(), "停止中");
+    // The local table comes back as it was.
+    ASSERT_EQ(table->rowCount(), 1);
+    EXPECT_EQ(cell(0, 0), "9.00");
+    EXPECT_EQ(table->item(0, 0)->background(), QBrush());
+    EXPECT_TRUE(table->isEnabled());
 }
 
 TEST(SequencePreviewPicture, ShadesWhereThePowerGoesAboveTheSourcesLimit) {

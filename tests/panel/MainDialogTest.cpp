@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -51,6 +52,19 @@ TEST_F(MainWindow, WithoutConnectAtStartOnlyTheStartIsLoggedAndReadoutsAreEmpty)
         EXPECT_FALSE(enabled(id)) << id;
     EXPECT_TRUE(enabled(Id::IdVoltageEdit));
     EXPECT_EQ(sim.receivedText(), "");
+}
+
+TEST_F(MainWindow, ALongPortNameIsShortenedInTheMiddleAndWholeInTheTooltip) {
+    const std::string name = "/dev/serial/by-id/usb-Quorel_Bench_PSU_0042-if00";
+    open({"ComPort=" + name});
+    auto* port = dynamic_cast<QLabel*>(control(Id::IdPortText));
+    ASSERT_NE(port, nullptr);
+    const QString shown = port->text();
+    EXPECT_TRUE(shown.startsWith("/dev")) << shown.toStdString();
+    EXPECT_TRUE(shown.endsWith("if00")) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QChar(0x2026))) << shown.toStdString();
+    EXPECT_LE(port->fontMetrics().horizontalAdvance(shown), port->contentsRect().width());
+    EXPECT_EQ(port->toolTip().toStdString(), name);
 }
 
 TEST_F(MainWindow, ConnectAtStartShowsVersionAndSetpointsAndNoOutputChange) {
