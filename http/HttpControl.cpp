@@ -12,6 +12,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <set>
@@ -141,10 +142,11 @@ std::string xmlEscaped(const std::string& text) {
     return out;
 }
 
+// The shortest text that reads back as the same double.
 std::string promNumber(double v) {
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.9g", v);
-    return buf;
+    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    return std::string(buf, r.ptr);
 }
 
 struct MetricsText {
