@@ -375,9 +375,9 @@ std::string HttpControl::metricsText() const {
 std::string HttpControl::identificationXml(const SocketAddress& local) const {
     const std::string host = remote::formatAddress(local.ipv4);
     const std::string base = "http://" + remote::formatEndpoint(local);
-    std::string x =
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        "<LXIDevice xmlns=\"http://www.lxistandard.org/InstrumentIdentification/1.0\">\n";
+    std::string x = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                    "<LXIDevice xmlns=\"http://www.lxistandard.org/InstrumentIdentification/1.0\"\n"
+                    "           xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">\n";
     auto element = [&](const char* name, const std::string& value) {
         x += std::string("  <") + name + ">" + xmlEscaped(value) + "</" + name + ">\n";
     };
@@ -390,7 +390,9 @@ std::string HttpControl::identificationXml(const SocketAddress& local) const {
     element("DriverURL", base + "/");
     element("UserDescription", session_.portName());
     element("IdentificationURL", base + "/lxi/identification");
-    x += "  <Interface InterfaceType=\"LXI\" IPType=\"IPv4\" InterfaceName=\"http\">\n";
+    x += "  <Interface xsi:type=\"NetworkInformation\" InterfaceType=\"LXI\" IPType=\"IPv4\" "
+         "InterfaceName=\"" +
+         host + "\">\n";
     auto address = [&](const std::string& value) {
         x += "    <InstrumentAddressString>" + xmlEscaped(value) + "</InstrumentAddressString>\n";
     };
@@ -401,7 +403,6 @@ std::string HttpControl::identificationXml(const SocketAddress& local) const {
     x += "    <Hostname>" + host + "</Hostname>\n";
     x += "    <IPAddress>" + host + "</IPAddress>\n";
     x += "  </Interface>\n";
-    element("LXIVersion", "1.4");
     x += "</LXIDevice>\n";
     return x;
 }
