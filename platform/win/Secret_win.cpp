@@ -1,6 +1,9 @@
+// rand_s is declared only when asked for before the C library's first header.
+#define _CRT_RAND_S
+#include <stdlib.h>
+
 #include "platform/Secret.h"
 
-#define _CRT_RAND_S
 #include <cstdlib>
 #include <cstring>
 
