@@ -116,7 +116,8 @@ const std::map<std::string, const char*>& commandTexts() {
          "Exit 41 when the address cannot be listened on.\n"
          "--http ADDR:PORT also serves HTTP (Linux; docs/HTTP.md): /metrics, /api/v1/...,\n"
          "/events, /lxi/identification; it prints \"http on ADDR:PORT\" and the token before\n"
-         "\"listening on\". --new-token makes a new bearer token (settings folder, http-token).\n"},
+         "\"listening on\". --new-token makes a new bearer token (settings folder,\n"
+         "http-token).\n"},
         {"update", "usage: quorelctl update FILE.hex [--port NAME]\n"
                    "\n"
                    "Replaces the firmware: reads the whole file, connects to the boot-loader,\n"
