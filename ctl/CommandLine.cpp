@@ -36,7 +36,7 @@ const std::vector<CommandForm>& commandForms() {
          0,
          {"port", "duration", "interval", "ovp", "ocp", "ocp-delay", "opp", "csv"},
          {"reconnect", "json"}},
-        {"serve", 0, 0, {"port", "listen", "allow", "log", "interval"}, {}},
+        {"serve", 0, 0, {"port", "listen", "allow", "log", "interval", "http"}, {"new-token"}},
         {"update", 1, 1, {"port"}, {}},
         {"run",
          1,
@@ -94,7 +94,8 @@ std::optional<std::string> parseCommandLine(const std::vector<std::string>& args
         "ovp",         "ocp",         "ocp-delay",      "opp",        "repeat",
         "log",         "stop-below",  "stop-below-for", "stop-above", "stop-after",
         "stop-charge", "chemistry",   "cells",          "capacity",   "rate",
-        "max-time",    "termination", "listen",         "allow",      "lang"};
+        "max-time",    "termination", "listen",         "allow",      "lang",
+        "http"};
     // "--csv" is a flag of status and names the file of monitor, wherever it stands.
     std::vector<std::string> valueOptions = commonValueOptions;
     for (const std::string& a : args) {

@@ -110,6 +110,7 @@ const std::map<std::string, const char*>& commandTexts() {
         {"serve",
          "usage: quorelctl serve [--listen ADDR:PORT] [--port NAME] [--allow CIDR[,CIDR...]]\n"
          "                       [--log FILE.csv [--interval 1s|10s|1m|10m|1h]]\n"
+         "                       [--http ADDR:PORT [--new-token]]\n"
          "\n"
          "Serves the supply as a SCPI instrument on raw TCP (default 127.0.0.1:5025; port 0\n"
          "takes a free one) until SIGINT or SIGTERM; docs/SCPI.md lists the commands. When\n"
@@ -120,7 +121,11 @@ const std::map<std::string, const char*>& commandTexts() {
          "10.0.0.7); at most 16 clients at once. Clients arriving and leaving, and what they\n"
          "do to the supply, go to the system log and standard error with their address.\n"
          "--log writes the CSV measurement log (emptied first) at the interval (default 1s).\n"
-         "Exit 41 when the address cannot be listened on.\n"},
+         "Exit 41 when the address cannot be listened on.\n"
+         "--http ADDR:PORT also serves HTTP (Linux; docs/HTTP.md): /metrics, /api/v1/...,\n"
+         "/events, /lxi/identification; it prints \"http on ADDR:PORT\" and the token before\n"
+         "\"listening on\". --new-token makes a new bearer token (settings folder,\n"
+         "http-token).\n"},
         {"update", "usage: quorelctl update FILE.hex [--port NAME]\n"
                    "\n"
                    "Replaces the firmware: reads the whole file, connects to the boot-loader,\n"

@@ -3,6 +3,7 @@
 #include "ctl/Commands.h"
 
 #include "ctl/ExitCode.h"
+#include "ctl/ServeHttp.h"
 #include "ctl/Session.h"
 #include "ctl/SessionReport.h"
 #include "ctl/StopSignal.h"
@@ -10,6 +11,7 @@
 #include "resources/Texts.h"
 #include "sequence/SessionSupply.h"
 
+#include <memory>
 #include <optional>
 
 namespace ctl {
@@ -20,7 +22,35 @@ struct Options {
     remote::ServerOptions server;
     std::optional<std::string> csv;
     int intervalSeconds = 1;
+    std::optional<HttpServeOptions> http;
 };
+
+// --http ADDR:PORT and --new-token: the HTTP server beside the instrument, let in by the
+// same allow list.
+std::optional<int> readHttpOptions(Session& s, Options& o) {
+    const auto text = s.line.value("http");
+    if (!text) {
+        if (!s.line.has("new-token"))
+            return std::nullopt;
+        s.err << "quorelctl serve: --new-token needs --http\n";
+        return Usage;
+    }
+    if (!httpAvailable()) {
+        s.err << "quorelctl serve: --http is not available in this build\n";
+        return Usage;
+    }
+    HttpServeOptions h;
+    if (remote::parseEndpoint(*text, h.listen) != remote::AddressError::None ||
+        text->find(':') == std::string::npos) {
+        s.err << "quorelctl serve: --http needs ADDR:PORT, an IPv4 address or localhost and a "
+                 "port of 0 to 65535 (0: a free one)\n";
+        return Usage;
+    }
+    h.allow = o.server.allow;
+    h.newToken = s.line.has("new-token");
+    o.http = h;
+    return std::nullopt;
+}
 
 std::optional<int> readOptions(Session& s, Options& o) {
     if (auto text = s.line.value("listen");
@@ -44,7 +74,7 @@ std::optional<int> readOptions(Session& s, Options& o) {
         }
         o.intervalSeconds = *seconds;
     }
-    return std::nullopt;
+    return readHttpOptions(s, o);
 }
 
 // What the session meets, and a CSV log that fails while the clients are served on.
@@ -89,9 +119,18 @@ int serveCommand(Session& s) {
         sequence::SessionRunner runner(m, say, {}, "quorelctl serve");
         remote::RemoteControl remote(m, say);
         remote.setSequenceRunner(&runner.runner());
+        std::unique_ptr<HttpFront> http;
         if (remote.start(o.server) != remote::StartResult::Ok) {
             code = ListenFailed;
-        } else {
+        } else if (o.http) {
+            o.http->scpiPort = remote.server().address().port;
+            http = startHttpServer(m, runner.runner(), *o.http, say, s.err);
+            if (!http)
+                code = ListenFailed;
+            else
+                remote.addLoopSource(&http->loop());
+        }
+        if (code == Success) {
             s.err << "listening on " << remote::formatEndpoint(remote.server().address()) << '\n'
                   << std::flush;
             remote.run([] { return stopRequested(); });

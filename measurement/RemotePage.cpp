@@ -71,6 +71,11 @@ RemotePage::RemotePage(RemoteService& service, MeasurementWindow::LogFunction lo
     showState();
 }
 
+void RemotePage::addSection(QWidget* section) {
+    auto* grid = static_cast<QGridLayout*>(layout());
+    grid->addWidget(section, grid->rowCount(), 0, 1, 2);
+}
+
 void RemotePage::showSettings() {
     const remote::RemoteSettings& s = service_.settings();
     enabled_->setChecked(s.enabled);

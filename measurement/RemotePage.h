@@ -20,6 +20,8 @@ class RemotePage : public QWidget {
 public:
     RemotePage(RemoteService& service, MeasurementWindow::LogFunction log,
                QWidget* parent = nullptr);
+    // Another server's section below (the HTTP server's).
+    void addSection(QWidget* section);
 
 private:
     void showSettings();

@@ -14,6 +14,7 @@
 #include "measurement/SequenceDriver.h"
 #include "measurement/SequencePage.h"
 #include "panel/AboutDialog.h"
+#include "panel/HttpPanel.h"
 #include "panel/SpinArrows.h"
 #include "platform/Clock.h"
 #include "platform/qt/Accessible.h"
@@ -86,6 +87,7 @@ MainDialog::~MainDialog() {
     delete measurementWindow_;
     // Its clients are told goodbye in the log, which must still be there.
     delete remote_;
+    delete http_;
     // A sequence still running ends with the output off and says so while the log is there.
     sequenceDriver_.reset();
     session_->removeObserver(this);
@@ -338,6 +340,9 @@ bool MainDialog::OnInitDialog() {
     // A client's step lists run on the window's one runner, beside the sequence page's.
     remote_->control().setSequenceRunner(&sequenceRunner());
     remote_->startFromSettings();
+    http_ = panel::startHttpService(
+        *session_, settings.ini(), [this](const std::string& m) { AppendSystemLog(m); },
+        sequenceRunner(), this);
     if (settings.connectAtStart())
         OnConnectButton();
     return true;
@@ -447,9 +452,12 @@ void MainDialog::openMeasurementWindow() {
         historyPage_ = new HistoryPage(*session_, historyRecorder_->store(), log);
         measurementWindow_->addPage(historyPage_, qs(texts::PageHistory),
                                     qs(texts::A11yHistoryPageHelp));
-        if (remote_)
-            measurementWindow_->addPage(new RemotePage(*remote_, log), qs(texts::PageRemote),
-                                        qs(texts::A11yRemotePageHelp));
+        if (remote_) {
+            auto* page = new RemotePage(*remote_, log);
+            if (QWidget* section = panel::makeHttpSection(http_, log, page))
+                page->addSection(section);
+            measurementWindow_->addPage(page, qs(texts::PageRemote), qs(texts::A11yRemotePageHelp));
+        }
         measurementWindow_->addPage(new SequencePage(*sequenceDriver_, *session_, log),
                                     qs(texts::PageSequence), qs(texts::A11ySequencePageHelp));
         measurementWindow_->setFileDropHandler(

@@ -185,6 +185,7 @@ private:
     MeasurementWindow* measurementWindow_ = nullptr;
     HistoryPage* historyPage_ = nullptr;
     RemoteService* remote_ = nullptr;
+    QObject* http_ = nullptr; // the HTTP server, where the build has one
     std::vector<std::string> badSessionKeys_;
     std::vector<std::string> badDisplayKeys_;
     bool lampShown = false;

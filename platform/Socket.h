@@ -60,4 +60,10 @@ struct SocketWatch {
 // interrupting signal ends the wait early with nothing ready. False when the wait failed.
 bool waitForSockets(std::vector<SocketWatch>& watches, int timeoutMs);
 
+// The IPv4 address and port of a system socket address (a `struct sockaddr` as a library
+// hands it over); false for any other family.
+bool decodeSocketAddress(const void* sockaddr, SocketAddress& out);
+// Where a connected socket's own end is: the address the peer reached it at.
+bool localAddress(SocketHandle s, SocketAddress& out);
+
 } // namespace platform

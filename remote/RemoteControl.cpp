@@ -77,7 +77,7 @@ void RemoteControl::run(const std::function<bool()>& stopNow) {
         if (until <= now)
             continue;
         // A wait that fails at once must not spin: the rest of the period passes asleep.
-        if (!server_.runOnce(static_cast<int>(until - now)))
+        if (!server_.runOnce(static_cast<int>(until - now), others_))
             platform::sleepMs(static_cast<int>(until - now));
     }
 }

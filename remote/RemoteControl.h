@@ -1,5 +1,6 @@
 #pragma once
 
+#include "remote/LoopSource.h"
 #include "remote/RunnerSequencer.h"
 #include "remote/Server.h"
 #include "remote/SessionInstrument.h"
@@ -7,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace session {
 class MeasurementSession;
@@ -42,6 +44,9 @@ public:
     // Called after every change of the connected clients (not from the destructor).
     void setClientsChanged(std::function<void()> changed) { clientsChanged_ = std::move(changed); }
 
+    // Another server that run() serves in the same loop (the HTTP server); not owned.
+    void addLoopSource(LoopSource* source) { others_.push_back(source); }
+
     // Serves the clients between the session's polls until `stopNow` holds: a poll every
     // session::PollPeriodMs on a fixed schedule, the sequence runner at its points, the
     // clients served while waiting for the next, one unit at a time, so that a poll or a
@@ -58,6 +63,7 @@ private:
     Server server_;
     sequence::Runner* runner_ = nullptr;
     std::unique_ptr<RunnerSequencer> sequencer_;
+    std::vector<LoopSource*> others_;
 };
 
 } // namespace remote

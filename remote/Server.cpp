@@ -1,5 +1,8 @@
 #include "remote/Server.h"
 
+#include "platform/Clock.h"
+#include "remote/LoopSource.h"
+
 #include <algorithm>
 
 namespace remote {
@@ -194,12 +197,40 @@ void Server::executeNext() {
 }
 
 bool Server::runOnce(int timeoutMs) {
+    return runOnce(timeoutMs, {});
+}
+
+bool Server::runOnce(int timeoutMs, const std::vector<LoopSource*>& others) {
     std::vector<platform::SocketWatch> sockets;
     for (const Watch& w : watches())
         sockets.push_back({w.socket, w.read, w.write});
-    if (!platform::waitForSockets(sockets, hasWork() ? 0 : timeoutMs))
+    const std::size_t own = sockets.size();
+    // Where each other source's sockets begin in the list, and the end.
+    std::vector<std::size_t> starts;
+    std::vector<int> dues;
+    int wait = hasWork() ? 0 : timeoutMs;
+    for (const LoopSource* o : others) {
+        starts.push_back(sockets.size());
+        for (const Watch& w : o->watches())
+            sockets.push_back({w.socket, w.read, w.write});
+        dues.push_back(o->dueInMs());
+        if (dues.back() >= 0 && (wait < 0 || dues.back() < wait))
+            wait = dues.back();
+    }
+    starts.push_back(sockets.size());
+    const std::int64_t before = platform::monotonicMs();
+    if (!platform::waitForSockets(sockets, wait))
         return false;
-    for (const platform::SocketWatch& s : sockets) {
+    const auto waited = static_cast<int>(platform::monotonicMs() - before);
+    for (std::size_t i = 0; i < others.size(); ++i) {
+        bool ready = false;
+        for (std::size_t k = starts[i]; k < starts[i + 1]; ++k)
+            ready = ready || sockets[k].readable || sockets[k].writable;
+        if (ready || (dues[i] >= 0 && dues[i] <= waited))
+            others[i]->serveTurn();
+    }
+    for (std::size_t k = 0; k < own; ++k) {
+        const platform::SocketWatch& s = sockets[k];
         if (s.readable)
             onReadable(s.socket);
         if (s.writable)

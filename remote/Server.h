@@ -89,6 +89,9 @@ public:
     // One turn of a poll loop: waits up to `timeoutMs` (not at all while work waits) for
     // the sockets, serves them, and runs one unit. False when the wait itself failed.
     bool runOnce(int timeoutMs);
+    // The same turn with other servers of the loop watched beside it: each whose socket is
+    // ready or whose time is due gets its turn.
+    bool runOnce(int timeoutMs, const std::vector<class LoopSource*>& others);
 
 private:
     struct Client {

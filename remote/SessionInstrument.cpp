@@ -75,6 +75,7 @@ void SessionInstrument::logAction(const std::string& operatorLine) {
 
 InstrumentResult SessionInstrument::refuse(InstrumentResult result,
                                            const std::string& operatorLine) {
+    lastRefusal_ = operatorLine;
     logAction(operatorLine);
     return result;
 }

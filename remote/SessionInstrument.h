@@ -53,6 +53,10 @@ public:
     scpi::InstrumentResult abort() override;
     scpi::InstrumentResult runningStep(int& step) override;
 
+    // The operator's line of the last refusal, as the panel words it (the HTTP API answers
+    // with it).
+    const std::string& lastRefusal() const { return lastRefusal_; }
+
 private:
     void logAction(const std::string& operatorLine);
     // Refuses with the operator's line for it; gives `result`.
@@ -63,6 +67,7 @@ private:
     std::function<std::string()> client_;
     Sequencer* sequencer_ = nullptr;
     scpi::ListSequence lists_;
+    std::string lastRefusal_;
 };
 
 } // namespace remote

@@ -292,6 +292,41 @@ inline constexpr Text LogProtectionDelaySet{
 // The main window's title while clients are connected: their number.
 inline constexpr Text MainCaptionRemote{QT_TRANSLATE_NOOP("texts", "Quorel - リモート接続中(%d)")};
 
+// --- HTTP server ---
+// The client's address.
+inline constexpr Text LogHttpClientConnected{
+    QT_TRANSLATE_NOOP("texts", "HTTPのクライアント %s が接続しました")};
+inline constexpr Text LogHttpClientDisconnected{
+    QT_TRANSLATE_NOOP("texts", "HTTPのクライアント %s が切断しました")};
+inline constexpr Text LogHttpClientRefusedFull{
+    QT_TRANSLATE_NOOP("texts", "HTTPのクライアント %s を拒否しました(接続数が上限です)")};
+inline constexpr Text LogHttpClientRefusedNotAllowed{QT_TRANSLATE_NOOP(
+    "texts", "HTTPのクライアント %s を拒否しました(許可されていないアドレスです)")};
+inline constexpr Text LogHttpClientDroppedNotReading{
+    QT_TRANSLATE_NOOP("texts", "HTTPのクライアント %s を切断しました(イベントを受け取りません)")};
+inline constexpr Text LogHttpClientDroppedOnStop{
+    QT_TRANSLATE_NOOP("texts", "HTTPのクライアント %s を切断しました")};
+// The address it listens on.
+inline constexpr Text LogHttpStarted{
+    QT_TRANSLATE_NOOP("texts", "HTTPサーバーを %s で開始しました")};
+inline constexpr Text LogHttpStopped{QT_TRANSLATE_NOOP("texts", "HTTPサーバーを停止しました")};
+// The address, then why.
+inline constexpr Text LogHttpStartFailed{
+    QT_TRANSLATE_NOOP("texts", "HTTPサーバーを %s で開始できません(%s)")};
+inline constexpr Text LogHttpTokenFailed{
+    QT_TRANSLATE_NOOP("texts", "HTTPのトークンを作成できません")};
+// The key of section [HTTP] whose value could not be used.
+inline constexpr Text LogHttpSettingBad{
+    QT_TRANSLATE_NOOP("texts", "設定 [HTTP] %s の値が正しくないため既定値を使います")};
+inline constexpr Text HttpRefusedRunning{
+    QT_TRANSLATE_NOOP("texts", "シーケンスの実行中は変更できません")};
+inline constexpr Text HttpEnabled{QT_TRANSLATE_NOOP("texts", "HTTPサーバーを有効にする")};
+inline constexpr Text HttpListen{QT_TRANSLATE_NOOP("texts", "HTTPの待ち受けアドレス")};
+inline constexpr Text HttpToken{QT_TRANSLATE_NOOP("texts", "HTTPのトークン")};
+inline constexpr Text HttpState{QT_TRANSLATE_NOOP("texts", "HTTPの状態")};
+inline constexpr Text A11yHttpEnabledHelp{
+    QT_TRANSLATE_NOOP("texts", "ブラウザー、Prometheus、スクリプトからの接続を受け付けます")};
+
 // --- Measurement window ---
 inline constexpr Text MenuMeasurement{QT_TRANSLATE_NOOP("texts", "計測ウィンドウ(&M)...")};
 inline constexpr Text MeasurementCaption{QT_TRANSLATE_NOOP("texts", "計測")};

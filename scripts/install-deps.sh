@@ -5,7 +5,9 @@
 # renderer, the Debian tools and the desktop-file, AppStream and manual-page checkers for the
 # package; pyvisa with its pure-Python back-end, the instrument client the remote control is
 # tested with; the mingw-w64 cross compiler, GoogleTest's sources and Wine for the Windows
-# build and its tests).
+# build and its tests; libmicrohttpd and nlohmann-json for the HTTP server, promtool from
+# the prometheus package, chromium with its driver and selenium for the tests of the HTTP
+# server and its live page).
 # Packages already present are skipped, so a prepared machine is not touched. Named on the
 # command line, only those packages are installed (a script that needs fewer).
 set -euo pipefail
@@ -20,6 +22,7 @@ all_packages=(
   librsvg2-bin dpkg-dev file man-db desktop-file-utils appstream lintian
   python3-pyvisa python3-pyvisa-py
   g++-mingw-w64-x86-64-posix googletest wine wine64
+  libmicrohttpd-dev nlohmann-json3-dev prometheus chromium chromium-driver python3-selenium
 )
 if [ $# -gt 0 ]; then
   packages=("$@")

@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -156,6 +157,27 @@ bool waitForSockets(std::vector<SocketWatch>& watches, int timeoutMs) {
         watches[i].readable = fds[i].revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL);
         watches[i].writable = fds[i].revents & POLLOUT;
     }
+    return true;
+}
+
+bool decodeSocketAddress(const void* address, SocketAddress& out) {
+    if (!address)
+        return false;
+    sockaddr_in in{};
+    std::memcpy(&in, address, sizeof in);
+    if (in.sin_family != AF_INET)
+        return false;
+    out = fromSockaddr(in);
+    return true;
+}
+
+bool localAddress(SocketHandle s, SocketAddress& out) {
+    sockaddr_in in{};
+    socklen_t size = sizeof in;
+    if (::getsockname(fdOf(s), reinterpret_cast<sockaddr*>(&in), &size) != 0 ||
+        in.sin_family != AF_INET)
+        return false;
+    out = fromSockaddr(in);
     return true;
 }
 

@@ -3,6 +3,8 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
+#include <cstring>
+
 namespace platform {
 
 namespace {
@@ -165,6 +167,27 @@ bool waitForSockets(std::vector<SocketWatch>& watches, int timeoutMs) {
         watches[i].readable = fds[i].revents & (POLLRDNORM | POLLHUP | POLLERR | POLLNVAL);
         watches[i].writable = fds[i].revents & POLLWRNORM;
     }
+    return true;
+}
+
+bool decodeSocketAddress(const void* address, SocketAddress& out) {
+    if (!address)
+        return false;
+    sockaddr_in in{};
+    std::memcpy(&in, address, sizeof in);
+    if (in.sin_family != AF_INET)
+        return false;
+    out = fromSockaddr(in);
+    return true;
+}
+
+bool localAddress(SocketHandle s, SocketAddress& out) {
+    sockaddr_in in{};
+    int size = sizeof in;
+    if (::getsockname(socketOf(s), reinterpret_cast<sockaddr*>(&in), &size) != 0 ||
+        in.sin_family != AF_INET)
+        return false;
+    out = fromSockaddr(in);
     return true;
 }
 

@@ -1735,5 +1735,73 @@ The updater ends and the main firmware starts.</translation>
         <source>充電プロファイルを確かめて充電を開始します</source>
         <translation>Checks the charge profile and starts charging</translation>
     </message>
+    <message>
+        <source>HTTPのクライアント %s が接続しました</source>
+        <translation>HTTP client %s connected</translation>
+    </message>
+    <message>
+        <source>HTTPのクライアント %s が切断しました</source>
+        <translation>HTTP client %s disconnected</translation>
+    </message>
+    <message>
+        <source>HTTPのクライアント %s を拒否しました(接続数が上限です)</source>
+        <translation>HTTP client %s refused (too many connections)</translation>
+    </message>
+    <message>
+        <source>HTTPのクライアント %s を拒否しました(許可されていないアドレスです)</source>
+        <translation>HTTP client %s refused (address not allowed)</translation>
+    </message>
+    <message>
+        <source>HTTPのクライアント %s を切断しました(イベントを受け取りません)</source>
+        <translation>HTTP client %s dropped (not reading its events)</translation>
+    </message>
+    <message>
+        <source>HTTPのクライアント %s を切断しました</source>
+        <translation>HTTP client %s disconnected by the server</translation>
+    </message>
+    <message>
+        <source>HTTPサーバーを %s で開始しました</source>
+        <translation>HTTP server started on %s</translation>
+    </message>
+    <message>
+        <source>HTTPサーバーを停止しました</source>
+        <translation>HTTP server stopped</translation>
+    </message>
+    <message>
+        <source>HTTPサーバーを %s で開始できません(%s)</source>
+        <translation>Cannot start the HTTP server on %s (%s)</translation>
+    </message>
+    <message>
+        <source>HTTPのトークンを作成できません</source>
+        <translation>Cannot make the HTTP token</translation>
+    </message>
+    <message>
+        <source>設定 [HTTP] %s の値が正しくないため既定値を使います</source>
+        <translation>Setting [HTTP] %s is not valid; the default is used</translation>
+    </message>
+    <message>
+        <source>シーケンスの実行中は変更できません</source>
+        <translation>Cannot be changed while a sequence runs</translation>
+    </message>
+    <message>
+        <source>HTTPサーバーを有効にする</source>
+        <translation>Enable the HTTP server</translation>
+    </message>
+    <message>
+        <source>HTTPの待ち受けアドレス</source>
+        <translation>HTTP listen address</translation>
+    </message>
+    <message>
+        <source>HTTPのトークン</source>
+        <translation>HTTP token</translation>
+    </message>
+    <message>
+        <source>HTTPの状態</source>
+        <translation>HTTP state</translation>
+    </message>
+    <message>
+        <source>ブラウザー、Prometheus、スクリプトからの接続を受け付けます</source>
+        <translation>Accepts connections from browsers, Prometheus and scripts</translation>
+    </message>
 </context>
 </TS>

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "http/HttpControl.h"
+#include "http/HttpSettings.h"
+
+#include <QObject>
+
+#include <map>
+#include <memory>
+
+class CIni;
+class QSocketNotifier;
+class QTimer;
+
+// The HTTP server inside the panel: its sockets watched by the Qt event loop and its time-outs
+// by a timer, so that every request is answered on the interface thread between the poll's
+// ticks. Its settings are section [HTTP] of Quorel.ini; the allow list is [REMOTE] Allow.
+class HttpService : public QObject {
+    Q_OBJECT
+public:
+    using LogFunction = http::HttpControl::LogFunction;
+
+    HttpService(session::MeasurementSession& session, const CIni& ini, LogFunction log,
+                std::string token, QObject* parent = nullptr);
+    ~HttpService() override;
+
+    void startFromSettings();
+    remote::StartResult apply(const http::HttpSettings& settings);
+
+    const http::HttpSettings& settings() const { return settings_; }
+    http::HttpControl& control() { return control_; }
+    bool listening() const { return control_.server().listening(); }
+
+signals:
+    void changed();
+
+private:
+    struct Notifiers {
+        QSocketNotifier* read = nullptr;
+        QSocketNotifier* write = nullptr;
+    };
+    remote::StartResult startServer();
+    void serve();
+    void follow();
+
+    const CIni& ini_;
+    LogFunction log_;
+    http::HttpControl control_;
+    http::HttpSettings settings_;
+    std::map<platform::SocketHandle, Notifiers> notifiers_;
+    QTimer* due_ = nullptr;
+    bool inside_ = false;
+};

@@ -1,0 +1,15 @@
+// A build without the HTTP server: the panel has none.
+#include "panel/HttpPanel.h"
+
+namespace panel {
+
+QObject* startHttpService(session::MeasurementSession&, const CIni&, HttpLog,
+                          const sequence::Runner&, QObject*) {
+    return nullptr;
+}
+
+QWidget* makeHttpSection(QObject*, HttpLog, QWidget*) {
+    return nullptr;
+}
+
+} // namespace panel
