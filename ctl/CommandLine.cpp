@@ -35,7 +35,7 @@ const std::vector<CommandForm>& commandForms() {
          0,
          {"port", "duration", "interval", "ovp", "ocp", "ocp-delay", "opp", "csv"},
          {"reconnect", "json"}},
-        {"serve", 0, 0, {"port", "listen", "allow", "log", "interval"}, {}},
+        {"serve", 0, 0, {"port", "listen", "allow", "log", "interval", "vxi11-port"}, {"no-vxi11"}},
         {"update", 1, 1, {"port"}, {}},
         {"run",
          1,
