@@ -102,6 +102,7 @@ const std::map<std::string, const char*>& commandTexts() {
         {"serve",
          "usage: quorelctl serve [--listen ADDR:PORT] [--port NAME] [--allow CIDR[,CIDR...]]\n"
          "                       [--log FILE.csv [--interval 1s|10s|1m|10m|1h]]\n"
+         "                       [--no-vxi11 | --vxi11-port PORT]\n"
          "\n"
          "Serves the supply as a SCPI instrument on raw TCP (default 127.0.0.1:5025; port 0\n"
          "takes a free one) until SIGINT or SIGTERM; docs/SCPI.md lists the commands. When\n"
@@ -112,7 +113,11 @@ const std::map<std::string, const char*>& commandTexts() {
          "10.0.0.7); at most 16 clients at once. Clients arriving and leaving, and what they\n"
          "do to the supply, go to the system log and standard error with their address.\n"
          "--log writes the CSV measurement log (emptied first) at the interval (default 1s).\n"
-         "Exit 41 when the address cannot be listened on.\n"},
+         "Exit 41 when the address cannot be listened on.\n"
+         "VXI-11 (TCPIP::host::INSTR, Linux only) is served too, on the same address and a\n"
+         "port the system picks (--vxi11-port names one; --no-vxi11: none), registered with\n"
+         "the portmapper (rpcbind) while serve runs; \"vxi11 on ADDR:PORT\" is printed before\n"
+         "the listening line. Links count as clients.\n"},
         {"update", "usage: quorelctl update FILE.hex [--port NAME]\n"
                    "\n"
                    "Replaces the firmware: reads the whole file, connects to the boot-loader,\n"

@@ -14,6 +14,8 @@ constexpr std::size_t ReadChunk = 16 * 1024;
 // Connections taken per readiness of the listener, so that a flood cannot hold the loop.
 constexpr int AcceptsPerTurn = 32;
 
+} // namespace
+
 StartResult startResultOf(platform::SocketResult r) {
     switch (r) {
     case platform::SocketResult::Ok:
@@ -28,8 +30,6 @@ StartResult startResultOf(platform::SocketResult r) {
         return StartResult::Failed;
     }
 }
-
-} // namespace
 
 // The server as the VXI-11 channel sees it: one allow list and one client limit for both.
 class Server::Host : public Vxi11Host {

@@ -49,6 +49,9 @@ enum class ClientEvent {
     DroppedBadInput,   // closed by the server: what it sent cannot be followed
 };
 
+// What a socket's failure to listen means for a start.
+StartResult startResultOf(platform::SocketResult r);
+
 struct ClientReport {
     ClientEvent event;
     SocketAddress peer;

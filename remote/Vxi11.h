@@ -59,6 +59,14 @@ public:
         Aborted = 23,
     };
 
+    // Flags of the calls and reasons of device_read, as the VXI-11 standard numbers them.
+    static constexpr long FlagWaitLock = 0x01;
+    static constexpr long FlagEnd = 0x08;
+    static constexpr long FlagTermChar = 0x80;
+    static constexpr long ReasonRequestCount = 0x01;
+    static constexpr long ReasonTermChar = 0x02;
+    static constexpr long ReasonEnd = 0x04;
+
     virtual ~Vxi11Channel() = default;
 
     // Listens for the core channel at `at` (port 0: a free one) and for the abort channel on

@@ -19,14 +19,6 @@ namespace remote {
 
 namespace {
 
-// Flags of the calls and reasons of device_read, as the VXI-11 standard numbers them.
-constexpr long FlagWaitLock = 0x01;
-constexpr long FlagEnd = 0x08;
-constexpr long FlagTermChar = 0x80;
-constexpr long ReasonRequestCount = 0x01;
-constexpr long ReasonTermChar = 0x02;
-constexpr long ReasonEnd = 0x04;
-
 // A record holds one call: a device_write's data and the RPC header with its credentials.
 constexpr std::size_t MaxRecord = Vxi11Channel::MaxRecvSize + 4096;
 // Replies waiting unsent beyond this stop the connection's next calls until they leave.
@@ -34,21 +26,6 @@ constexpr std::size_t MaxUnsent = 2 * MaxRecord;
 constexpr std::size_t ReadChunk = 16 * 1024;
 constexpr int AcceptsPerTurn = 32;
 constexpr std::uint32_t RpcVersion = 2;
-
-StartResult startResultOf(platform::SocketResult r) {
-    switch (r) {
-    case platform::SocketResult::Ok:
-        return StartResult::Ok;
-    case platform::SocketResult::AddressInUse:
-        return StartResult::AddressInUse;
-    case platform::SocketResult::AddressUnavailable:
-        return StartResult::AddressUnavailable;
-    case platform::SocketResult::PermissionDenied:
-        return StartResult::PermissionDenied;
-    default:
-        return StartResult::Failed;
-    }
-}
 
 bool isInst0(const std::string& name) {
     return name.size() == 5 && std::equal(name.begin(), name.end(), "inst0",
