@@ -111,6 +111,7 @@ const std::map<std::string, const char*>& commandTexts() {
          "usage: quorelctl serve [--listen ADDR:PORT] [--port NAME] [--allow CIDR[,CIDR...]]\n"
          "                       [--log FILE.csv [--interval 1s|10s|1m|10m|1h]]\n"
          "                       [--http ADDR:PORT [--new-token]]\n"
+         "                       [--no-vxi11 | --vxi11-port PORT]\n"
          "\n"
          "Serves the supply as a SCPI instrument on raw TCP (default 127.0.0.1:5025; port 0\n"
          "takes a free one) until SIGINT or SIGTERM; docs/SCPI.md lists the commands. When\n"
@@ -125,7 +126,11 @@ const std::map<std::string, const char*>& commandTexts() {
          "--http ADDR:PORT also serves HTTP (Linux; docs/HTTP.md): /metrics, /api/v1/...,\n"
          "/events, /lxi/identification; it prints \"http on ADDR:PORT\" and the token before\n"
          "\"listening on\". --new-token makes a new bearer token (settings folder,\n"
-         "http-token).\n"},
+         "http-token).\n"
+         "VXI-11 (TCPIP::host::INSTR, Linux only) is served too, on the same address and a\n"
+         "port the system picks (--vxi11-port names one; --no-vxi11: none), registered with\n"
+         "the portmapper (rpcbind) while serve runs; \"vxi11 on ADDR:PORT\" is printed before\n"
+         "the listening line. Links count as clients.\n"},
         {"update", "usage: quorelctl update FILE.hex [--port NAME]\n"
                    "\n"
                    "Replaces the firmware: reads the whole file, connects to the boot-loader,\n"

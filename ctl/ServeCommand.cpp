@@ -64,6 +64,20 @@ std::optional<int> readOptions(Session& s, Options& o) {
         s.err << "quorelctl serve: --allow needs networks ADDR[/N] separated by commas\n";
         return Usage;
     }
+    // A LAN instrument answers to VXI-11 too, unless told not to.
+    o.server.vxi11 = !s.line.has("no-vxi11");
+    if (auto text = s.line.value("vxi11-port")) {
+        remote::SocketAddress at;
+        if (!o.server.vxi11 ||
+            remote::parseEndpoint("127.0.0.1:" + *text, at) != remote::AddressError::None) {
+            s.err << (o.server.vxi11 ? "quorelctl serve: --vxi11-port needs a port of 0 to 65535 "
+                                       "(0: a free one)\n"
+                                     : "quorelctl serve: --vxi11-port goes with VXI-11, not "
+                                       "with --no-vxi11\n");
+            return Usage;
+        }
+        o.server.vxi11Port = at.port;
+    }
     o.csv = s.line.value("log");
     if (auto text = s.line.value("interval")) {
         auto seconds = parseInterval(*text);
@@ -131,6 +145,9 @@ int serveCommand(Session& s) {
                 remote.addLoopSource(&http->loop());
         }
         if (code == Success) {
+            if (remote.server().vxi11Listening())
+                s.err << "vxi11 on " << remote::formatEndpoint(remote.server().vxi11Address())
+                      << '\n';
             s.err << "listening on " << remote::formatEndpoint(remote.server().address()) << '\n'
                   << std::flush;
             remote.run([] { return stopRequested(); });

@@ -96,6 +96,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The windows' Japanese texts are laid out for the IPA Gothic faces they are mapped to.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic")
+# The portmapper, through which VXI-11 clients find serve's port (TCPIP::host::INSTR).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "rpcbind")
 # The long description; CPack puts the summary above it.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "Quorel is the desktop control panel for a small programmable bench power

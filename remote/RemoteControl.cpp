@@ -1,6 +1,7 @@
 #include "remote/RemoteControl.h"
 
 #include "platform/Clock.h"
+#include "remote/Portmapper.h"
 #include "remote/RemoteMessages.h"
 #include "resources/TextFormat.h"
 #include "resources/Texts.h"
@@ -33,14 +34,43 @@ void RemoteControl::report(const ClientReport& r) {
 
 StartResult RemoteControl::start(const ServerOptions& options) {
     const StartResult r = server_.start(options);
-    if (r == StartResult::Ok)
+    if (r == StartResult::Ok) {
+        if (options.vxi11 && !server_.vxi11Offered())
+            log_(texts::LogVxi11NotOffered.str());
+        if (server_.vxi11Listening()) {
+            log_(texts::fill(texts::LogVxi11Started, formatEndpoint(server_.vxi11Address())));
+            registerVxi11();
+        }
         log_(texts::fill(texts::LogRemoteStarted, formatEndpoint(server_.address())));
-    else if (r != StartResult::AlreadyListening)
-        log_(startFailedMessage(r, options.listen));
+    } else if (r != StartResult::AlreadyListening) {
+        log_(startFailedMessage(r, server_.failedAt()));
+    }
     return r;
 }
 
+void RemoteControl::registerVxi11() {
+    switch (remote::registerVxi11(server_.vxi11Address().port)) {
+    case PortmapResult::Registered:
+        registered_ = true;
+        log_(texts::LogVxi11Registered.str());
+        break;
+    case PortmapResult::NoPortmapper:
+        log_(texts::LogVxi11NoPortmapper.str());
+        break;
+    case PortmapResult::TakenByOther:
+        log_(texts::LogVxi11TakenByOther.str());
+        break;
+    case PortmapResult::Failed:
+        log_(texts::LogVxi11RegisterFailed.str());
+        break;
+    }
+}
+
 void RemoteControl::stop() {
+    if (registered_) {
+        unregisterVxi11();
+        registered_ = false;
+    }
     if (!server_.listening())
         return;
     server_.stop();

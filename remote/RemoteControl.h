@@ -55,6 +55,10 @@ public:
 
 private:
     void report(const ClientReport& report);
+    // VXI-11 in the system's portmapper, when it listens; logged.
+    void registerVxi11();
+
+    bool registered_ = false; // the portmapper holds our registration
 
     session::MeasurementSession& session_;
     LogFunction log_;

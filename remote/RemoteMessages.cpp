@@ -9,7 +9,32 @@ std::string remoteAction(const std::string& client, const std::string& operatorL
     return texts::fill(texts::LogRemoteAction, client, operatorLine);
 }
 
+namespace {
+
+const char* linkPattern(ClientEvent event) {
+    switch (event) {
+    case ClientEvent::Connected:
+        return texts::LogVxi11LinkCreated;
+    case ClientEvent::RefusedFull:
+        return texts::LogVxi11LinkRefusedFull;
+    case ClientEvent::DroppedNotReading:
+        return texts::LogVxi11LinkDroppedNotReading;
+    case ClientEvent::DroppedOnStop:
+        return texts::LogVxi11LinkDroppedOnStop;
+    case ClientEvent::DroppedBadInput:
+        return texts::LogVxi11LinkDroppedBadInput;
+    case ClientEvent::RefusedNotAllowed:
+    case ClientEvent::Disconnected:
+        break;
+    }
+    return texts::LogVxi11LinkDestroyed;
+}
+
+} // namespace
+
 std::string clientMessage(const ClientReport& report) {
+    if (report.link)
+        return texts::fill(linkPattern(report.event), formatEndpoint(report.peer));
     const char* pattern = texts::LogRemoteClientDisconnected;
     switch (report.event) {
     case ClientEvent::Connected:
@@ -26,6 +51,9 @@ std::string clientMessage(const ClientReport& report) {
         break;
     case ClientEvent::DroppedOnStop:
         pattern = texts::LogRemoteClientDroppedOnStop;
+        break;
+    case ClientEvent::DroppedBadInput:
+        pattern = texts::LogRemoteClientDroppedBadInput;
         break;
     case ClientEvent::Disconnected:
         break;

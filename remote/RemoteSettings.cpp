@@ -9,6 +9,7 @@ namespace {
 constexpr const char* EnabledKey = "Enabled";
 constexpr const char* ListenKey = "Listen";
 constexpr const char* AllowKey = "Allow";
+constexpr const char* Vxi11Key = "Vxi11";
 } // namespace
 
 RemoteSettings RemoteSettings::load(const CIni& ini, std::vector<std::string>& badKeys) {
@@ -29,6 +30,12 @@ RemoteSettings RemoteSettings::load(const CIni& ini, std::vector<std::string>& b
         if (e != AddressError::None && e != AddressError::Empty)
             badKeys.push_back(AllowKey);
     }
+    if (auto text = session::presentValue(ini, Section, Vxi11Key)) {
+        if (auto on = session::parseFlag(*text))
+            s.vxi11 = *on;
+        else
+            badKeys.push_back(Vxi11Key);
+    }
     return s;
 }
 
@@ -36,6 +43,7 @@ bool RemoteSettings::save(const CIni& ini) const {
     bool ok = ini.WriteFlag(Section, EnabledKey, enabled ? 1 : 0);
     ok = ini.WriteText(Section, ListenKey, listenText().c_str()) && ok;
     ok = ini.WriteText(Section, AllowKey, allowText().c_str()) && ok;
+    ok = ini.WriteFlag(Section, Vxi11Key, vxi11 ? 1 : 0) && ok;
     return ok;
 }
 
@@ -43,6 +51,7 @@ ServerOptions RemoteSettings::options() const {
     ServerOptions o;
     o.listen = listen;
     o.allow = allow;
+    o.vxi11 = vxi11;
     return o;
 }
 

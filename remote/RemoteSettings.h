@@ -9,8 +9,8 @@ class CIni;
 
 // The remote control as Quorel.ini keeps it for the panel, in section [REMOTE]: Enabled=1
 // starts the server with the panel, Listen=ADDR:PORT is where (loopback unless another
-// address is written), Allow= the networks let in (empty: every client). A value that cannot
-// be used gets its default and is named, so that the caller can log it.
+// address is written), Allow= the networks let in (empty: every client), Vxi11=1 VXI-11 too. A
+// value that cannot be used gets its default and is named, so that the caller can log it.
 namespace remote {
 
 struct RemoteSettings {
@@ -18,6 +18,7 @@ struct RemoteSettings {
 
     bool enabled = false;
     SocketAddress listen{LoopbackAddress, DefaultPort};
+    bool vxi11 = false; // Vxi11=1: VXI-11 beside the raw socket, on a port the system picks
     std::vector<Network> allow;
 
     // Reads the section; `badKeys` gets the key of every value that was replaced.

@@ -15,6 +15,8 @@ constexpr std::size_t ReadChunk = 16 * 1024;
 // Connections taken per readiness of the listener, so that a flood cannot hold the loop.
 constexpr int AcceptsPerTurn = 32;
 
+} // namespace
+
 StartResult startResultOf(platform::SocketResult r) {
     switch (r) {
     case platform::SocketResult::Ok:
@@ -30,10 +32,35 @@ StartResult startResultOf(platform::SocketResult r) {
     }
 }
 
-} // namespace
+// The server as the VXI-11 channel sees it: one allow list and one client limit for both.
+class Server::Host : public Vxi11Host {
+public:
+    explicit Host(Server& server) : server_(server) {}
+    bool allowed(const SocketAddress& peer) const override { return server_.allowed(peer); }
+    bool takeClientSlot() override {
+        if (server_.clientCount() >= server_.options_.maxClients)
+            return false;
+        ++server_.linkSlots_;
+        return true;
+    }
+    void releaseClientSlot() override {
+        if (server_.linkSlots_ > 0)
+            --server_.linkSlots_;
+    }
+    std::size_t maxClients() const override { return server_.options_.maxClients; }
+    std::size_t maxWaitingReply() const override { return server_.options_.maxWaitingReply; }
+    void report(ClientEvent event, const SocketAddress& peer, bool link) override {
+        server_.report(event, peer, link);
+    }
+    scpi::Instrument& instrument() override { return server_.instrument_; }
+
+private:
+    Server& server_;
+};
 
 Server::Server(scpi::Instrument& instrument, Reporter reporter)
-    : instrument_(instrument), reporter_(std::move(reporter)) {}
+    : instrument_(instrument), reporter_(std::move(reporter)), host_(std::make_unique<Host>(*this)),
+      vxi11_(makeVxi11Channel(*host_)) {}
 
 Server::~Server() {
     stop();
@@ -43,10 +70,21 @@ StartResult Server::start(const ServerOptions& options) {
     if (listening())
         return StartResult::AlreadyListening;
     options_ = options;
-    return startResultOf(platform::listenTcp(options.listen, listener_, bound_));
+    StartResult r = startResultOf(platform::listenTcp(options.listen, listener_, bound_));
+    failedAt_ = options.listen;
+    if (r != StartResult::Ok || !options.vxi11 || !vxi11_)
+        return r;
+    failedAt_ = {options.listen.ipv4, options.vxi11Port};
+    r = vxi11_->start(failedAt_);
+    if (r != StartResult::Ok)
+        stop();
+    return r;
 }
 
 void Server::stop() {
+    if (vxi11_)
+        vxi11_->stop();
+    linkSlots_ = 0;
     while (!clients_.empty())
         drop(*clients_.front(), ClientEvent::DroppedOnStop);
     platform::closeSocket(listener_);
@@ -57,7 +95,19 @@ std::vector<SocketAddress> Server::clients() const {
     std::vector<SocketAddress> out;
     for (const auto& c : clients_)
         out.push_back(c->peer);
+    if (vxi11_)
+        vxi11_->addClients(out);
     return out;
+}
+
+std::size_t Server::clientCount() const {
+    return clients_.size() + linkSlots_;
+}
+
+bool Server::allowed(const SocketAddress& peer) const {
+    const auto& allow = options_.allow;
+    return allow.empty() ||
+           std::any_of(allow.begin(), allow.end(), [&](auto& n) { return n.contains(peer.ipv4); });
 }
 
 std::vector<Watch> Server::watches() const {
@@ -66,12 +116,14 @@ std::vector<Watch> Server::watches() const {
         out.push_back({listener_, true, false});
     for (const auto& c : clients_)
         out.push_back({c->socket, c->connection->wantsInput(), !c->connection->output().empty()});
+    if (vxi11_)
+        vxi11_->addWatches(out);
     return out;
 }
 
-void Server::report(ClientEvent event, const SocketAddress& peer) {
+void Server::report(ClientEvent event, const SocketAddress& peer, bool link) {
     if (reporter_)
-        reporter_({event, peer});
+        reporter_({event, peer, link});
 }
 
 Server::Client* Server::find(platform::SocketHandle socket) {
@@ -93,12 +145,10 @@ void Server::acceptWaiting() {
                 report(ClientEvent::RefusedFull, peer);
             return;
         }
-        const auto& allow = options_.allow;
-        bool allowed = allow.empty() || std::any_of(allow.begin(), allow.end(),
-                                                    [&](auto& n) { return n.contains(peer.ipv4); });
-        if (!allowed || clients_.size() >= options_.maxClients) {
+        const bool admitted = allowed(peer);
+        if (!admitted || clientCount() >= options_.maxClients) {
             platform::closeSocket(socket);
-            report(allowed ? ClientEvent::RefusedFull : ClientEvent::RefusedNotAllowed, peer);
+            report(admitted ? ClientEvent::RefusedFull : ClientEvent::RefusedNotAllowed, peer);
             continue;
         }
         clients_.push_back(std::make_unique<Client>(
@@ -109,6 +159,8 @@ void Server::acceptWaiting() {
 }
 
 void Server::onReadable(platform::SocketHandle socket) {
+    if (vxi11_ && vxi11_->onReadable(socket))
+        return;
     if (listening() && socket == listener_) {
         acceptWaiting();
         return;
@@ -142,6 +194,8 @@ void Server::onReadable(platform::SocketHandle socket) {
 }
 
 void Server::onWritable(platform::SocketHandle socket) {
+    if (vxi11_ && vxi11_->onWritable(socket))
+        return;
     if (Client* client = find(socket))
         flush(*client);
 }
@@ -178,11 +232,36 @@ void Server::drop(Client& client, ClientEvent why) {
 }
 
 bool Server::hasWork() const {
-    return std::any_of(clients_.begin(), clients_.end(),
+    return (vxi11_ && vxi11_->hasWork()) ||
+           std::any_of(clients_.begin(), clients_.end(),
                        [](const auto& c) { return c->connection->hasWork(); });
 }
 
+const SocketAddress* Server::executingFor() const {
+    if (executing_)
+        return executing_;
+    return vxi11_ ? vxi11_->executingFor() : nullptr;
+}
+
+std::optional<std::int64_t> Server::nextDeadlineMs() const {
+    return vxi11_ ? vxi11_->nextDeadlineMs() : std::nullopt;
+}
+
+void Server::serviceDeadlines() {
+    if (vxi11_)
+        vxi11_->serviceDeadlines();
+}
+
 void Server::executeNext() {
+    // The links and the raw clients take turns, so that neither side waits for the other.
+    const bool linksWork = vxi11_ && vxi11_->hasWork();
+    vxi11Turn_ = !vxi11Turn_;
+    if (linksWork &&
+        (vxi11Turn_ || !std::any_of(clients_.begin(), clients_.end(),
+                                    [](const auto& c) { return c->connection->hasWork(); }))) {
+        vxi11_->executeNext();
+        return;
+    }
     for (std::size_t i = 0; i < clients_.size(); ++i) {
         Client& c = *clients_[(nextTurn_ + i) % clients_.size()];
         if (!c.connection->hasWork())
@@ -204,6 +283,11 @@ bool Server::runOnce(int timeoutMs, const std::vector<LoopSource*>& others) {
     std::vector<platform::SocketWatch> sockets;
     for (const Watch& w : watches())
         sockets.push_back({w.socket, w.read, w.write});
+    if (const auto deadline = nextDeadlineMs()) {
+        const std::int64_t left = std::max<std::int64_t>(0, *deadline - platform::monotonicMs());
+        if (timeoutMs < 0 || left < timeoutMs)
+            timeoutMs = static_cast<int>(left);
+    }
     const std::size_t own = sockets.size();
     // Where each other source's sockets begin in the list, and the end.
     std::vector<std::size_t> starts;
@@ -221,6 +305,7 @@ bool Server::runOnce(int timeoutMs, const std::vector<LoopSource*>& others) {
     const std::int64_t before = platform::monotonicMs();
     if (!platform::waitForSockets(sockets, wait))
         return false;
+    serviceDeadlines();
     const auto waited = static_cast<int>(platform::monotonicMs() - before);
     for (std::size_t i = 0; i < others.size(); ++i) {
         bool ready = false;

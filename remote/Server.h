@@ -2,12 +2,14 @@
 
 #include "platform/Socket.h"
 #include "remote/Address.h"
+#include "remote/Vxi11.h"
 #include "scpi/Connection.h"
 #include "scpi/Instrument.h"
 
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 // The instrument server: clients on raw TCP speak the instrument language, each with its own
@@ -22,6 +24,10 @@ struct ServerOptions {
     std::vector<Network> allow; // empty: every client may connect
     std::size_t maxClients = 16;
     std::size_t maxWaitingReply = scpi::Connection::MaxWaitingReply;
+    // VXI-11 beside the raw socket, on the same address (vxi11Port 0: a free port); its
+    // links count as clients.
+    bool vxi11 = false;
+    std::uint16_t vxi11Port = 0;
 };
 
 enum class StartResult {
@@ -40,11 +46,16 @@ enum class ClientEvent {
     Disconnected,      // the client closed the connection, or it broke
     DroppedNotReading, // closed by the server: more replies waited than the limit
     DroppedOnStop,     // closed because the server stopped
+    DroppedBadInput,   // closed by the server: what it sent cannot be followed
 };
+
+// What a socket's failure to listen means for a start.
+StartResult startResultOf(platform::SocketResult r);
 
 struct ClientReport {
     ClientEvent event;
     SocketAddress peer;
+    bool link = false; // a VXI-11 link rather than a raw-socket client
 };
 
 // A socket the server wants watched, and for what.
@@ -71,6 +82,15 @@ public:
     bool listening() const { return listener_ != platform::NoSocket; }
     // Where it listens, with the real port.
     SocketAddress address() const { return bound_; }
+    // The address the last failed start could not listen on.
+    SocketAddress failedAt() const { return failedAt_; }
+    // Whether this build offers VXI-11, and whether it listens for it now.
+    bool vxi11Offered() const { return vxi11_ != nullptr; }
+    bool vxi11Listening() const { return vxi11_ && vxi11_->listening(); }
+    SocketAddress vxi11Address() const { return vxi11_ ? vxi11_->address() : SocketAddress{}; }
+    SocketAddress vxi11AbortAddress() const {
+        return vxi11_ ? vxi11_->abortAddress() : SocketAddress{};
+    }
     // The clients connected now, oldest first.
     std::vector<SocketAddress> clients() const;
 
@@ -84,7 +104,11 @@ public:
     bool hasWork() const;
     void executeNext();
     // The client whose unit runs now, while executeNext runs it; null otherwise.
-    const SocketAddress* executingFor() const { return executing_; }
+    const SocketAddress* executingFor() const;
+    // When a waiting VXI-11 call's time is up (platform::monotonicMs), if one waits; an
+    // event loop calls serviceDeadlines then.
+    std::optional<std::int64_t> nextDeadlineMs() const;
+    void serviceDeadlines();
 
     // One turn of a poll loop: waits up to `timeoutMs` (not at all while work waits) for
     // the sockets, serves them, and runs one unit. False when the wait itself failed.
@@ -105,7 +129,10 @@ private:
     // Sends what the client's connection has; drops the client when it is done or broken.
     void flush(Client& client);
     void drop(Client& client, ClientEvent why);
-    void report(ClientEvent event, const SocketAddress& peer);
+    void report(ClientEvent event, const SocketAddress& peer, bool link = false);
+    bool allowed(const SocketAddress& peer) const;
+    std::size_t clientCount() const;
+    class Host;
 
     scpi::Instrument& instrument_;
     Reporter reporter_;
@@ -115,6 +142,11 @@ private:
     std::vector<std::unique_ptr<Client>> clients_;
     std::size_t nextTurn_ = 0;
     const SocketAddress* executing_ = nullptr;
+    SocketAddress failedAt_;
+    std::unique_ptr<Host> host_;
+    std::unique_ptr<Vxi11Channel> vxi11_;
+    std::size_t linkSlots_ = 0; // client slots the VXI-11 links hold
+    bool vxi11Turn_ = false;    // whether executeNext serves the links first
 };
 
 } // namespace remote

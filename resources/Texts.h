@@ -291,6 +291,35 @@ inline constexpr Text LogProtectionDelaySet{
     QT_TRANSLATE_NOOP("texts", "過電流保護の遅延時間を %s秒 に設定しました")};
 // The main window's title while clients are connected: their number.
 inline constexpr Text MainCaptionRemote{QT_TRANSLATE_NOOP("texts", "Quorel - リモート接続中(%d)")};
+// VXI-11 beside the raw socket. The address it listens on.
+inline constexpr Text LogVxi11Started{QT_TRANSLATE_NOOP("texts", "VXI-11 を %s で開始しました")};
+inline constexpr Text LogVxi11Registered{
+    QT_TRANSLATE_NOOP("texts", "VXI-11 をポートマッパーに登録しました")};
+inline constexpr Text LogVxi11NoPortmapper{
+    QT_TRANSLATE_NOOP("texts", "ポートマッパー(rpcbind)が動いていないため、TCPIP::ホスト::INSTR "
+                               "ではこの装置が見つかりません")};
+inline constexpr Text LogVxi11TakenByOther{
+    QT_TRANSLATE_NOOP("texts", "ポートマッパーには別のプログラムが VXI-11 "
+                               "を登録済みです。TCPIP::ホスト::INSTR はそちらにつながります")};
+inline constexpr Text LogVxi11RegisterFailed{
+    QT_TRANSLATE_NOOP("texts", "VXI-11 をポートマッパーに登録できません")};
+inline constexpr Text LogVxi11NotOffered{
+    QT_TRANSLATE_NOOP("texts", "このビルドでは VXI-11 は使えません")};
+// The link's client address.
+inline constexpr Text LogVxi11LinkCreated{
+    QT_TRANSLATE_NOOP("texts", "VXI-11 のリンクを %s が開きました")};
+inline constexpr Text LogVxi11LinkDestroyed{
+    QT_TRANSLATE_NOOP("texts", "VXI-11 のリンクを %s が閉じました")};
+inline constexpr Text LogVxi11LinkRefusedFull{
+    QT_TRANSLATE_NOOP("texts", "%s の VXI-11 のリンクを拒否しました(接続数が上限です)")};
+inline constexpr Text LogVxi11LinkDroppedNotReading{
+    QT_TRANSLATE_NOOP("texts", "%s の VXI-11 のリンクを閉じました(応答を受け取りません)")};
+inline constexpr Text LogVxi11LinkDroppedOnStop{
+    QT_TRANSLATE_NOOP("texts", "%s の VXI-11 のリンクを閉じました")};
+inline constexpr Text LogVxi11LinkDroppedBadInput{
+    QT_TRANSLATE_NOOP("texts", "%s の VXI-11 のリンクを閉じました(不正なデータです)")};
+inline constexpr Text LogRemoteClientDroppedBadInput{
+    QT_TRANSLATE_NOOP("texts", "リモートのクライアント %s を切断しました(不正なデータです)")};
 
 // --- HTTP server ---
 // The client's address.

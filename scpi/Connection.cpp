@@ -70,6 +70,16 @@ void Connection::endOfInput() {
     discarding_ = false;
 }
 
+void Connection::clear() {
+    interpreter_.abandon();
+    partial_.clear();
+    discarding_ = false;
+    queued_.clear();
+    queuedStart_ = 0;
+    output_.clear();
+    outputStart_ = 0;
+}
+
 bool Connection::wantsInput() const {
     return !ended_ && !overflowed_ && queued_.size() - queuedStart_ < maxLineBytes_;
 }

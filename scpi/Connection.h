@@ -27,6 +27,9 @@ public:
     // end may be missing (a cut "VOLT 12" must not set 1 V). Complete lines still run.
     void endOfInput();
     bool inputEnded() const { return ended_; }
+    // A device clear: input not yet run (complete lines, the unfinished one, the rest of the
+    // running line) and replies not yet taken are dropped; registers and errors stay.
+    void clear();
     // Whether to read more from the client now: false while a line's worth of complete
     // input waits, so a fast sender waits in its socket instead of in memory.
     bool wantsInput() const;

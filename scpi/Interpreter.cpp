@@ -80,6 +80,12 @@ std::string Interpreter::takeReply() {
     return reply;
 }
 
+void Interpreter::abandon() {
+    finish();
+    answers_.clear();
+    answerBytes_ = 0;
+}
+
 std::string Interpreter::execute(std::string line) {
     begin(std::move(line));
     while (running_)

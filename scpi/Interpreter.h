@@ -37,6 +37,9 @@ public:
 
     // begin, every step and takeReply at once.
     std::string execute(std::string line);
+    // A device clear: the rest of the running line never runs and its answers are dropped;
+    // the registers and the error queue stay.
+    void abandon();
 
 private:
     void finish();

@@ -4,10 +4,11 @@
 # its sanitizer and libFuzzer run-times and the symbolizer for the fuzz programs; the icon
 # renderer, the Debian tools and the desktop-file, AppStream and manual-page checkers for the
 # package; pyvisa with its pure-Python back-end, the instrument client the remote control is
-# tested with; the mingw-w64 cross compiler, GoogleTest's sources and Wine for the Windows
-# build and its tests; libmicrohttpd and nlohmann-json for the HTTP server, promtool from
-# the prometheus package, chromium with its driver and selenium for the tests of the HTTP
-# server and its live page).
+# tested with; libtirpc and rpcgen for VXI-11, with rpcbind and lxi-tools, the clients its
+# tests run in a namespace of their own; the mingw-w64 cross compiler, GoogleTest's sources
+# and Wine for the Windows build and its tests; libmicrohttpd and nlohmann-json for the HTTP
+# server, promtool from the prometheus package, chromium with its driver and selenium for the
+# tests of the HTTP server and its live page).
 # Packages already present are skipped, so a prepared machine is not touched. Named on the
 # command line, only those packages are installed (a script that needs fewer).
 set -euo pipefail
@@ -21,6 +22,7 @@ all_packages=(
   clang-14 libclang-rt-14-dev llvm-14
   librsvg2-bin dpkg-dev file man-db desktop-file-utils appstream lintian
   python3-pyvisa python3-pyvisa-py
+  libtirpc-dev rpcsvc-proto rpcbind lxi-tools iproute2
   g++-mingw-w64-x86-64-posix googletest wine wine64
   libmicrohttpd-dev nlohmann-json3-dev prometheus chromium chromium-driver python3-selenium
 )

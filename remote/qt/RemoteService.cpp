@@ -1,5 +1,6 @@
 #include "remote/qt/RemoteService.h"
 
+#include "platform/Clock.h"
 #include "remote/RemoteMessages.h"
 #include "resources/TextFormat.h"
 #include "resources/Texts.h"
@@ -18,6 +19,11 @@ RemoteService::RemoteService(session::MeasurementSession& session, const CIni& i
     work_->setInterval(0);
     connect(work_, &QTimer::timeout, this,
             [this] { serve([this] { control_.server().executeNext(); }); });
+    // A VXI-11 call that waits (a read, a lock) is answered when its time is up.
+    deadline_ = new QTimer(this);
+    deadline_->setSingleShot(true);
+    connect(deadline_, &QTimer::timeout, this,
+            [this] { serve([this] { control_.server().serviceDeadlines(); }); });
     control_.setClientsChanged([this] { emit changed(); });
 }
 
@@ -49,7 +55,8 @@ void RemoteService::startFromSettings() {
 remote::StartResult RemoteService::apply(const remote::RemoteSettings& settings) {
     const bool moved = settings.listen.ipv4 != settings_.listen.ipv4 ||
                        settings.listen.port != settings_.listen.port ||
-                       settings.allowText() != settings_.allowText();
+                       settings.allowText() != settings_.allowText() ||
+                       settings.vxi11 != settings_.vxi11;
     settings_ = settings;
     settings_.save(ini_);
     remote::StartResult result = remote::StartResult::Ok;
@@ -111,4 +118,10 @@ void RemoteService::follow() {
     }
     if (control_.server().hasWork() && !work_->isActive())
         work_->start();
+    if (const auto due = control_.server().nextDeadlineMs()) {
+        const std::int64_t left = std::max<std::int64_t>(0, *due - platform::monotonicMs());
+        deadline_->start(static_cast<int>(std::min<std::int64_t>(left, 24 * 3600 * 1000)));
+    } else {
+        deadline_->stop();
+    }
 }

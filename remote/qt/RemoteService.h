@@ -68,5 +68,6 @@ private:
     remote::RemoteSettings settings_;
     std::map<platform::SocketHandle, Notifiers> notifiers_;
     QTimer* work_ = nullptr;
+    QTimer* deadline_ = nullptr;
     bool inside_ = false;
 };

@@ -616,6 +616,58 @@ The updater ends and the main firmware starts.</translation>
         <translation>Quorel - remote clients connected (%d)</translation>
     </message>
     <message>
+        <source>VXI-11 を %s で開始しました</source>
+        <translation>VXI-11 started on %s</translation>
+    </message>
+    <message>
+        <source>VXI-11 をポートマッパーに登録しました</source>
+        <translation>VXI-11 registered with the portmapper</translation>
+    </message>
+    <message>
+        <source>ポートマッパー(rpcbind)が動いていないため、TCPIP::ホスト::INSTR ではこの装置が見つかりません</source>
+        <translation>No portmapper (rpcbind) is running: TCPIP::host::INSTR will not find this instrument</translation>
+    </message>
+    <message>
+        <source>ポートマッパーには別のプログラムが VXI-11 を登録済みです。TCPIP::ホスト::INSTR はそちらにつながります</source>
+        <translation>Another program has registered VXI-11 with the portmapper: TCPIP::host::INSTR reaches that one</translation>
+    </message>
+    <message>
+        <source>VXI-11 をポートマッパーに登録できません</source>
+        <translation>VXI-11 cannot be registered with the portmapper</translation>
+    </message>
+    <message>
+        <source>このビルドでは VXI-11 は使えません</source>
+        <translation>VXI-11 is not available in this build</translation>
+    </message>
+    <message>
+        <source>VXI-11 のリンクを %s が開きました</source>
+        <translation>VXI-11 link opened by %s</translation>
+    </message>
+    <message>
+        <source>VXI-11 のリンクを %s が閉じました</source>
+        <translation>VXI-11 link closed by %s</translation>
+    </message>
+    <message>
+        <source>%s の VXI-11 のリンクを拒否しました(接続数が上限です)</source>
+        <translation>VXI-11 link of %s refused (too many clients)</translation>
+    </message>
+    <message>
+        <source>%s の VXI-11 のリンクを閉じました(応答を受け取りません)</source>
+        <translation>VXI-11 link of %s closed (it does not read its replies)</translation>
+    </message>
+    <message>
+        <source>%s の VXI-11 のリンクを閉じました</source>
+        <translation>VXI-11 link of %s closed</translation>
+    </message>
+    <message>
+        <source>%s の VXI-11 のリンクを閉じました(不正なデータです)</source>
+        <translation>VXI-11 link of %s closed (malformed data)</translation>
+    </message>
+    <message>
+        <source>リモートのクライアント %s を切断しました(不正なデータです)</source>
+        <translation>Remote client %s disconnected (malformed data)</translation>
+    </message>
+    <message>
         <source>計測ウィンドウ(&amp;M)...</source>
         <translation>&amp;Measurement window...</translation>
     </message>

@@ -1,0 +1,199 @@
+#!/usr/bin/python3
+"""quorelctl serve on the simulated supply over VXI-11, found through the portmapper and
+driven by clients nobody here wrote: rpcbind and rpcinfo, lxi-tools, and pyvisa with its
+pure-Python back-end. Everything runs inside network and mount namespaces of its own
+(unshare -n -m, a tmpfs on /run, only the loopback interface up), so no packet leaves the
+machine and the host's rpcbind and /run are never touched.
+
+usage: vxi11_clients.py QUORELCTL QUOREL-SIM
+Exits 77 (skipped) where it cannot run: not root, no namespaces, a program missing."""
+
+import os
+import re
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+PATIENCE_S = 10
+CORE_PROGRAM = "395183"  # 0x0607AF
+
+
+def skip(why):
+    print(f"SKIPPED: {why}")
+    sys.exit(77)
+
+
+def wait_for(what, condition):
+    end = time.monotonic() + PATIENCE_S
+    while time.monotonic() < end:
+        result = condition()
+        if result:
+            return result
+        time.sleep(0.05)
+    raise AssertionError(f"no {what} within {PATIENCE_S} s")
+
+
+def stop(process):
+    """Ends a daemon of the test by its PID: SIGTERM, then SIGKILL if it lingers."""
+    if process.poll() is None:
+        process.send_signal(signal.SIGTERM)
+        try:
+            process.wait(5)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()
+
+
+def outside():
+    if os.geteuid() != 0:
+        skip("needs root for the network and mount namespaces")
+    for program in ("unshare", "rpcbind", "rpcinfo", "lxi", "ip"):
+        if not shutil.which(program) and not os.path.exists(f"/usr/sbin/{program}"):
+            skip(f"{program} is not installed (apt-get install rpcbind lxi-tools iproute2)")
+    try:
+        import pyvisa  # noqa: F401
+        import pyvisa_py  # noqa: F401
+    except ImportError as missing:
+        skip(f"{missing.name} is not installed (apt-get install python3-pyvisa python3-pyvisa-py)")
+    probe = subprocess.run(["unshare", "-n", "-m", "true"], capture_output=True)
+    if probe.returncode != 0:
+        skip("namespaces are not available here: " + probe.stderr.decode(errors="replace"))
+    os.execvp("unshare", ["unshare", "-n", "-m", sys.executable, __file__, "--inside"] +
+              sys.argv[1:])
+
+
+def prepare_namespace():
+    subprocess.run(["mount", "--make-rprivate", "/"], check=True)
+    subprocess.run(["mount", "-t", "tmpfs", "tmpfs", "/run"], check=True)
+    subprocess.run(["ip", "link", "set", "lo", "up"], check=True)
+
+
+class Serve:
+    """A simulated supply and quorelctl serve on it, in a folder of their own."""
+
+    def __init__(self, folder, name):
+        self.folder = folder
+        link = os.path.join(folder, name)
+        self.simulator = subprocess.Popen([SIMULATOR, "--link", link], stdin=subprocess.PIPE,
+                                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wait_for("simulated supply", lambda: os.path.exists(link))
+        self.messages = os.path.join(folder, name + ".err")
+        with open(self.messages, "w") as err:
+            self.process = subprocess.Popen(
+                [PROGRAM, "serve", "--port", link, "--listen", "127.0.0.1:0"],
+                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=err)
+        ready = re.compile(r"^vxi11 on 127\.0\.0\.1:(\d+)\nlistening on 127\.0\.0\.1:\d+$", re.M)
+        try:
+            self.vxi11_port = wait_for("start-up lines", lambda: ready.search(self.read()))[1]
+        except AssertionError as e:
+            raise AssertionError(f"{e}; quorelctl said:\n{self.read()}") from None
+
+    def read(self):
+        with open(self.messages, encoding="utf-8", errors="replace") as f:
+            return f.read()
+
+    def end(self):
+        stop(self.process)
+        stop(self.simulator)
+
+
+def registrations():
+    listing = subprocess.run(["rpcinfo", "-p"], capture_output=True, text=True, timeout=10)
+    return [line.split() for line in listing.stdout.splitlines()
+            if line.split()[:1] == [CORE_PROGRAM]]
+
+
+class Vxi11Clients(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.folder = tempfile.mkdtemp(prefix="qvx", dir="/tmp")
+        cls.addClassCleanup(shutil.rmtree, cls.folder)
+        rpcbind = shutil.which("rpcbind") or "/usr/sbin/rpcbind"
+        cls.rpcbind = subprocess.Popen([rpcbind, "-f"], stdout=subprocess.DEVNULL,
+                                       stderr=subprocess.DEVNULL)
+        cls.addClassCleanup(stop, cls.rpcbind)
+        wait_for("rpcbind", lambda: subprocess.run(["rpcinfo", "-p"], capture_output=True)
+                 .returncode == 0)
+        # A copy beside no Quorel.ini, so that no settings of the build folder apply.
+        global PROGRAM
+        PROGRAM = shutil.copy(QUORELCTL, cls.folder)
+        cls.serve = Serve(cls.folder, "psu")
+        cls.addClassCleanup(cls.serve.end)
+        import pyvisa
+        cls.manager = pyvisa.ResourceManager("@py")
+        cls.addClassCleanup(cls.manager.close)
+
+    def open(self):
+        supply = self.manager.open_resource("TCPIP::127.0.0.1::INSTR", read_termination="\n",
+                                            write_termination="\n", timeout=5000)
+        self.addCleanup(supply.close)
+        return supply
+
+    def test_portmapper_lists_vxi11_and_a_second_serve_leaves_it_alone(self):
+        self.assertIn(["395183", "1", "tcp", self.serve.vxi11_port], registrations())
+        second = Serve(self.folder, "psu2")
+        try:
+            self.assertIn("別のプログラム", second.read())
+        finally:
+            second.end()
+        self.assertEqual(second.process.returncode, 0)
+        self.assertIn(["395183", "1", "tcp", self.serve.vxi11_port], registrations())
+
+    def test_lxi_asks_for_the_identity(self):
+        out = subprocess.run(["lxi", "scpi", "-a", "127.0.0.1", "*IDN?"], capture_output=True,
+                             text=True, timeout=20)
+        self.assertEqual(out.returncode, 0, out.stderr)
+        self.assertRegex(out.stdout, r"Quorel,[^,]+,\d+,\d")
+
+    def test_pyvisa_drives_setpoints_output_readings_and_errors(self):
+        supply = self.open()
+        self.assertTrue(supply.query("*IDN?").startswith("Quorel,"))
+        supply.write("VOLT 5.5;:CURR 0.25")
+        self.assertEqual(float(supply.query("VOLT?")), 5.5)
+        self.assertEqual(float(supply.query("CURR?")), 0.25)
+        supply.write("OUTP ON")
+        self.assertEqual(supply.query("OUTP?"), "1")
+        wait_for("voltage reading", lambda: abs(float(supply.query("MEAS:VOLT?")) - 5.5) < 0.2)
+        supply.write("OUTP OFF")
+        supply.write("NO:SUCH:COMMAND")
+        self.assertTrue(supply.query("SYST:ERR?").startswith("-113,"))
+        self.assertEqual(supply.query("SYST:ERR?"), '0,"No error"')
+
+    def test_pyvisa_lock_of_another_link_and_read_timeout(self):
+        import pyvisa
+        holder, other = self.open(), self.open()
+        holder.lock_excl()
+        other.timeout = 1000
+        with self.assertRaises(pyvisa.VisaIOError):
+            other.query("*IDN?")
+        holder.unlock()
+        self.assertTrue(other.query("*IDN?").startswith("Quorel,"))
+        other.timeout = 700
+        start = time.monotonic()
+        with self.assertRaises(pyvisa.VisaIOError) as raised:
+            other.read()
+        self.assertEqual(raised.exception.error_code, pyvisa.constants.StatusCode.error_timeout)
+        self.assertGreaterEqual(time.monotonic() - start, 0.6)
+        self.assertTrue(holder.query("*OPC?") == "1")
+
+    @classmethod
+    def tearDownClass(cls):
+        # serve ends on SIGTERM and takes its registration with it.
+        cls.manager.close()
+        stop(cls.serve.process)
+        assert cls.serve.process.returncode == 0, cls.serve.read()
+        assert registrations() == [], registrations()
+
+
+if __name__ == "__main__":
+    if "--inside" not in sys.argv:
+        outside()
+    sys.argv.remove("--inside")
+    prepare_namespace()
+    QUORELCTL, SIMULATOR = sys.argv[1], sys.argv[2]
+    PROGRAM = QUORELCTL
+    unittest.main(argv=sys.argv[:1], verbosity=2)
