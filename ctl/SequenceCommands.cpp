@@ -8,6 +8,7 @@
 #include "ctl/Session.h"
 #include "ctl/StopSignal.h"
 #include "platform/Clock.h"
+#include "platform/Signals.h"
 #include "resources/Texts.h"
 #include "sequence/ChargeProfile.h"
 #include "sequence/SequenceFile.h"
@@ -162,6 +163,10 @@ void printProgress(Session& s, const Runner& runner) {
 int drive(Session& s, const Sequence& sequence, const RunOptions& options, const LogOption& log,
           bool dryRun) {
     StopOnSignals stopOnSignals;
+    if (log.path) {
+        if (int code = s.checkLogPath(*log.path))
+            return code;
+    }
     if (int code = s.connect())
         return code;
     session::MeasurementSession& m = s.measurement();
@@ -188,12 +193,15 @@ int drive(Session& s, const Sequence& sequence, const RunOptions& options, const
         return SequenceRefused;
     }
 
+    // A stopped process watches nothing: Ctrl-Z is refused while the run goes.
+    platform::SuspendRefusal noSuspend(texts::SuspendRefused.str() + "\n");
     DeviceResult lastPoll = DeviceResult::Ok;
     std::int64_t nextPoll = platform::monotonicMs();
     std::int64_t nextPrint = nextPoll;
     bool aborted = false;
+    int failed = Success; // the log or the standard output that failed, which ends the run
     while (runner.running()) {
-        if (stopRequested()) {
+        if (stopRequested() || failed != Success) {
             runner.abort();
             aborted = true;
             break;
@@ -212,6 +220,12 @@ int drive(Session& s, const Sequence& sequence, const RunOptions& options, const
                 printProgress(s, runner);
                 nextPrint = now + 1000;
             }
+            if (log.path && !m.measurementLogRunning()) {
+                s.say(texts::LogCsvWriteFailed.str());
+                failed = FileWriteFailed;
+            } else if (!s.out) {
+                failed = s.outputFailed();
+            }
             continue;
         }
         // The next poll, unless a point falls so soon after it that the poll must wait for
@@ -228,6 +242,8 @@ int drive(Session& s, const Sequence& sequence, const RunOptions& options, const
                   clockText(std::llround(end.totals.elapsedSeconds * 1000)).c_str(),
                   end.totals.chargeAh, end.totals.energyWh);
     s.out << line << std::flush;
+    if (failed != Success)
+        return failed;
     if (endedByPlan(end.reason) && !aborted)
         return Success;
     if (aborted || end.reason == EndReason::Aborted)
