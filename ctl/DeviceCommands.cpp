@@ -125,7 +125,9 @@ int statusCommand(Session& s) {
             s.out << jsonLine(reading);
         else
             s.out << textLine(reading);
-        s.out << std::flush;
+        // Readings nobody can read end the watch (a full disk, a closed pipe).
+        if (!(s.out << std::flush))
+            break;
         // A slow device delays the next reading; missed ones are not made up in a burst.
         next = std::max(next + periodMs, platform::monotonicMs());
     }

@@ -27,10 +27,12 @@ enum ExitCode : int {
     SequenceRefused = 26,   // run, charge: refused before the start; nothing sent
     SequenceAborted = 27,   // run, charge: ended by SIGINT or SIGTERM, output switched off
 
-    FileCannotOpen = 31,  // the CSV log, the HEX file or the step file cannot be opened
-    FileMalformed = 32,   // the HEX or step file is malformed (or programs nothing); device
-                          // not contacted
-    FileWriteFailed = 33, // a CSV line could not be written; the log ended
+    FileCannotOpen = 31,       // the CSV log, the HEX file or the step file cannot be opened
+    FileMalformed = 32,        // the HEX or step file is malformed (or programs nothing); device
+                               // not contacted
+    FileWriteFailed = 33,      // a CSV line could not be written; the log ended
+    StandardOutputFailed = 34, // the standard output could not be written (a full disk, a
+                               // closed pipe); a run or charge ended with the output off
 
     ListenFailed = 41, // serve: the address cannot be listened on (taken, not this machine's)
 };

@@ -41,6 +41,13 @@ const char* const overview =
     "Messages go to standard error, results to standard output. While UseSysLogFile is on in\n"
     "Quorel.ini, set, on, off, log, run and charge write their lines to the panel's\n"
     "system-log file.\n"
+    "\n"
+    "SIGHUP (a closed terminal), SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF,\n"
+    "SIGXCPU, SIGXFSZ, SIGPWR and the real-time signals end a command as SIGTERM does (a\n"
+    "run or a charge switches the output off first); one ignored at the start (nohup) stays\n"
+    "ignored. A closed pipe does not end a command: standard output that cannot be written\n"
+    "is said on standard error (exit 34). Ctrl-Z is refused while a run, a charge or a\n"
+    "client's step list goes, since a stopped program watches nothing.\n"
     "\n";
 
 const std::map<std::string, const char*>& commandTexts() {
@@ -166,7 +173,12 @@ const std::map<std::string, const char*>& commandTexts() {
          "be ON and exits 24, however the run ended. --dry-run prints the plan against the\n"
          "connected supply and sends nothing.\n"
          "A device lost during the run is looked for every 2 s for 60 s; found, its output is\n"
-         "switched off first. The exit code is then the lost device's.\n"},
+         "switched off first. The exit code is then the lost device's.\n"
+         "SIGHUP and the other signals that would end the program abort as SIGTERM does;\n"
+         "Ctrl-Z is refused while the run goes. A log line that cannot be written (exit 33)\n"
+         "or standard output that goes away (| head -1: exit 34) ends the run with the\n"
+         "output off. A folder, FIFO or socket as --log is refused before the device is\n"
+         "contacted (exit 31).\n"},
         {"charge",
          "usage: quorelctl charge --chemistry li-ion|lifepo4|nimh --cells N --capacity MAH\n"
          "                        [--rate C] [--max-time S] [--termination A] [--port NAME]\n"
@@ -216,6 +228,8 @@ std::string exitCodeHelp() {
         {FileMalformed, "the HEX or step file is malformed (or holds no program); device not "
                         "contacted"},
         {FileWriteFailed, "a log line could not be written; the log ended"},
+        {StandardOutputFailed, "standard output could not be written (a full disk, a closed "
+                               "pipe); a run or charge ended with the output off"},
         {ListenFailed, "serve: the address cannot be listened on"},
     };
     std::string text = "exit codes:\n";

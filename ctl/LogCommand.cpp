@@ -34,8 +34,10 @@ int logCommand(Session& s) {
     }
 
     StopOnSignals stopOnSignals;
-    // Connected first, as in the window: a file that is to be emptied is left alone when
-    // there is no device to log.
+    // A folder, FIFO or socket is refused at once; otherwise connected first, as in the
+    // window: a file that is to be emptied is left alone when there is no device to log.
+    if (int code = s.checkLogPath(path))
+        return code;
     if (int code = s.connect())
         return code;
     session::MeasurementSession& m = s.measurement();

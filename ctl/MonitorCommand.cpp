@@ -175,6 +175,10 @@ int monitorCommand(Session& s) {
     session::MeasurementSession& m = s.measurement();
     SessionReport report(s);
 
+    if (o.csv) {
+        if (int code = s.checkLogPath(*o.csv))
+            return code;
+    }
     if (int code = s.connect())
         return code;
     m.setAutoReconnect(o.reconnect);
@@ -207,6 +211,10 @@ int monitorCommand(Session& s) {
                                       m.currentSetpoint()};
                 s.out << (o.json ? jsonLine(reading) : textLine(reading)) << std::flush;
                 nextPrint += intervalMs * ((platform::monotonicMs() - nextPrint) / intervalMs + 1);
+                if (!s.out) {
+                    code = s.outputFailed();
+                    break;
+                }
             }
             if (o.csv && !m.measurementLogRunning()) {
                 s.say(texts::LogCsvWriteFailed.str());

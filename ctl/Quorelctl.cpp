@@ -6,6 +6,7 @@
 #include "ctl/Help.h"
 #include "ctl/Session.h"
 #include "ctl/StopSignal.h"
+#include "resources/Texts.h"
 
 #include <algorithm>
 
@@ -16,10 +17,9 @@ bool progressOnTerminal = false;
 void setProgressOnTerminal(bool terminal) {
     progressOnTerminal = terminal;
 }
-} // namespace ctl
 
-int runQuorelctl(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    using namespace ctl;
+namespace {
+int commandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     CommandLine line;
     if (auto problem = parseCommandLine(args, line)) {
         err << "quorelctl: " << *problem << "\n"
@@ -72,4 +72,20 @@ int runQuorelctl(const std::vector<std::string>& args, std::ostream& out, std::o
     if (c == "charge")
         return chargeCommand(session);
     return updateCommand(session, progressOnTerminal);
+}
+} // namespace
+} // namespace ctl
+
+int runQuorelctl(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    using namespace ctl;
+    int code = commandLine(args, out, err);
+    // Results that never reached standard output (a full disk, a closed pipe) are no success.
+    // A command that ended for it has said so already.
+    out.flush();
+    if (!out && code != StandardOutputFailed) {
+        err << texts::StandardOutputFailed << '\n' << std::flush;
+        if (code == Success)
+            code = StandardOutputFailed;
+    }
+    return code;
 }

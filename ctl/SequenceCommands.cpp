@@ -8,6 +8,7 @@
 #include "ctl/Session.h"
 #include "ctl/StopSignal.h"
 #include "platform/Clock.h"
+#include "platform/Signals.h"
 #include "resources/Texts.h"
 #include "sequence/ChargeProfile.h"
 #include "sequence/SequenceFile.h"
@@ -207,6 +208,10 @@ void lookForLostDevice(Session& s) {
 int drive(Session& s, const Sequence& sequence, const RunOptions& options, const LogOption& log,
           bool dryRun, const std::string& what) {
     StopOnSignals stopOnSignals;
+    if (log.path) {
+        if (int code = s.checkLogPath(*log.path))
+            return code;
+    }
     if (int code = s.connect())
         return code;
     session::MeasurementSession& m = s.measurement();
@@ -233,12 +238,15 @@ int drive(Session& s, const Sequence& sequence, const RunOptions& options, const
         return SequenceRefused;
     }
 
+    // A stopped process watches nothing: Ctrl-Z is refused while the run goes.
+    platform::SuspendRefusal noSuspend(texts::SuspendRefused.str() + "\n");
     DeviceResult lastPoll = DeviceResult::Ok;
     std::int64_t nextPoll = platform::monotonicMs();
     std::int64_t nextPrint = nextPoll;
     bool aborted = false;
+    int failed = Success; // the log or the standard output that failed, which ends the run
     while (runner.running()) {
-        if (stopRequested()) {
+        if (stopRequested() || failed != Success) {
             runner.abort();
             aborted = true;
             break;
@@ -256,6 +264,12 @@ int drive(Session& s, const Sequence& sequence, const RunOptions& options, const
             if (lastPoll == DeviceResult::Ok && runner.running() && now >= nextPrint) {
                 printProgress(s, runner);
                 nextPrint = now + 1000;
+            }
+            if (log.path && !m.measurementLogRunning()) {
+                s.say(texts::LogCsvWriteFailed.str());
+                failed = FileWriteFailed;
+            } else if (!s.out) {
+                failed = s.outputFailed();
             }
             continue;
         }
@@ -276,8 +290,9 @@ int drive(Session& s, const Sequence& sequence, const RunOptions& options, const
     // A device lost with the run is looked for, so that its output is switched off.
     if (end.reason == EndReason::DeviceLost || end.reason == EndReason::DeviceFailed)
         lookForLostDevice(s);
-    // A switch-off the device did not confirm outweighs how the run ended.
-    return s.finishSwitchOff(endCode(end, aborted, lastPoll));
+    // A switch-off the device did not confirm outweighs how the run ended; a log or standard
+    // output that failed outweighs the rest.
+    return s.finishSwitchOff(failed != Success ? failed : endCode(end, aborted, lastPoll));
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "ctl/Session.h"
 #include "ctl/SessionReport.h"
 #include "ctl/StopSignal.h"
+#include "platform/Signals.h"
 #include "remote/RemoteControl.h"
 #include "resources/Texts.h"
 #include "sequence/SessionSupply.h"
@@ -115,6 +116,10 @@ int serveCommand(Session& s) {
     session::MeasurementSession& m = s.measurement();
     ServeReport report(s);
 
+    if (o.csv) {
+        if (int code = s.checkLogPath(*o.csv))
+            return code;
+    }
     if (int code = s.connect())
         return code;
     // A rack has nobody to press connect: a lost device is looked for every two seconds.
@@ -150,7 +155,12 @@ int serveCommand(Session& s) {
                       << '\n';
             s.err << "listening on " << remote::formatEndpoint(remote.server().address()) << '\n'
                   << std::flush;
-            remote.run([] { return stopRequested(); });
+            // A stopped process watches nothing: Ctrl-Z is refused while a list runs.
+            platform::SuspendRefusal noSuspend(texts::SuspendRefused.str() + "\n", false);
+            remote.run([&] {
+                noSuspend.refuse(runner.runner().running());
+                return stopRequested();
+            });
         }
     }
     if (o.csv && m.measurementLogRunning()) {

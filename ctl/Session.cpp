@@ -4,6 +4,7 @@
 #include "ctl/ExitCode.h"
 #include "device/PortAccess.h"
 #include "platform/Clock.h"
+#include "platform/Files.h"
 #include "platform/Paths.h"
 #include "resources/TextFormat.h"
 #include "resources/Texts.h"
@@ -97,6 +98,18 @@ int Session::startMeasurementLog(const std::string& path, bool append, int inter
         return 0;
     say(texts::LogCsvOpenFailed.str());
     return FileCannotOpen;
+}
+
+int Session::checkLogPath(const std::string& path) {
+    if (platform::linesMayGoTo(path))
+        return 0;
+    say(texts::LogCsvOpenFailed.str());
+    return FileCannotOpen;
+}
+
+int Session::outputFailed() {
+    say(texts::StandardOutputFailed.str());
+    return StandardOutputFailed;
 }
 
 int Session::failed(const std::string& message, DeviceResult result) {

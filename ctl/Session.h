@@ -37,6 +37,11 @@ public:
     // Starts the session's CSV log; when the file cannot be opened it says so and gives the
     // exit code, else 0.
     int startMeasurementLog(const std::string& path, bool append, int intervalSeconds);
+    // A log file that lines cannot go to (a folder, a FIFO, a socket) is refused before the
+    // device is contacted: says so and gives the exit code, else 0.
+    int checkLogPath(const std::string& path);
+    // The standard output could not be written: says so and gives the exit code.
+    int outputFailed();
 
     // Connect, set-points, status, version: the panel's connect sequence. On failure prints
     // "デバイス <port> を接続できません" with the reason and gives the exit code.

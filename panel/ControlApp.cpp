@@ -4,6 +4,8 @@
 #include "config/Settings.h"
 #include "panel/MainDialog.h"
 #include "platform/Paths.h"
+#include "platform/Signals.h"
+#include "platform/qt/EndingSignals.h"
 #include "plot/Fonts.h"
 #include "resources/ui/Translation.h"
 
@@ -35,7 +37,18 @@ int ControlApp::InitInstance(int argc, char** argv) {
     // Every text of the window is in the chosen language from its first line on.
     ui::installLanguage(chosenLanguage(), ui::translationFolders(platform::executableDirectory()));
     fonts::registerFontSubstitutions();
+    // A reader of the program's output that went away is no reason to end it; a closed
+    // terminal, kill or the session's end close the window as its close button does, with a
+    // run ended and its output off first. The handling outlives the window, whose going
+    // switches the output off.
+    platform::ignoreBrokenPipe();
+    EndingSignals endingSignals;
     MainDialog dialog;
+    QObject::connect(&endingSignals, &EndingSignals::received, &dialog, [&dialog](int signal) {
+        dialog.EndOnSignal(signal);
+        // A box open meanwhile ends too: every event loop is left.
+        QCoreApplication::exit(0);
+    });
     // "quorel FILE.csv": the log is opened once the window runs.
     if (argc > 1) {
         const std::string path = argv[1];

@@ -17,6 +17,7 @@
 #include "panel/HttpPanel.h"
 #include "panel/SpinArrows.h"
 #include "platform/Clock.h"
+#include "platform/Signals.h"
 #include "platform/qt/Accessible.h"
 #include "platform/qt/ControlIds.h"
 #include "platform/qt/DialogUnits.h"
@@ -481,6 +482,12 @@ void MainDialog::closeEvent(QCloseEvent* event) {
     AppendSystemLog(texts::LogClosing.str());
     event->accept();
     QDialog::done(QDialog::Accepted);
+}
+
+void MainDialog::EndOnSignal(int signal) {
+    AppendSystemLog(format(texts::LogEndingOnSignal, platform::signalName(signal)));
+    sequenceDriver_->runner().abort();
+    close();
 }
 
 void MainDialog::keyPressEvent(QKeyEvent* event) {

@@ -105,6 +105,9 @@ public:
     void OnDeriveVoltageCheck();
     void OnOutputButton();
     void OnLogButton();
+    // A signal that would have ended the program (platform::endingSignals): a run ends at
+    // once with the output off, then the window closes as by its close button.
+    void EndOnSignal(int signal);
 
     // The one way any part of the window writes to the system log (UTF-8 text).
     void AppendSystemLog(const std::string& message);

@@ -50,6 +50,11 @@ bool removeRegularFile(const std::string& path);
 // Whether the path names its place from the root (or a drive) rather than from a folder.
 bool isAbsolutePath(const std::string& path);
 
+// Whether lines may be written to the path: nothing there yet, a file or a device, but not a
+// folder, a FIFO or a socket. Looked at without opening it, so that a file is neither emptied
+// nor waited for before the program is ready to write it.
+bool linesMayGoTo(const std::string& path);
+
 // A file that lines are written to one by one, each handed to the system whole.
 class LineFile {
 public:

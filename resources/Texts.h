@@ -53,6 +53,8 @@ inline constexpr Text LogPortInUse{
 // The key of section [DISPLAY] whose value could not be used.
 inline constexpr Text LogDisplaySettingBad{
     QT_TRANSLATE_NOOP("texts", "設定 [DISPLAY] %s の値が正しくないため既定値を使います")};
+// A signal ends the panel as its window's closing does: the signal's name ("SIGHUP").
+inline constexpr Text LogEndingOnSignal{QT_TRANSLATE_NOOP("texts", "%s を受けたため終了します")};
 
 // --- Message box captions and texts ---
 inline constexpr Text CaptionError{QT_TRANSLATE_NOOP("texts", "ERROR")};
@@ -201,6 +203,12 @@ inline constexpr Text LookingForLostDevice{
     QT_TRANSLATE_NOOP("texts", "出力をOFFするためデバイスを探します(最長 %d 秒)")};
 inline constexpr Text LostDeviceNotFound{QT_TRANSLATE_NOOP(
     "texts", "デバイスが見つからないため出力をOFFできません。出力がONのままの可能性があります")};
+// Ctrl-Z while a run, a charge or a client's step list goes: the process is not stopped.
+inline constexpr Text SuspendRefused{QT_TRANSLATE_NOOP(
+    "texts",
+    "実行中は一時停止(Ctrl-Z)できません。停止中は出力を監視できません。中止は Ctrl-C です")};
+// The results could not be written (a full disk, a pipe whose reader has gone).
+inline constexpr Text StandardOutputFailed{QT_TRANSLATE_NOOP("texts", "標準出力に書き込めません")};
 
 // --- Measurement session: counters, protections, reconnection ---
 inline constexpr Text ProtectionOverVoltage{QT_TRANSLATE_NOOP("texts", "過電圧保護")};

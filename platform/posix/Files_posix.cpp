@@ -188,6 +188,14 @@ bool isAbsolutePath(const std::string& path) {
     return !path.empty() && path.front() == '/';
 }
 
+bool linesMayGoTo(const std::string& path) {
+    struct stat st {};
+    // What cannot be looked at is left to the opening, which says why.
+    if (path.empty() || ::stat(path.c_str(), &st) != 0)
+        return true;
+    return !S_ISDIR(st.st_mode) && !S_ISFIFO(st.st_mode) && !S_ISSOCK(st.st_mode);
+}
+
 std::unique_ptr<LineFile> LineFile::open(const std::string& path, bool append) {
     if (path.empty())
         return nullptr;

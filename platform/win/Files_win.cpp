@@ -220,6 +220,12 @@ bool isAbsolutePath(const std::string& path) {
            ((drive >= 'A' && drive <= 'Z') || (drive >= 'a' && drive <= 'z'));
 }
 
+bool linesMayGoTo(const std::string& path) {
+    // A pipe is told only once opened (LineFile::open refuses it then).
+    const DWORD attributes = GetFileAttributesW(win::toWide(path).c_str());
+    return attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 std::unique_ptr<LineFile> LineFile::open(const std::string& path, bool append) {
     if (path.empty())
         return nullptr;

@@ -456,6 +456,14 @@ Closing this dialog ends the updater and starts the main firmware.</translation>
 The updater ends and the main firmware starts.</translation>
     </message>
     <message>
+        <source>実行中は一時停止(Ctrl-Z)できません。停止中は出力を監視できません。中止は Ctrl-C です</source>
+        <translation>Cannot suspend (Ctrl-Z) during a run: while stopped, nothing watches the output. Ctrl-C ends the run</translation>
+    </message>
+    <message>
+        <source>標準出力に書き込めません</source>
+        <translation>Cannot write to the standard output</translation>
+    </message>
+    <message>
         <source>過電圧保護</source>
         <translation>Over-voltage protection</translation>
     </message>
@@ -958,6 +966,10 @@ The updater ends and the main firmware starts.</translation>
     <message>
         <source>設定 [DISPLAY] %s の値が正しくないため既定値を使います</source>
         <translation>Setting [DISPLAY] %s has a wrong value; the default is used</translation>
+    </message>
+    <message>
+        <source>%s を受けたため終了します</source>
+        <translation>Received %s: closing</translation>
     </message>
     <message>
         <source>&#x3000;</source>

@@ -23,6 +23,7 @@
 #include <grp.h>
 #include <sstream>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -89,8 +90,10 @@ struct Child {
     // Runs a copy of quorelctl from the folder with the arguments, so that no settings of
     // the build folder apply; its output and messages go to files in that folder.
     // With `asNobody` it runs as the "nobody" user without groups, as a user whom the
-    // system's permissions stop (the tests themselves run as root).
-    Child(const TempDir& dir, const std::vector<std::string>& args, bool asNobody = false) {
+    // system's permissions stop (the tests themselves run as root). With `outFd` its
+    // standard output is that descriptor instead (a pipe, /dev/full).
+    Child(const TempDir& dir, const std::vector<std::string>& args, bool asNobody = false,
+          int outFd = -1) {
         const std::string program = dir.file("quorelctl");
         std::filesystem::copy_file(QUORELCTL_PATH, program,
                                    std::filesystem::copy_options::overwrite_existing);
@@ -100,7 +103,8 @@ struct Child {
         all.insert(all.end(), args.begin(), args.end());
         pid = ::fork();
         if (pid == 0) {
-            int out = ::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            int out =
+                outFd >= 0 ? outFd : ::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             ::dup2(out, 1);
             ::dup2(err, 2);

@@ -1,13 +1,21 @@
 // The real quorelctl program as a child process: the exit code reaches the shell, a signal
-// during `log` ends it cleanly with every line complete, and a run that ends without its
-// switch-off (a lost device, a killed program) leaves the output off at the next connect.
+// during `log` ends it cleanly with every line complete, a run that ends without its
+// switch-off (a lost device, a killed program) leaves the output off at the next connect, every
+// ending signal ends a watching command as SIGTERM does (a run or a charge with the output
+// off), Ctrl-Z is refused while a run goes, and a reader that goes away ends a run with the
+// output off.
 #include "CtlTestSupport.h"
 
 #include "ctl/ExitCode.h"
+#include "platform/Signals.h"
+#include "remote/Address.h"
 #include "session/RunMarker.h"
 #include "support/Handshake.h"
+#include "support/TestClient.h"
 
 #include <csignal>
+#include <memory>
+#include <poll.h>
 #include <regex>
 
 namespace {
@@ -187,6 +195,210 @@ TEST(QuorelctlRunProgram, KilledMidRunTheNextCommandOnThePortSwitchesTheOutputOf
     EXPECT_NE(err.find(" 開始)が終了していなかったため出力をOFFしました\n"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(c.marker()));
 }
+
+// One of the commands that watch the device until they are stopped, and how SIGTERM ends it.
+struct WatchingCommand {
+    std::string name;
+    std::vector<std::string> args; // "steps.csv" is the step list of the folder; the port follows
+    int exitCode;                  // SIGTERM's
+    bool outputOff;                // afterwards; monitor leaves the output as it was
+    std::string endMark;           // what its own end writes (standard output or error)
+};
+
+const WatchingCommand RunCommand{
+    "Run", {"run", "steps.csv", "--on"}, ctl::SequenceAborted, true, "ended: aborted"};
+const WatchingCommand WatchingCommands[] = {
+    RunCommand,
+    {"Charge",
+     {"charge", "--chemistry", "li-ion", "--cells", "1", "--capacity", "1000"},
+     ctl::SequenceAborted,
+     true,
+     "ended: aborted"},
+    {"Serve",
+     {"serve", "--listen", "127.0.0.1:0"},
+     ctl::Success,
+     true,
+     "リモート制御を停止しました"},
+    {"Monitor", {"monitor", "--ovp", "10"}, ctl::Success, false, "\nelapsed "},
+};
+
+// The simulated supply with a cell and a step list in a fresh folder, and a watching command
+// started on it as a child.
+struct Bench {
+    TempDir dir;
+    sim::SimulatedSupply sim;
+    std::unique_ptr<Child> child;
+    std::unique_ptr<TestClient> client;
+
+    Bench() {
+        EXPECT_TRUE(sim.start());
+        sim.setCell(sim::CellModel{});
+        TempDir::write(dir.file("steps.csv"), "volts,amps,seconds\n3,0.2,30\n4,0.2,30\n");
+    }
+    std::string out() const { return TempDir::read(dir.file("out")); }
+    std::string err() const { return TempDir::read(dir.file("err")); }
+
+    void launch(const WatchingCommand& c, int outFd = -1) {
+        std::vector<std::string> args = c.args;
+        for (auto& a : args)
+            if (a == "steps.csv")
+                a = dir.file(a);
+        args.insert(args.end(), {"--port", sim.portPath()});
+        if (c.name == "Monitor")
+            sim.setOutput(true);
+        child = std::make_unique<Child>(dir, args, false, outFd);
+    }
+    // Launches the command and waits until it is at work with the output on: the first
+    // progress line of a run or a charge, a client's list going under serve, the first
+    // reading of monitor.
+    testing::AssertionResult start(const WatchingCommand& c) {
+        launch(c);
+        auto within = [](const std::function<bool()>& done) {
+            return pumpUntil([] { platform::sleepMs(10); }, done, 8000);
+        };
+        if (c.name == "Serve") {
+            std::smatch at;
+            const std::regex listening("listening on 127\\.0\\.0\\.1:(\\d+)\\n");
+            std::string text;
+            if (!within([&] { return std::regex_search(text = err(), at, listening); }))
+                return testing::AssertionFailure() << "not listening: " << text;
+            client = std::make_unique<TestClient>(platform::SocketAddress{
+                remote::LoopbackAddress, static_cast<std::uint16_t>(std::stoi(at[1]))});
+            client->send("LIST:VOLT 3,4;CURR 0.2,0.2;DWEL 30,30;:OUTP ON;:INIT;:LIST:STEP?\n");
+            if (!within([&] { return !client->poll() || client->hasLine(); }) ||
+                client->received != "1\n" || !sim.outputOn())
+                return testing::AssertionFailure()
+                       << "no list running: " << client->received << err();
+            return testing::AssertionSuccess();
+        }
+        const std::string mark = c.name == "Monitor" ? "\n" : "step 1/";
+        if (!within([&] { return out().find(mark) != std::string::npos; }) || !sim.outputOn())
+            return testing::AssertionFailure() << "not at work: " << out() << err();
+        return testing::AssertionSuccess();
+    }
+};
+
+std::vector<int> signalsThatWouldEndTheProgram() {
+    return {SIGTERM, SIGHUP,  SIGQUIT, SIGUSR1, SIGUSR2,  SIGALRM, SIGVTALRM,
+            SIGPROF, SIGXCPU, SIGXFSZ, SIGPWR,  SIGRTMIN, SIGRTMAX};
+}
+
+class EndingSignal : public testing::TestWithParam<std::tuple<WatchingCommand, int>> {};
+
+// A closed terminal, a timer, a limit, a user or real-time signal: before, each ended the
+// program at once with the output on and the protections gone.
+TEST_P(EndingSignal, EndsTheCommandAsSigtermDoes) {
+    const auto& [command, signal] = GetParam();
+    Bench bench;
+    ASSERT_TRUE(bench.start(command));
+    ASSERT_EQ(::kill(bench.child->pid, signal), 0);
+    EXPECT_EQ(bench.child->wait(5000), command.exitCode) << bench.err();
+    EXPECT_EQ(bench.sim.outputOn(), !command.outputOff);
+    EXPECT_NE((bench.out() + bench.err()).find(command.endMark), std::string::npos)
+        << bench.out() << bench.err();
+}
+
+INSTANTIATE_TEST_SUITE_P(CommandsAndSignals, EndingSignal,
+                         testing::Combine(testing::ValuesIn(WatchingCommands),
+                                          testing::ValuesIn(signalsThatWouldEndTheProgram())),
+                         [](const auto& info) {
+                             std::string name = platform::signalName(std::get<1>(info.param));
+                             if (auto plus = name.find('+'); plus != std::string::npos)
+                                 name.replace(plus, 1, "Plus");
+                             return std::get<0>(info.param).name + "_" + name;
+                         });
+
+TEST(QuorelctlProgram, CtrlZDuringARunIsRefusedAndTheRunGoesOn) {
+    Bench bench;
+    ASSERT_TRUE(bench.start(RunCommand));
+    ASSERT_EQ(::kill(bench.child->pid, SIGTSTP), 0);
+    auto progressLines = [&] {
+        const std::string out = bench.out();
+        return std::count(out.begin(), out.end(), '\n');
+    };
+    const auto before = progressLines();
+    // Not stopped: the refusal is said and the progress goes on.
+    EXPECT_TRUE(
+        pumpUntil([] { platform::sleepMs(20); }, [&] { return progressLines() > before; }, 5000));
+    EXPECT_NE(bench.err().find("実行中は一時停止(Ctrl-Z)できません。"), std::string::npos)
+        << bench.err();
+    ASSERT_EQ(::kill(bench.child->pid, SIGINT), 0);
+    EXPECT_EQ(bench.child->wait(5000), ctl::SequenceAborted);
+    EXPECT_FALSE(bench.sim.outputOn());
+}
+
+// nohup quorelctl run ...: a hangup the program was started to ignore is still ignored.
+TEST(QuorelctlProgram, AHangupIgnoredAtTheStartStaysIgnored) {
+    Bench bench;
+    struct sigaction ignore {}, before{};
+    ignore.sa_handler = SIG_IGN;
+    ASSERT_EQ(::sigaction(SIGHUP, &ignore, &before), 0);
+    const testing::AssertionResult started = bench.start(RunCommand);
+    ::sigaction(SIGHUP, &before, nullptr);
+    ASSERT_TRUE(started);
+    ASSERT_EQ(::kill(bench.child->pid, SIGHUP), 0);
+    EXPECT_EQ(bench.child->wait(700), -1) << "still running";
+    EXPECT_TRUE(bench.sim.outputOn());
+    ASSERT_EQ(::kill(bench.child->pid, SIGTERM), 0);
+    EXPECT_EQ(bench.child->wait(5000), ctl::SequenceAborted);
+    EXPECT_FALSE(bench.sim.outputOn());
+}
+
+// quorelctl run steps.csv --on | head -1: before, the next progress line ended the program
+// by SIGPIPE with the output on.
+TEST(QuorelctlProgram, ARunWhoseReaderGoesAwayEndsWithTheOutputOffAndExit34) {
+    int ends[2];
+    ASSERT_EQ(::pipe2(ends, O_CLOEXEC), 0);
+    Bench bench;
+    bench.launch(RunCommand, ends[1]);
+    ::close(ends[1]);
+    // As head -1: the first line, then the reading end closes.
+    std::string first;
+    char c = 0;
+    pollfd readable{ends[0], POLLIN, 0};
+    while (first.find('\n') == std::string::npos && ::poll(&readable, 1, 8000) == 1 &&
+           ::read(ends[0], &c, 1) == 1)
+        first += c;
+    ::close(ends[0]);
+    EXPECT_EQ(first.rfind("step 1/", 0), 0u) << first;
+    EXPECT_TRUE(bench.sim.outputOn());
+    EXPECT_EQ(bench.child->wait(5000), ctl::StandardOutputFailed) << bench.err();
+    EXPECT_FALSE(bench.sim.outputOn());
+    const std::string err = bench.err();
+    EXPECT_NE(err.find("標準出力に書き込めません\nシーケンスを中止しました\n"), std::string::npos)
+        << err;
+}
+
+struct OutputCase {
+    std::string name;
+    std::vector<std::string> args; // "steps.csv" is the step list of the folder; the port follows
+};
+
+class FullStandardOutput : public testing::TestWithParam<OutputCase> {};
+
+// quorelctl status --json > /dev/full: before, nothing was said and the exit was 0.
+TEST_P(FullStandardOutput, IsSaidOnceAndExits34WithTheOutputOff) {
+    Bench bench;
+    const int full = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
+    ASSERT_GE(full, 0);
+    bench.launch({GetParam().name, GetParam().args, 0, false, ""}, full);
+    ::close(full);
+    EXPECT_EQ(bench.child->wait(8000), ctl::StandardOutputFailed) << bench.err();
+    EXPECT_FALSE(bench.sim.outputOn());
+    const std::string err = bench.err();
+    const std::string said = "標準出力に書き込めません\n";
+    EXPECT_NE(err.find(said), std::string::npos) << err;
+    EXPECT_EQ(err.find(said), err.rfind(said)) << err;
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, FullStandardOutput,
+                         testing::Values(OutputCase{"StatusJson", {"status", "--json"}},
+                                         OutputCase{"StatusWatch", {"status", "--watch", "0.2"}},
+                                         OutputCase{"Info", {"info"}},
+                                         OutputCase{"MonitorJson", {"monitor", "--json"}},
+                                         OutputCase{"RunDryRun", {"run", "steps.csv", "--dry-run"}},
+                                         OutputCase{"Run", {"run", "steps.csv", "--on"}}),
+                         [](const auto& info) { return info.param.name; });
 
 } // namespace
 

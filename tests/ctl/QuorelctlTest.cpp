@@ -487,6 +487,81 @@ TEST_F(CtlTest, LogOptionsAreChecked) {
     EXPECT_EQ(sim.receivedText(), "");
 }
 
+// --- the log file of every command that writes one ---
+
+struct LogFileCase {
+    std::string name;
+    std::vector<std::string> args; // LOG stands for the file; the port follows
+};
+
+const LogFileCase LogFileCommands[] = {
+    {"Log", {"log", "LOG", "--duration", "3"}},
+    {"MonitorCsv", {"monitor", "--csv", "LOG", "--duration", "3"}},
+    {"RunLog", {"run", "STEPS", "--on", "--log", "LOG"}},
+    {"ChargeLog",
+     {"charge", "--chemistry", "li-ion", "--cells", "1", "--capacity", "1000", "--log", "LOG"}},
+    {"ServeLog", {"serve", "--listen", "127.0.0.1:0", "--log", "LOG"}},
+};
+
+class LogFile : public CtlTest {
+protected:
+    void SetUp() override {
+        CtlTest::SetUp();
+        sim.setCell(sim::CellModel{});
+        TempDir::write(dir.file("steps.csv"), "volts,amps,seconds\n3,0.2,30\n");
+    }
+    CtlRun run(const LogFileCase& c, const std::string& log) {
+        std::vector<std::string> args = c.args;
+        for (auto& a : args)
+            a = a == "LOG" ? log : a == "STEPS" ? dir.file("steps.csv") : a;
+        args.insert(args.end(), {"--port", "com3"});
+        return runCtl(args);
+    }
+};
+
+class FullLogFile : public LogFile, public testing::WithParamInterface<LogFileCase> {};
+
+// run --log /dev/full and charge --log /dev/full: before, nothing was said and the exit was
+// 0; a device is written in place, as the log and monitor commands write it.
+TEST_P(FullLogFile, IsSaidAndExits33WithTheOutputOff) {
+    const CtlRun r = run(GetParam(), "/dev/full");
+    EXPECT_EQ(r.code, ctl::FileWriteFailed) << r.err;
+    EXPECT_NE(r.err.find("ログファイルに書き込めません\n"), std::string::npos) << r.err;
+    EXPECT_FALSE(sim.outputOn());
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
+}
+
+// serve goes on serving while its log fails, and says so at its end.
+INSTANTIATE_TEST_SUITE_P(Commands, FullLogFile,
+                         testing::ValuesIn(std::begin(LogFileCommands),
+                                           std::end(LogFileCommands) - 1),
+                         casenames::ByName{});
+
+class LogPlaceRefused : public LogFile,
+                        public testing::WithParamInterface<std::tuple<LogFileCase, bool>> {};
+
+// A FIFO or a folder named as the log: refused before the device is touched, so that no
+// run starts that could not be recorded.
+TEST_P(LogPlaceRefused, BeforeAnythingIsSent) {
+    const auto& [command, fifo] = GetParam();
+    const std::string place = dir.file("place");
+    if (fifo)
+        ASSERT_EQ(::mkfifo(place.c_str(), 0644), 0);
+    else
+        ASSERT_TRUE(std::filesystem::create_directory(place));
+    const CtlRun r = run(command, place);
+    EXPECT_EQ(r.code, ctl::FileCannotOpen);
+    EXPECT_EQ(r.err, "ログファイルをオープンできません\n");
+    EXPECT_EQ(sim.receivedText(), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, LogPlaceRefused,
+                         testing::Combine(testing::ValuesIn(LogFileCommands), testing::Bool()),
+                         [](const auto& info) {
+                             return std::get<0>(info.param).name +
+                                    (std::get<1>(info.param) ? "_Fifo" : "_Folder");
+                         });
+
 // --- update ---
 
 class CtlUpdate : public CtlTest {

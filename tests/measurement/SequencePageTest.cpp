@@ -5,6 +5,7 @@
 #include "history/PlotLayout.h"
 #include "measurement/MeasurementWindow.h"
 #include "measurement/SequencePreview.h"
+#include "platform/qt/EndingSignals.h"
 #include "support/Eventually.h"
 #include "support/Handshake.h"
 #include "support/MainWindowFixture.h"
@@ -28,6 +29,7 @@
 #include <algorithm>
 #include <array>
 #include <filesystem>
+#include <signal.h>
 
 namespace {
 
@@ -351,6 +353,30 @@ TEST_F(SequencePageTest, TheMainWindowClosingAbortsWithTheOutputOff) {
     ASSERT_TRUE(sim.outputOn());
     window.reset();
     EXPECT_FALSE(sim.outputOn());
+}
+
+// A closed terminal or kill: before, the panel died at once with the output on.
+TEST_F(SequencePageTest, AHangupEndsTheRunWithTheOutputOffAndClosesTheWindow) {
+    openPage();
+    enterSteps({{"5", "0.1", "30", "step"}});
+    check("outputOnAtStart");
+    // As the application wires it: the signal reaches the window through the event loop.
+    EndingSignals endingSignals;
+    QObject::connect(&endingSignals, &EndingSignals::received, window.get(),
+                     [this](int signal) { window->EndOnSignal(signal); });
+    press("startSequence");
+    ASSERT_TRUE(sim.outputOn());
+    ASSERT_EQ(::raise(SIGHUP), 0);
+    EXPECT_TRUE(eventually([&] {
+        QCoreApplication::processEvents();
+        return !window->isVisible();
+    }));
+    EXPECT_FALSE(page->runner().running());
+    EXPECT_FALSE(sim.outputOn());
+    const auto log = logMessages();
+    for (const char* line :
+         {"SIGHUP を受けたため終了します", "シーケンスを中止しました", "制御ソフト終了します"})
+        EXPECT_NE(std::find(log.begin(), log.end(), line), log.end()) << line;
 }
 
 TEST_F(SequencePageTest, ALostDeviceEndsTheRunAndSaysWhy) {
