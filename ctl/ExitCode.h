@@ -22,7 +22,8 @@ enum ExitCode : int {
     PowerRejected = 23,     // set: above the present source's capacity; nothing sent
     OutputNotFollowed = 24, // on/off: the status read back shows the other state
     ProtectionTripped = 25, // monitor, run, charge: a protection switched the output off
-    SequenceRefused = 26,   // run, charge: refused before the start; nothing sent
+    SequenceRefused = 26,   // run, charge: refused before the start (nothing sent), or after a
+                            // change of source (output off)
     SequenceAborted = 27,   // run, charge: ended by SIGINT or SIGTERM, output switched off
 
     FileCannotOpen = 31,  // the CSV log, the HEX file or the step file cannot be opened
