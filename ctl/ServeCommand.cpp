@@ -6,7 +6,10 @@
 #include "ctl/Session.h"
 #include "ctl/SessionReport.h"
 #include "ctl/StopSignal.h"
+#include "remote/ListenPolicy.h"
 #include "remote/RemoteControl.h"
+#include "remote/RemoteSettings.h"
+#include "resources/TextFormat.h"
 #include "resources/Texts.h"
 #include "sequence/SessionSupply.h"
 
@@ -22,7 +25,19 @@ struct Options {
     int intervalSeconds = 1;
 };
 
+// Where to listen and whom to let in, as [REMOTE] of Quorel.ini has them for the panel; a
+// value there that cannot be used is said, and its default taken, as the panel does.
+void readRemoteSettings(Session& s, Options& o) {
+    std::vector<std::string> bad;
+    const remote::RemoteSettings ini = remote::RemoteSettings::load(s.settings().ini(), bad);
+    o.server.listen = ini.listen;
+    o.server.allow = ini.allow;
+    for (const std::string& key : bad)
+        s.say(texts::fill(texts::LogRemoteSettingBad, key));
+}
+
 std::optional<int> readOptions(Session& s, Options& o) {
+    readRemoteSettings(s, o);
     if (auto text = s.line.value("listen");
         text && remote::parseEndpoint(*text, o.server.listen) != remote::AddressError::None) {
         s.err << "quorelctl serve: --listen needs ADDR:PORT, an IPv4 address or localhost and "
@@ -32,6 +47,13 @@ std::optional<int> readOptions(Session& s, Options& o) {
     if (auto text = s.line.value("allow");
         text && remote::parseAllowList(*text, o.server.allow) != remote::AddressError::None) {
         s.err << "quorelctl serve: --allow needs networks ADDR[/N] separated by commas\n";
+        return Usage;
+    }
+    if (remote::checkListen(o.server.listen, o.server.allow) != remote::ListenCheck::Ok) {
+        s.err << "quorelctl serve: " << remote::formatEndpoint(o.server.listen)
+              << " can be reached from other hosts: name the clients to let in with --allow "
+                 "CIDR[,CIDR...] (or Allow= in [REMOTE] of Quorel.ini), or give --allow "
+              << remote::AnyHost << " to let any host in\n";
         return Usage;
     }
     o.csv = s.line.value("log");

@@ -1,5 +1,7 @@
 #include "remote/Server.h"
 
+#include "remote/ListenPolicy.h"
+
 #include <algorithm>
 
 namespace remote {
@@ -39,6 +41,8 @@ Server::~Server() {
 StartResult Server::start(const ServerOptions& options) {
     if (listening())
         return StartResult::AlreadyListening;
+    if (checkListen(options.listen, options.allow) != ListenCheck::Ok)
+        return StartResult::NeedsAllowList;
     options_ = options;
     return startResultOf(platform::listenTcp(options.listen, listener_, bound_));
 }

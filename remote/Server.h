@@ -19,7 +19,7 @@ namespace remote {
 
 struct ServerOptions {
     SocketAddress listen{LoopbackAddress, DefaultPort};
-    std::vector<Network> allow; // empty: every client may connect
+    std::vector<Network> allow; // empty: every client may connect, on a loopback address only
     std::size_t maxClients = 16;
     std::size_t maxWaitingReply = scpi::Connection::MaxWaitingReply;
 };
@@ -31,6 +31,7 @@ enum class StartResult {
     AddressUnavailable,
     PermissionDenied,
     Failed,
+    NeedsAllowList, // an address other hosts reach, without an allow list (ListenPolicy)
 };
 
 enum class ClientEvent {

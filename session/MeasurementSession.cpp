@@ -176,6 +176,7 @@ DeviceResult MeasurementSession::absorb(DeviceStatus st) {
     if (!trips.empty()) {
         // Off at once; the next poll shows whether the device followed.
         SupplyDevice::outputOff();
+        counters_.outputSwitched(false, monotonicMs());
         status_.outputOn = 0;
         lastOutputOn_ = 0;
         for (const Trip& t : trips)
@@ -237,6 +238,8 @@ OutputRequest MeasurementSession::requestOutput(bool on, DeviceResult* sent) {
     if (on && protections_.tripped())
         return OutputRequest::Refused;
     const DeviceResult r = on ? SupplyDevice::outputOn() : SupplyDevice::outputOff();
+    if (r == DeviceResult::Ok)
+        counters_.outputSwitched(on, monotonicMs());
     if (sent)
         *sent = r;
     status_.outputOn = on ? 1 : 0;
