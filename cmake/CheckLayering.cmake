@@ -2,6 +2,8 @@
 # Layering.CoreIsFreeOfQtAndPlatformFree):
 # - no source of quorel_core includes a Qt header or a header of the GUI side (a GUI folder,
 #   a ui/ or qt/ subfolder): the core builds and runs without Qt, on Windows too;
+# - no window of a core folder (ui/) or Qt side of a seam (qt/) includes a header of the
+#   panel or of the measurement window, the floors above them;
 # - outside the platform files (a _posix/_win suffix, platform/posix, platform/win) no
 #   source includes a header that only POSIX or only Windows has, so that both platforms
 #   build every other file.
@@ -22,6 +24,11 @@ foreach(source IN LISTS core_sources gui_sources)
     if(source IN_LIST core_sources AND (line MATCHES "<Q[A-Za-z]+" OR line MATCHES "<Qt"
        OR line MATCHES "\"(panel|plot|measurement)/" OR line MATCHES "\"[a-z]+/(ui|qt)/"))
       list(APPEND failures "${source}: the core includes the GUI side: ${line}")
+    endif()
+    # The windows of a core folder and the Qt side of a seam lie below the panel and the
+    # measurement window, which use them; what they share lives at their level or below.
+    if(source MATCHES "/[a-z]+/(ui|qt)/[^/]+$" AND line MATCHES "\"(panel|measurement)/")
+      list(APPEND failures "${source}: a lower floor includes a higher one: ${line}")
     endif()
     if(NOT platform_file AND (line MATCHES "<(unistd|fcntl|termios|poll|pty|spawn|iconv|dirent|windows|winsock2|io)\\.h>"
        OR line MATCHES "<(sys|arpa|netinet)/"))

@@ -2,6 +2,7 @@
 
 #include "logs/MeasurementLog.h"
 #include "resources/Language.h"
+#include "session/SetpointRules.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -138,8 +139,8 @@ std::optional<std::string> parseCommandLine(const std::vector<std::string>& args
                 line.values[name] = v;
             } else if (eq != std::string::npos) {
                 return "--" + name + " takes no value";
-            } else {
-                line.flags.insert(name);
+            } else if (!line.flags.insert(name).second) {
+                return "--" + name + " given twice";
             }
         }
     }
@@ -176,7 +177,7 @@ namespace {
 // The number a text of seconds holds, without the upper bound; nothing for anything but a
 // positive, finite number.
 std::optional<double> positiveSeconds(const std::string& text) {
-    if (text.empty())
+    if (!isPlainDecimal(text))
         return std::nullopt;
     errno = 0;
     char* end = nullptr;
@@ -207,8 +208,12 @@ std::string secondsProblem(const std::string& text) {
     return "needs a positive number of seconds";
 }
 
+bool isPlainDecimal(const std::string& text) {
+    return SetpointRules::entryForm(text) == SetpointRules::EntryForm::Number;
+}
+
 std::optional<long> parseCount(const std::string& text) {
-    if (text.empty() || text[0] == '-' || text[0] == '+')
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
         return std::nullopt;
     errno = 0;
     char* end = nullptr;

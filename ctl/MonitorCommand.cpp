@@ -46,7 +46,11 @@ std::string isoTime(platform::Seconds t) {
 std::string number(double v, int decimals) {
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
-    return buf;
+    std::string text = buf;
+    // A sum that is zero at the shown places (a charge of -1e-9 Ah with no load) has no sign.
+    if (text[0] == '-' && text.find_first_of("123456789") == std::string::npos)
+        text.erase(0, 1);
+    return text;
 }
 
 struct Options {
@@ -76,6 +80,12 @@ std::optional<int> readOptions(Session& s, Options& o) {
     };
     if (!seconds("duration", o.durationS, 3.0e9) || !seconds("interval", o.intervalS, 86400))
         return Usage;
+    // A reading is printed from a poll; a shorter interval would print the same one again.
+    if (o.intervalS * 1000.0 < session::PollPeriodMs) {
+        s.err << "quorelctl monitor: --interval is at least " << session::PollPeriodMs / 1000.0
+              << " s, the poll period\n";
+        return Usage;
+    }
     o.json = s.line.has("json");
     o.reconnect = s.line.has("reconnect");
     o.csv = s.line.value("csv");
@@ -100,9 +110,12 @@ std::optional<int> readOptions(Session& s, Options& o) {
         p.setEnabled(l.kind, true);
     }
     if (auto text = s.line.value("ocp-delay")) {
-        char* end = nullptr;
-        const double v = std::strtod(text->c_str(), &end);
-        if (text->empty() || *end != '\0' || p.setDelay(v) != session::LevelResult::Ok) {
+        if (!s.line.value("ocp")) {
+            s.err << "quorelctl monitor: --ocp-delay goes with --ocp\n";
+            return Usage;
+        }
+        if (!isPlainDecimal(*text) ||
+            p.setDelay(std::strtod(text->c_str(), nullptr)) != session::LevelResult::Ok) {
             s.err << "quorelctl monitor: --ocp-delay: " << texts::LogProtectionDelayRefused << '\n';
             return Usage;
         }

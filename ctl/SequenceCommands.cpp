@@ -110,11 +110,10 @@ void printPlan(Session& s, const Plan& plan) {
     char line[256];
     const std::string repeat =
         plan.repeat() == Endless ? std::string("inf") : std::to_string(plan.repeat());
-    std::snprintf(line, sizeof line,
-                  "plan: %zu steps, repeat %s, round %s, total %s, source %s (%.1f W)\n",
-                  plan.steps().size(), repeat.c_str(), clockText(plan.roundMs()).c_str(),
-                  plan.totalMs() ? clockText(*plan.totalMs()).c_str() : "endless",
-                  sourceName(source), SetpointRules::powerCapacity(source));
+    std::snprintf(
+        line, sizeof line, "plan: %zu steps, repeat %s, round %s, total %s, source %s (%.1f W)\n",
+        plan.steps().size(), repeat.c_str(), clockText(plan.roundMs()).c_str(),
+        plan.totalText().c_str(), sourceName(source), SetpointRules::powerCapacity(source));
     s.out << line << "step       start   volts    amps      seconds  ramp    watts\n";
     for (std::size_t i = 0; i < plan.steps().size(); ++i) {
         const PlannedStep& p = plan.steps()[i];
@@ -136,7 +135,7 @@ void printPlan(Session& s, const Plan& plan) {
         s.out << line;
     }
     if (stop.elapsedSeconds)
-        s.out << "stop: after " << session::formatDuration(*stop.elapsedSeconds) << '\n';
+        s.out << "stop: after " << limitText(*stop.elapsedSeconds) << '\n';
     if (stop.chargeAboveAh) {
         std::snprintf(line, sizeof line, "stop: charge above %.6f Ah\n", *stop.chargeAboveAh);
         s.out << line;
@@ -329,6 +328,11 @@ int chargeCommand(Session& s) {
         return Usage;
     if (!chemistry || !cells || !capacity) {
         s.err << "quorelctl charge: --chemistry, --cells and --capacity are needed\n";
+        return Usage;
+    }
+    if (*chemistry == Chemistry::NiMH && settings.terminationA) {
+        // NiMH ends on its charge; a termination current would be ignored.
+        s.err << "quorelctl charge: --termination goes with li-ion and lifepo4 only\n";
         return Usage;
     }
     settings.chemistry = *chemistry;

@@ -3,6 +3,7 @@
 #include "device/CommandLink.h"
 
 #include <cmath>
+#include <cstdio>
 
 namespace SupplyDevice {
 
@@ -80,8 +81,25 @@ DeviceResult readVersion(std::string& version) {
         return r;
     if (reply.size() < 3)
         return DeviceResult::BadReply;
-    version = reply.substr(0, reply.size() - 2);
+    version = printableText(reply.substr(0, reply.size() - 2));
     return DeviceResult::Ok;
+}
+
+std::string printableText(const std::string& sent) {
+    std::string out;
+    for (char ch : sent) {
+        const auto u = static_cast<unsigned char>(ch);
+        if (ch == '\\') {
+            out += "\\\\";
+        } else if (u < 0x20 || u >= 0x7F) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\x%02X", u);
+            out += buf;
+        } else {
+            out += ch;
+        }
+    }
+    return out;
 }
 
 DeviceResult readStatus(DeviceStatus& status) {

@@ -34,6 +34,8 @@ DeviceResult connect(const std::string& portName);
 void disconnect();
 bool isConnected();
 
+// The version as printable text: whatever bytes the device sent, terminal controls (ESC,
+// BEL) never reach a console or a log as they are (see printableText).
 DeviceResult readVersion(std::string& version);
 // The record is written only on Ok.
 DeviceResult readStatus(DeviceStatus& status);
@@ -49,6 +51,9 @@ std::string encodeUnits(unsigned units);
 unsigned decodeUnits(const char* three);
 // The set command for the given values: counts truncated toward zero, low 12 bits kept.
 std::string setCommand(double volts, double amps);
+// Text the device sent, made safe to print and log: a control byte, DEL, a byte above it
+// and the backslash itself are written as "\x1B", "\x7F", "\x9B", "\\"; the rest stays.
+std::string printableText(const std::string& sent);
 // Decodes an 11-byte status reply.
 DeviceStatus decodeStatus(const std::string& reply);
 

@@ -44,14 +44,17 @@ std::string readingText(const history::Sample& s) {
 }
 
 std::string importSummary(const history::ImportReport& r) {
-    std::string out = format(texts::HistoryFileRead, r.readings);
+    std::string out = r.readings == 1 ? texts::HistoryFileReadOne.str()
+                                      : format(texts::HistoryFileRead, r.readings);
     if (r.damaged > 0) {
         std::string lines;
         for (std::size_t n : r.damagedLines)
             lines += (lines.empty() ? "" : ", ") + std::to_string(n);
         if (r.damaged > r.damagedLines.size())
             lines += ", ...";
-        out += "\n" + format(texts::HistoryFileDamaged, r.damaged, lines.c_str());
+        out +=
+            "\n" + (r.damaged == 1 ? format(texts::HistoryFileDamagedOne, lines.c_str())
+                                   : format(texts::HistoryFileDamaged, r.damaged, lines.c_str()));
     }
     if (r.clockBack > 0)
         out += "\n" + format(texts::HistoryFileClockBack, r.clockBack, r.firstClockBackLine);
@@ -191,7 +194,7 @@ void HistoryPage::onConnected(bool automatic) {
 
 void HistoryPage::tell(const std::string& text, bool failure) {
     platform::prompter().messageBox(
-        this, text, failure ? texts::CaptionError.str() : texts::CaptionOk.str(),
+        this, text, failure ? texts::CaptionError.str() : texts::PageHistory.str(),
         failure ? platform::PromptIcon::Stop : platform::PromptIcon::Information,
         platform::PromptButtons::Ok);
 }
@@ -236,7 +239,7 @@ bool HistoryPage::openFile(const std::string& path) {
     sessionButton_->setEnabled(true);
     log_(format(texts::LogHistoryFileOpened, path.c_str()));
     if (r.damaged > 0 || r.clockBack > 0 || r.dropped > 0)
-        platform::prompter().messageBox(this, summary, texts::CaptionOk.str(),
+        platform::prompter().messageBox(this, summary, texts::PageHistory.str(),
                                         platform::PromptIcon::Warning, platform::PromptButtons::Ok);
     showReadouts();
     return true;

@@ -1,8 +1,8 @@
 #include "panel/AboutDialog.h"
 
-#include "panel/DialogUnits.h"
 #include "platform/qt/Accessible.h"
 #include "platform/qt/ControlIds.h"
+#include "platform/qt/DialogUnits.h"
 #include "resources/Texts.h"
 #include "resources/ui/Images.h"
 

@@ -183,10 +183,12 @@ InstrumentResult SessionInstrument::setProtection(scpi::ProtectionKind kind,
 
     const session::ProtectionSetting before = p.setting(k);
     bool changed = false;
-    if (wanted.level != before.level) {
-        p.setLevel(k, wanted.level);
+    // The level as it is kept, on the display's grid: what is logged and answered.
+    const double level = check.setting(k).level;
+    if (level != before.level) {
+        p.setLevel(k, level);
         logAction(texts::fill(texts::LogProtectionLevelSet, session::protectionName(k),
-                              session::formatLevel(k, wanted.level)));
+                              session::formatLevel(k, level)));
         changed = true;
     }
     if (current && wanted.delaySeconds != before.delaySeconds) {

@@ -353,6 +353,11 @@ inline constexpr Text HistoryBetween{QT_TRANSLATE_NOOP(
 // Log lines.
 inline constexpr Text LogHistoryFileOpened{
     QT_TRANSLATE_NOOP("texts", "履歴ファイル %s を開きました")};
+// The forms for a count of exactly 1, the Japanese as the general form shows it.
+inline constexpr Text HistoryFileReadOne{
+    QT_TRANSLATE_NOOP("texts", "1 件の測定値を読み込みました")};
+inline constexpr Text HistoryFileDamagedOne{
+    QT_TRANSLATE_NOOP("texts", "読み込めない行が 1 行ありました(%s 行目)")};
 
 // --- What a screen reader says of the controls: names of controls without a text of their
 // own, and what each control does ---
@@ -529,7 +534,7 @@ inline constexpr Text SequenceStopVoltage{
 inline constexpr Text SequenceStopElapsed{
     QT_TRANSLATE_NOOP("texts", "経過時間が %s に達したためシーケンスを終了しました")};
 inline constexpr Text SequenceStopCharge{
-    QT_TRANSLATE_NOOP("texts", "電荷が %.3fAh を超えたためシーケンスを終了しました")};
+    QT_TRANSLATE_NOOP("texts", "電荷が %sAh を超えたためシーケンスを終了しました")};
 inline constexpr Text SequenceDeviceLost{
     QT_TRANSLATE_NOOP("texts", "デバイスと切断されたためシーケンスを中止しました")};
 inline constexpr Text SequenceDeviceFailed{
@@ -574,6 +579,22 @@ inline constexpr Text ChargeEndVoltage{QT_TRANSLATE_NOOP("texts", "電圧上限"
 inline constexpr Text SequenceSourceRefused{QT_TRANSLATE_NOOP(
     "texts", "給電元が変わり、残りの設定が許容電力容量を超えるためシーケンスを中止しました")};
 inline constexpr Text ChargeEndSourceRefused{QT_TRANSLATE_NOOP("texts", "給電元の変化")};
+// A charge whose current lies outside the device's range, named by what the operator gave:
+// the capacity, the rate, and the largest capacity at that rate; or the capacity and the
+// smallest rate that gives the 0.002 A a lithium charge needs.
+inline constexpr Text ChargeCapacityTooLarge{QT_TRANSLATE_NOOP(
+    "texts", "容量 %gmAh は充電レート %gC では充電電流が1Aを超えます(%gmAhまで)")};
+inline constexpr Text ChargeRateTooSmallForCapacity{QT_TRANSLATE_NOOP(
+    "texts", "容量 %gmAh では充電電流が0.002A未満です。充電レートは %gC 以上で指定してください")};
+// A sequence whose output could not be switched on at its start.
+inline constexpr Text SequenceOutputOnFailed{
+    QT_TRANSLATE_NOOP("texts", "出力をONできないためシーケンスを中止しました")};
+// The forms for a count of exactly 1, the Japanese as the general form shows it, so that
+// English can say it in the singular.
+inline constexpr Text SequenceStartedOneStep{
+    QT_TRANSLATE_NOOP("texts", "シーケンスを開始しました(1 ステップ　繰り返し %s)")};
+inline constexpr Text ChargeStartedOneCell{
+    QT_TRANSLATE_NOOP("texts", "充電を開始しました(%s　1セル　%.2fV/%.3fA)")};
 // The sequence page.
 inline constexpr Text SequenceColumnVolts{QT_TRANSLATE_NOOP("texts", "電圧[V]")};
 inline constexpr Text SequenceColumnAmps{QT_TRANSLATE_NOOP("texts", "電流[A]")};

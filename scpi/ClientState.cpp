@@ -6,7 +6,9 @@ void ClientState::raise(Error error, std::string detail) {
     int bit = eventBitOf(error);
     if (bit >= 0)
         setEvent(bit);
-    errors.push(error, std::move(detail));
+    // The overflow is a device-specific error of its own, with its own bit.
+    if (!errors.push(error, std::move(detail)))
+        setEvent(eventBitOf(Error::QueueOverflow));
 }
 
 std::uint8_t ClientState::statusByte() const {

@@ -1,9 +1,10 @@
 #include "scpi/Commands.h"
 
-#include "session/SetpointRules.h"
 #include "scpi/Format.h"
 #include "scpi/Parameters.h"
 #include "scpi/Syntax.h"
+#include "session/Protections.h"
+#include "session/SetpointRules.h"
 
 #include <cmath>
 
@@ -19,7 +20,7 @@ constexpr Limits AmpsRange{0.0, SetpointRules::MaxAmps, 0.0};
 constexpr Limits OverVoltageRange{0.0, SetpointRules::MaxVolts, SetpointRules::MaxVolts};
 constexpr Limits OverCurrentRange{0.0, SetpointRules::MaxAmps, SetpointRules::MaxAmps};
 constexpr Limits OverPowerRange{0.0, 6.0, 6.0};
-constexpr Limits DelayRange{0.0, 60.0, 0.0};
+constexpr Limits DelayRange{0.0, session::Protections::MaxDelaySeconds, 0.0};
 // A step shorter than a set command's own time on the line cannot be kept.
 constexpr Limits DwellRange{0.1, 1e6, 1.0};
 constexpr Limits CountRange{1.0, 1e6, 1.0};
@@ -182,7 +183,8 @@ std::string idnField(const std::string& text) {
     std::string out;
     for (char ch : text) {
         auto u = static_cast<unsigned char>(ch);
-        out += (u < 0x20 || u >= 0x7F || ch == ',' || ch == ';' || ch == '"') ? '_' : ch;
+        out +=
+            (u < 0x20 || u >= 0x7F || ch == ',' || ch == ';' || ch == '"' || ch == '\'') ? '_' : ch;
     }
     return out;
 }
@@ -359,6 +361,10 @@ template <const ListKind& Kind> Error queryList(Call& c) {
     ListSequence s;
     if (Error e = fromResult(c, c.instrument.sequence(s)); e != Error::None)
         return e;
+    if ((s.*Kind.values).empty()) {
+        c.detail = "list empty";
+        return Error::SettingsConflict;
+    }
     for (std::size_t i = 0; i < (s.*Kind.values).size(); ++i)
         c.answer += (i ? "," : "") + fixed((s.*Kind.values)[i], Kind.decimals);
     return Error::None;

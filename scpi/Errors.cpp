@@ -51,13 +51,14 @@ int eventBitOf(Error error) {
     return -1;
 }
 
-void ErrorQueue::push(Error error, std::string detail) {
+bool ErrorQueue::push(Error error, std::string detail) {
     if (entries_.size() < Capacity) {
         entries_.push_back({error, std::move(detail)});
-        return;
+        return true;
     }
     // Full: the oldest errors stay, the newest place says that some were lost.
     entries_.back() = {Error::QueueOverflow, {}};
+    return false;
 }
 
 ErrorEntry ErrorQueue::pop() {

@@ -44,7 +44,8 @@ class ErrorQueue {
 public:
     static constexpr std::size_t Capacity = 16;
 
-    void push(Error error, std::string detail = {});
+    // False when the queue was full and the error is lost.
+    bool push(Error error, std::string detail = {});
     // The oldest entry, removed; None when the queue is empty.
     ErrorEntry pop();
     bool empty() const { return entries_.empty(); }

@@ -4,6 +4,7 @@
 #include "sequence/Plan.h"
 #include "sequence/SequenceMessages.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace sequence {
@@ -56,7 +57,13 @@ ChargeBuild chargeSequence(const ChargeSettings& s) {
     const double rate = s.rateC.value_or(f.defaultRate);
     const double capacityAh = s.capacityMah / 1000.0;
     const int ampUnitsCharge = ampUnits(rate * capacityAh);
-    if (!(rate * capacityAh <= 1.0) || ampUnitsCharge < 1) {
+    if (!(rate * capacityAh <= 1.0)) {
+        // The capacity is what the operator gave; at the default rate it is all that is wrong.
+        out.problem = printed(texts::ChargeCapacityTooLarge, s.capacityMah, rate,
+                              std::floor(1000.0 / rate * 1e6) / 1e6);
+        return out;
+    }
+    if (ampUnitsCharge < 1) {
         out.problem = printed(texts::ChargeCurrentRefused, rate * capacityAh);
         return out;
     }
@@ -64,8 +71,18 @@ ChargeBuild chargeSequence(const ChargeSettings& s) {
     plan.volts = voltsOf(voltUnits(s.cells * f.cellVolts));
     plan.amps = ampsOf(ampUnitsCharge);
     const bool lithium = s.chemistry != Chemistry::NiMH;
+    if (lithium && ampUnitsCharge < MinLithiumChargeAmpUnits) {
+        // The termination, a tenth of the charge current by default but at least 0.001 A,
+        // must lie below the charge current. The smallest rate that gives 0.002 A, rounded up to
+        // what a rate can be typed as.
+        const double smallest = std::max(
+            0.01, std::ceil(MinLithiumChargeAmpUnits / 1000.0 / capacityAh * 1e4 - 1e-6) / 1e4);
+        out.problem = printed(texts::ChargeRateTooSmallForCapacity, s.capacityMah, smallest);
+        return out;
+    }
     if (lithium) {
-        const double termination = s.terminationA.value_or(capacityAh / 10.0);
+        const double termination =
+            s.terminationA.value_or(std::max(0.001, ampsOf(ampUnitsCharge / 10)));
         if (!std::isfinite(termination) || termination < 0.001 || termination >= plan.amps) {
             out.problem = texts::ChargeTerminationRefused;
             return out;
@@ -90,7 +107,8 @@ ChargeBuild chargeSequence(const ChargeSettings& s) {
     plan.options.outputOnAtStart = true;
     plan.options.keepOutputAtEnd = false;
     plan.options.startMessage =
-        printed(texts::ChargeStarted, f.label, s.cells, plan.volts, plan.amps);
+        s.cells == 1 ? printed(texts::ChargeStartedOneCell, f.label, plan.volts, plan.amps)
+                     : printed(texts::ChargeStarted, f.label, s.cells, plan.volts, plan.amps);
     plan.options.summary = chargeSummary;
     out.plan = std::move(plan);
     return out;

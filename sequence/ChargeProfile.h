@@ -20,11 +20,15 @@ struct ChargeSettings {
     int cells = 1;
     double capacityMah = 1000.0;
     std::optional<double> rateC;        // charge current in C; default 0.5 (NiMH 0.1)
-    std::optional<double> terminationA; // lithium only; default C/10
+    std::optional<double> terminationA; // lithium only; default a tenth of the charge current
+                                        // (at least 0.001 A)
     std::optional<double> maxTimeS;     // default from the rate, see chargeSequence
 };
 
 constexpr double TerminationHoldSeconds = 10.0;
+// A lithium charge at the default termination needs 0.002 A: its termination, 0.001 A at
+// the least, must lie below it.
+constexpr int MinLithiumChargeAmpUnits = 2;
 // NiMH takes this much of its capacity back, the usual return of a timed charge.
 constexpr double NimhChargeFactor = 1.4;
 

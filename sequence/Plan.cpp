@@ -1,5 +1,7 @@
 #include "sequence/Plan.h"
 
+#include "sequence/SequenceMessages.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -136,7 +138,20 @@ Units between(const Units& from, const Units& to, int k, int n) {
 std::optional<std::int64_t> Plan::totalMs() const {
     if (repeat_ == Endless)
         return std::nullopt;
+    if (roundMs_ > MaxTotalMs / static_cast<std::int64_t>(repeat_))
+        return MaxTotalMs;
     return roundMs_ * static_cast<std::int64_t>(repeat_);
+}
+
+std::string Plan::totalText() const {
+    if (repeat_ == Endless)
+        return "endless";
+    // Whole seconds and the milliseconds left of each round, apart, so that no product
+    // overflows (at most 1e10 s a round times 1e6 rounds).
+    const long long rounds = repeat_;
+    const long long ms = roundMs_ % 1000 * rounds;
+    const long long seconds = roundMs_ / 1000 * rounds + ms / 1000;
+    return clockText(seconds, static_cast<int>(ms % 1000 / 100));
 }
 
 std::size_t Plan::stepAt(std::int64_t msInRound) const {

@@ -6,7 +6,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace sequence {
@@ -92,8 +94,13 @@ public:
     const StopConditions& stops() const { return stops_; }
     PowerSource source() const { return source_; }
     std::int64_t roundMs() const { return roundMs_; }
-    // Every round together; nothing for an endless sequence.
+    // Every round together; nothing for an endless sequence. A total beyond MaxTotalMs (some
+    // 290 million years) is held at it, where the clock never gets, so that the arithmetic
+    // on it cannot overflow; totalText says the whole.
+    static constexpr std::int64_t MaxTotalMs = std::numeric_limits<std::int64_t>::max() / 4;
     std::optional<std::int64_t> totalMs() const;
+    // Every round together as hours, minutes, seconds and tenths ("2:46:40.0"); "endless".
+    std::string totalText() const;
 
     // The step that holds a time of its round, 0 <= ms < roundMs().
     std::size_t stepAt(std::int64_t msInRound) const;

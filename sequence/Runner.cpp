@@ -69,12 +69,15 @@ Refusal Runner::start(const Sequence& sequence, RunOptions options) {
     } else {
         const std::string repeat = plan_.repeat() == Endless ? std::string(texts::SequenceEndless)
                                                              : std::to_string(plan_.repeat());
-        log_(printed(texts::SequenceStarted, plan_.steps().size(), repeat.c_str()));
+        log_(plan_.steps().size() == 1
+                 ? printed(texts::SequenceStartedOneStep, repeat.c_str())
+                 : printed(texts::SequenceStarted, plan_.steps().size(), repeat.c_str()));
     }
     service();
     if (state_ == RunState::Running && options_.outputOnAtStart) {
         const DeviceResult r = supply_.switchOutput(true);
         if (r != DeviceResult::Ok) {
+            outputOnFailed_ = true;
             failed(r);
             return {};
         }
@@ -336,7 +339,9 @@ void Runner::end(EndReason reason, DeviceResult result, bool switchOff) {
     e.deviceResult = result;
     totals_.elapsedSeconds = (now() - startMs_) / 1000.0;
     e.totals = totals_;
-    log_(endText(reason, plan_.stops()));
+    // An output that would not switch on is told as that, not as set-points unsent.
+    log_(outputOnFailed_ ? texts::SequenceOutputOnFailed.str() : endText(reason, plan_.stops()));
+    outputOnFailed_ = false;
     const bool keep = reason == EndReason::Completed && options_.keepOutputAtEnd;
     const bool linkGone = reason == EndReason::DeviceLost || !supply_.connected();
     if (switchOff && !keep && !linkGone && reason != EndReason::Tripped) {

@@ -163,6 +163,7 @@ private:
     std::int64_t pauseStartMs_ = 0;
     Key key_;
     bool keySet_ = false;
+    bool outputOnFailed_ = false; // the run ends because its output would not switch on
     std::optional<Units> lastSent_;
     std::optional<std::int64_t> belowSinceMs_;
     double lastCharge_ = 0.0;

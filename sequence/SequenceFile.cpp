@@ -64,7 +64,8 @@ public:
             std::string line = text.substr(at, end - at);
             ++lineNo;
             at = end + 1;
-            if (!line.empty() && line.back() == '\r')
+            // Every CR before the LF: an editor that doubled them wrote no other character.
+            while (!line.empty() && line.back() == '\r')
                 line.pop_back();
             if (const auto hash = line.find('#'); hash != std::string::npos)
                 line.erase(hash);
@@ -104,10 +105,13 @@ private:
             }
             if (compact == "volts,amps,seconds")
                 return;
-            // Not a header: told once, and the line is read as a step so that its own
-            // problems show too.
+            // Not a header: told once. A line of words is a header written wrongly, and is
+            // told as that alone; a line of steps is read as a step so that its own problems
+            // show too.
             problem(lineNo, FileProblemKind::NoHeader);
             withRamp_ = true;
+            if (SetpointRules::entryForm(fields(line)[0]) != SetpointRules::EntryForm::Number)
+                return;
         }
         const std::vector<std::string> f = fields(line);
         if (f.size() < 3 || f.size() > (withRamp_ ? 4u : 3u)) {

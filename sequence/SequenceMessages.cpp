@@ -3,6 +3,9 @@
 #include "resources/Texts.h"
 #include "session/SessionMessages.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace sequence {
 
 namespace {
@@ -92,9 +95,10 @@ std::string endText(EndReason reason, const StopConditions& stops) {
         return printed(texts::SequenceStopVoltage, stops.voltageAbove.value_or(0.0));
     case EndReason::Elapsed:
         return printed(texts::SequenceStopElapsed,
-                       session::formatDuration(stops.elapsedSeconds.value_or(0.0)).c_str());
+                       limitText(stops.elapsedSeconds.value_or(0.0)).c_str());
     case EndReason::Charge:
-        return printed(texts::SequenceStopCharge, stops.chargeAboveAh.value_or(0.0));
+        return printed(texts::SequenceStopCharge,
+                       decimalText(stops.chargeAboveAh.value_or(0.0), 3, 6).c_str());
     case EndReason::Aborted:
         return texts::SequenceAborted.str();
     case EndReason::WindowClosed:
@@ -112,15 +116,45 @@ std::string endText(EndReason reason, const StopConditions& stops) {
 }
 
 std::string chargeSummary(const RunEnd& end) {
-    return printed(texts::ChargeSummary, endWord(end.reason), end.totals.chargeAh * 1000.0,
+    // The word stands inside the sentence: a language that writes it capitalised on its own
+    // (the English "Abort" of the page's button shares its Japanese) gets it in lower case.
+    std::string word = endWord(end.reason);
+    if (!word.empty() && word[0] >= 'A' && word[0] <= 'Z')
+        word[0] = static_cast<char>(word[0] - 'A' + 'a');
+    return printed(texts::ChargeSummary, word.c_str(), end.totals.chargeAh * 1000.0,
                    end.totals.energyWh, session::formatDuration(end.totals.elapsedSeconds).c_str());
 }
 
 std::string clockText(std::int64_t ms) {
     const long long tenths = ms > 0 ? ms / 100 : 0;
-    const long long seconds = tenths / 10;
-    return printed("%lld:%02lld:%02lld.%lld", seconds / 3600, seconds / 60 % 60, seconds % 60,
-                   tenths % 10);
+    return clockText(tenths / 10, static_cast<int>(tenths % 10));
+}
+
+std::string decimalText(double value, int minDecimals, int maxDecimals) {
+    std::string text = printed("%.*f", maxDecimals, value);
+    const std::size_t point = text.find('.');
+    if (point == std::string::npos)
+        return text;
+    const std::size_t keep = std::max(text.find_last_not_of('0') + 1, point + 1 + minDecimals);
+    text.erase(std::min(keep, text.size()));
+    if (text.back() == '.')
+        text.pop_back();
+    return text;
+}
+
+std::string limitText(double seconds) {
+    // The runner keeps the limit in milliseconds.
+    const long long ms = seconds > 0 ? std::llround(seconds * 1000.0) : 0;
+    const long long whole = ms / 1000;
+    std::string text = printed("%lld:%02lld:%02lld", whole / 3600, whole / 60 % 60, whole % 60);
+    if (ms % 1000)
+        text += decimalText(static_cast<double>(ms % 1000) / 1000.0, 0, 3).substr(1);
+    return text;
+}
+
+std::string clockText(long long seconds, int tenths) {
+    return printed("%lld:%02lld:%02lld.%d", seconds / 3600, seconds / 60 % 60, seconds % 60,
+                   tenths);
 }
 
 } // namespace sequence

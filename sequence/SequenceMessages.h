@@ -19,6 +19,13 @@ template <typename... Values> std::string printed(const char* pattern, Values...
 
 // A time on the sequence's line as "H:MM:SS.s", tenths truncated.
 std::string clockText(std::int64_t ms);
+std::string clockText(long long seconds, int tenths);
+// A stop condition's time as the runner keeps it: "H:MM:SS" and the milliseconds when
+// there are any ("0:00:01.5").
+std::string limitText(double seconds);
+// A number with at least `minDecimals` and up to `maxDecimals` places, no trailing zeros
+// beyond the least: (0.0001, 3, 6) "0.0001", (0.75, 3, 6) "0.750".
+std::string decimalText(double value, int minDecimals, int maxDecimals);
 
 // Why a sequence does not start.
 std::string refusalText(const Refusal& refusal);

@@ -23,11 +23,23 @@ Protections::Protections() {
         settings_[k].level = maxLevel(static_cast<ProtectionKind>(k));
 }
 
+double Protections::levelOnGrid(ProtectionKind kind, double level) {
+    // The display's grid: 0.01 V, 0.001 A, 0.001 W. A level the page shows as 4.19 is held
+    // as 4.19, never as 4.1999 that trips on a reading shown as 4.19; the small tolerance keeps
+    // 4.19, whose binary form lies just below, on its own step.
+    const double perUnit = kind == ProtectionKind::OverVoltage ? 100.0 : 1000.0;
+    return std::floor(level * perUnit + 1e-6) / perUnit;
+}
+
 LevelResult Protections::setLevel(ProtectionKind kind, double level) {
-    // NaN fails both comparisons and is refused with the rest.
+    // NaN fails both comparisons and is refused with the rest; so is a level that is 0 on
+    // the grid, as 0 is.
     if (!(level > 0.0 && level <= maxLevel(kind)))
         return LevelResult::OutOfRange;
-    settings_[index(kind)].level = level;
+    const double onGrid = levelOnGrid(kind, level);
+    if (!(onGrid > 0.0))
+        return LevelResult::OutOfRange;
+    settings_[index(kind)].level = onGrid;
     return LevelResult::Ok;
 }
 

@@ -35,7 +35,10 @@ class Protections {
 public:
     // The device's range of each quantity: a level must lie above 0 and at most this.
     static double maxLevel(ProtectionKind kind);
+    // The over-current delay's range, 0 up to this, wherever it is set.
     static constexpr double MaxDelaySeconds = 3600.0;
+    // A level brought to the display's grid, at or below the value given.
+    static double levelOnGrid(ProtectionKind kind, double level);
 
     // Every protection off, its level at the top of the device's range.
     Protections();

@@ -2,9 +2,9 @@
 
 #include "firmware/UpdateProcedure.h"
 #include "firmware/ui/TransferProgressDialog.h"
-#include "panel/DialogUnits.h"
 #include "platform/qt/Accessible.h"
 #include "platform/qt/ControlIds.h"
+#include "platform/qt/DialogUnits.h"
 #include "platform/qt/Prompter.h"
 #include "resources/Texts.h"
 

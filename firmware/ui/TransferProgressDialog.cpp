@@ -1,8 +1,8 @@
 #include "firmware/ui/TransferProgressDialog.h"
 
 #include "firmware/UpdateProcedure.h"
-#include "panel/DialogUnits.h"
 #include "platform/qt/ControlIds.h"
+#include "platform/qt/DialogUnits.h"
 #include "resources/Texts.h"
 
 #include <QCloseEvent>

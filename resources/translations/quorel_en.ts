@@ -97,7 +97,7 @@
     </message>
     <message>
         <source>ERROR</source>
-        <translation>ERROR</translation>
+        <translation>Error</translation>
     </message>
     <message>
         <source>OK</source>
@@ -828,6 +828,14 @@ The updater ends and the main firmware starts.</translation>
         <translation>History file %s opened</translation>
     </message>
     <message>
+        <source>1 件の測定値を読み込みました</source>
+        <translation>1 reading read</translation>
+    </message>
+    <message>
+        <source>読み込めない行が 1 行ありました(%s 行目)</source>
+        <translation>1 line could not be read (line %s)</translation>
+    </message>
+    <message>
         <source>ポート %s を開く権限がありません。グループ %s に参加し(sudo usermod -aG %s $USER)、ログインし直してください</source>
         <translation>No permission to open port %s: join the group %s (sudo usermod -aG %s $USER), then log in again</translation>
     </message>
@@ -1205,11 +1213,11 @@ The updater ends and the main firmware starts.</translation>
     </message>
     <message>
         <source>ステップ %d は設定できません: %s</source>
-        <translation>Step %d cannot be set: %s</translation>
+        <translation>Step %d: %s</translation>
     </message>
     <message>
         <source>ステップ %d の %.2f 秒の点 %.2fV/%.3fA は設定できません: %s</source>
-        <translation>Step %d, the point at %.2f s, %.2fV/%.3fA, cannot be set: %s</translation>
+        <translation>Step %d, the point at %.2f s, %.2fV/%.3fA: %s</translation>
     </message>
     <message>
         <source>ステップ %d の時間は0.1～1000000秒で指定してください</source>
@@ -1268,8 +1276,8 @@ The updater ends and the main firmware starts.</translation>
         <translation>Sequence ended: elapsed time reached %s</translation>
     </message>
     <message>
-        <source>電荷が %.3fAh を超えたためシーケンスを終了しました</source>
-        <translation>Sequence ended: charge above %.3fAh</translation>
+        <source>電荷が %sAh を超えたためシーケンスを終了しました</source>
+        <translation>Sequence ended: charge above %sAh</translation>
     </message>
     <message>
         <source>デバイスと切断されたためシーケンスを中止しました</source>
@@ -1370,6 +1378,24 @@ The updater ends and the main firmware starts.</translation>
     <message>
         <source>給電元の変化</source>
         <translation>power source changed</translation>
+        <source>容量 %gmAh は充電レート %gC では充電電流が1Aを超えます(%gmAhまで)</source>
+        <translation>A capacity of %g mAh at a rate of %g C needs more than 1 A (up to %g mAh)</translation>
+    </message>
+    <message>
+        <source>容量 %gmAh では充電電流が0.002A未満です。充電レートは %gC 以上で指定してください</source>
+        <translation>A capacity of %g mAh at this rate gives less than 0.002 A; give a rate of at least %g C</translation>
+    </message>
+    <message>
+        <source>出力をONできないためシーケンスを中止しました</source>
+        <translation>Sequence aborted: the output could not be switched on</translation>
+    </message>
+    <message>
+        <source>シーケンスを開始しました(1 ステップ&#x3000;繰り返し %s)</source>
+        <translation>Sequence started (1 step, repeat %s)</translation>
+    </message>
+    <message>
+        <source>充電を開始しました(%s&#x3000;1セル&#x3000;%.2fV/%.3fA)</source>
+        <translation>Charging started (%s, 1 cell, %.2fV/%.3fA)</translation>
     </message>
     <message>
         <source>電圧[V]</source>

@@ -130,6 +130,21 @@ INSTANTIATE_TEST_SUITE_P(Folders, InstalledProgram,
                          testing::Values(Place{"ReadOnlyExecutableFolder", false, false, false}),
                          casenames::ByName());
 
+// A Quorel.ini that is there but cannot be read (here a folder of that name) is still the
+// portable copy's: the settings stay beside the executable, never move to the user's folder.
+class UnreadableIni : public SettingsPlace {};
+
+TEST_P(UnreadableIni, KeepsTheSettingsBesideTheExecutable) {
+    std::filesystem::create_directory(bin + "/Quorel.ini");
+    EXPECT_TRUE(platform::settingsBesideExecutable());
+    EXPECT_EQ(platform::settingsDirectory(), bin);
+}
+
+INSTANTIATE_TEST_SUITE_P(Folders, UnreadableIni,
+                         testing::Values(Place{"ReadOnlyFolderHoldingAFolderNamedQuorelIni", false,
+                                               false, true}),
+                         casenames::ByName());
+
 struct HomeCase {
     const char* name;
     const char* xdgConfigHome;

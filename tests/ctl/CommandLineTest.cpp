@@ -51,7 +51,10 @@ INSTANTIATE_TEST_SUITE_P(
                     std::vector<std::string>{"status", "--csv=yes"},
                     std::vector<std::string>{"on", "--port", "a", "--port", "b"},
                     std::vector<std::string>{"update"}, std::vector<std::string>{"-x", "info"},
-                    std::vector<std::string>{"--port", "com3"}),
+                    std::vector<std::string>{"--port", "com3"},
+                    std::vector<std::string>{"status", "--json", "--json"},
+                    std::vector<std::string>{"monitor", "--reconnect", "--reconnect"},
+                    std::vector<std::string>{"log", "a.csv", "--duration", "1", "--duration", "2"}),
     [](const auto& info) {
         std::string name;
         for (const auto& w : info.param)
@@ -69,17 +72,20 @@ TEST(CommandLine, ValuesOfOptions) {
         EXPECT_FALSE(ctl::parseInterval(bad)) << bad;
 
     EXPECT_EQ(ctl::parseSeconds("0.5"), 0.5);
-    for (const char* bad : {"", "0", "-1", "inf", "nan", "1x", "1e300"})
+    EXPECT_EQ(ctl::parseSeconds(".5"), 0.5);
+    for (const char* bad : {"", "0", "-1", "inf", "nan", "1x", "1e300", "0x10", "1e1", " 5", "+5"})
         EXPECT_FALSE(ctl::parseSeconds(bad)) << bad;
-    EXPECT_EQ(ctl::parseSeconds("3e9"), 3e9);
+    EXPECT_EQ(ctl::parseSeconds("3000000000"), 3e9);
     EXPECT_EQ(ctl::secondsProblem("2"), "");
-    for (const char* tooLong : {"3000000001", "1e18", "1e400"})
+    for (const std::string tooLong : {std::string("3000000001"), std::string("1000000000000000000"),
+                                      "1" + std::string(400, '0')})
         EXPECT_EQ(ctl::secondsProblem(tooLong), "is at most 3000000000 seconds") << tooLong;
-    for (const char* bad : {"", "0", "-1e400", "inf", "1x"})
+    for (const char* bad : {"", "0", "-1e400", "inf", "1x", "1e18", "0x10"})
         EXPECT_EQ(ctl::secondsProblem(bad), "needs a positive number of seconds") << bad;
 
     EXPECT_EQ(ctl::parseCount("3"), 3);
-    for (const char* bad : {"", "0", "-2", "+2", "2.5", "99999999999999999999"})
+    for (const char* bad :
+         {"", "0", "-2", "+2", "2.5", "99999999999999999999", " 5", "0x10", "1e2"})
         EXPECT_FALSE(ctl::parseCount(bad)) << bad;
 }
 

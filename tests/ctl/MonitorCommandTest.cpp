@@ -73,10 +73,34 @@ TEST_F(Monitor, LevelsOutsideTheRangeAndBadDelaysAreUsageErrorsBeforeAnythingIsS
     for (auto args : {std::vector<std::string>{"--ovp", "25"},
                       {"--ocp", "0"},
                       {"--opp", "x"},
-                      {"--ocp-delay", "-1"}}) {
+                      {"--ocp", "0.5", "--ocp-delay", "-1"}}) {
         args.insert(args.begin(), {"monitor", "--port", "com3"});
         auto r = runCtl(args);
         EXPECT_EQ(r.code, ctl::Usage) << args[3];
+    }
+    EXPECT_EQ(sim.receivedText(), "");
+}
+
+// Numbers are plain decimals as set takes them; a delay needs its protection; an interval
+// below the poll period would only print the same reading again.
+TEST_F(Monitor, OptionsBeyondTheOneRuleForNumbersAreUsageErrorsNamingTheirRule) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string message;
+    };
+    const Case cases[] = {
+        {{"--duration", "0x10"}, "--duration needs a positive number of seconds"},
+        {{"--ovp", "0x5"}, "--ovp: "},
+        {{"--ocp", "0.5", "--ocp-delay", "0x1"}, "--ocp-delay: "},
+        {{"--ocp", "0.5", "--ocp-delay", "1e1"}, "--ocp-delay: "},
+        {{"--ocp-delay", "1"}, "--ocp-delay goes with --ocp"},
+        {{"--interval", "0.2"}, "--interval is at least 0.5 s, the poll period"},
+    };
+    for (Case c : cases) {
+        c.args.insert(c.args.begin(), {"monitor", "--port", "com3"});
+        auto r = runCtl(c.args);
+        EXPECT_EQ(r.code, ctl::Usage) << c.message;
+        EXPECT_NE(r.err.find("quorelctl monitor: " + c.message), std::string::npos) << r.err;
     }
     EXPECT_EQ(sim.receivedText(), "");
 }

@@ -264,7 +264,19 @@ INSTANTIATE_TEST_SUITE_P(
         BadOption{"ChargeWithoutCapacity",
                   {"charge", "--chemistry", "nimh", "--cells", "1"},
                   "quorelctl charge: --chemistry, --cells and --capacity are needed"},
-        BadOption{"RunWithoutItsFile", {"run"}, "quorelctl: run: missing operand"}),
+        BadOption{"RunWithoutItsFile", {"run"}, "quorelctl: run: missing operand"},
+        BadOption{"HexadecimalRepeat",
+                  {"run", "steps.csv", "--repeat", "0x10"},
+                  "quorelctl run: --repeat is a whole number from 1 to 1000000, or inf"},
+        BadOption{"ExponentOfAStopTime",
+                  {"run", "steps.csv", "--stop-after", "1e1"},
+                  "quorelctl run: --stop-after needs a positive number of seconds"},
+        BadOption{
+            "AFlagGivenTwice", {"run", "steps.csv", "--on", "--on"}, "quorelctl: --on given twice"},
+        BadOption{"TerminationOfANickelCharge",
+                  {"charge", "--chemistry", "nimh", "--cells", "4", "--capacity", "2000",
+                   "--termination", "0.1"},
+                  "quorelctl charge: --termination goes with li-ion and lifepo4 only"}),
     casenames::ByName());
 
 TEST_F(SequenceCommand, ALostDeviceEndsTheRunWithTheDevicesCode) {
@@ -287,9 +299,43 @@ TEST_F(SequenceCommand, ChargeDryRunShowsTheProfilesSetpointsAndEnds) {
     EXPECT_NE(r.out.find("   1   0:00:00.0    4.20   1.000    14400.000  step    4.200"),
               std::string::npos)
         << r.out;
-    EXPECT_NE(r.out.find("stop: current below 0.200 A for 10 s\nstop: after 4:00:00\n"),
-              std::string::npos);
+    EXPECT_NE(r.out.find("stop: current below 0.100 A for 10 s\nstop: after 4:00:00\n"),
+              std::string::npos)
+        << "a tenth of the charge current";
     EXPECT_EQ(sim.receivedText(), "XILMV");
+}
+
+// What a dry run shows is what the run would use: the whole total however long, the stop
+// time to the millisecond, the charge to the microampere-hour.
+TEST_F(SequenceCommand, DryRunShowsTheTotalAndTheStopsAsTheyWillBeUsed) {
+    std::string longest = "volts,amps,seconds\n";
+    for (int i = 0; i < 10000; ++i)
+        longest += "1,0.1,1000000\n";
+    TempDir::write(dir.file("longest.csv"), longest);
+    auto r = runCtl({"run", "longest.csv", "--port", "com3", "--dry-run", "--repeat", "922338",
+                     "--stop-after", "1.5", "--stop-charge", "0.0001"});
+    EXPECT_EQ(r.code, ctl::Success) << r.err;
+    EXPECT_EQ(r.out.rfind("plan: 10000 steps, repeat 922338, round 2777777:46:40.0, "
+                          "total 2562050000000:00:00.0, source ",
+                          0),
+              0u)
+        << r.out.substr(0, 200);
+    EXPECT_NE(r.out.find("stop: after 0:00:01.5\nstop: charge above 0.000100 Ah\n"),
+              std::string::npos);
+}
+
+TEST_F(SequenceCommand, ALithiumChargeBelowTwoMilliamperesNamesTheSmallestRate) {
+    auto r = runCtl({"charge", "--chemistry", "li-ion", "--cells", "1", "--capacity", "150",
+                     "--rate", "0.01", "--port", "com3", "--dry-run"});
+    EXPECT_EQ(r.code, ctl::SequenceRefused);
+    EXPECT_EQ(
+        r.err.substr(0, r.err.find('\n')),
+        "容量 150mAh では充電電流が0.002A未満です。充電レートは 0.0134C 以上で指定してください");
+    EXPECT_EQ(sim.receivedText(), "") << "refused before the connect";
+    r = runCtl({"charge", "--chemistry", "li-ion", "--cells", "1", "--capacity", "2000", "--rate",
+                "0.05", "--port", "com3", "--dry-run"});
+    EXPECT_EQ(r.code, ctl::Success) << r.err << "0.1 A ends below 0.01 A";
+    EXPECT_NE(r.out.find("stop: current below 0.010 A for 10 s\n"), std::string::npos) << r.out;
 }
 
 } // namespace

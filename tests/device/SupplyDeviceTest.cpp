@@ -155,6 +155,14 @@ TEST_F(SupplyDeviceTest, SetpointAndVersionAreReadBack) {
     EXPECT_EQ(version, "2.10b");
 }
 
+TEST_F(SupplyDeviceTest, VersionWithTerminalControlsIsReadEscapedNeverRaw) {
+    sim.setVersion("1.0\x1B]2;x\x07\\\x9B");
+    connected();
+    std::string version;
+    ASSERT_EQ(SupplyDevice::readVersion(version), DeviceResult::Ok);
+    EXPECT_EQ(version, "1.0\\x1B]2;x\\x07\\\\\\x9B");
+}
+
 TEST_F(SupplyDeviceTest, ShortVersionReplyIsBadReply) {
     connected();
     sim.setReplyOverride([](const std::string&) -> std::optional<std::string> { return "\r\n"; });

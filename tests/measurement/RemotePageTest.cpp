@@ -103,6 +103,18 @@ TEST_F(RemotePanel, AClientsStepListRunsOnTheWindowsRunnerStepByStep) {
     EXPECT_DOUBLE_EQ(sim.voltageSetpoint(), 2.0);
 }
 
+TEST_F(RemotePanel, TheFilesAllowListReachesTheServerAndRefusesALoopbackClient) {
+    open({"ComPort=com3", "ConnectAtStart=1", "[REMOTE]", "Enabled=1", "Listen=127.0.0.1:0",
+          "Allow=10.0.0.0/8"});
+    RemoteService* remote = window->remoteService();
+    ASSERT_TRUE(remote->listening());
+    TestClient client(remote->address());
+    client.send("*IDN?\n");
+    EXPECT_TRUE(pumpUntil(turn, [&] { return !client.poll(); })) << "closed, not served";
+    EXPECT_FALSE(client.hasLine());
+    EXPECT_EQ(title(), "Quorel");
+}
+
 TEST_F(RemotePanel, IsOffByDefaultAndUnusableValuesGetTheirDefaultsWithALogLine) {
     open({"ComPort=com3"});
     EXPECT_FALSE(window->remoteService()->listening());

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <iterator>
 #include <regex>
@@ -106,6 +107,18 @@ TEST(ManualPages, QuorelctlListsExactlyTheExitCodes) {
     const std::set<std::string> codes = helpColumnWords(ctl::exitCodeHelp(), R"(^ +(\d+)  )");
     ASSERT_FALSE(codes.empty());
     EXPECT_EQ(firstWords(tags(manualSection("quorelctl.1", "EXIT STATUS"))), codes);
+}
+
+// A roff escape written through a tool that read "\f" as a form feed renders as stray
+// letters ("jaR|PenR"): a page holds no control byte but its line ends.
+TEST(ManualPages, HoldNoControlCharacterButTheLineEnds) {
+    for (const char* page : {"quorel.1", "quorelctl.1", "quorel-sim.1"}) {
+        const std::string text = packagingFile(std::string("man/") + page);
+        const auto bad = std::find_if(text.begin(), text.end(), [](char c) {
+            return (static_cast<unsigned char>(c) < 0x20 && c != '\n') || c == 0x7F;
+        });
+        EXPECT_EQ(bad, text.end()) << page << " at byte " << (bad - text.begin());
+    }
 }
 
 TEST(ManualPages, SimulatorDescribesExactlyTheCommandsItTakes) {

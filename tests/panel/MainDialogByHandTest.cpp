@@ -2,7 +2,7 @@
 // the set-point fields, text pasted into them, and the toolkit's own texts.
 #include "logs/ui/LogFileDialog.h"
 #include "panel/ControlApp.h"
-#include "panel/DialogUnits.h"
+#include "platform/qt/DialogUnits.h"
 #include "resources/Texts.h"
 #include "support/CaseNames.h"
 #include "support/MainWindowFixture.h"

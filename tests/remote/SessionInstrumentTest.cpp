@@ -3,10 +3,10 @@
 // observers see, and what the clients get back.
 #include "config/Settings.h"
 #include "device/SupplyDevice.h"
-#include "session/SetpointRules.h"
 #include "platform/Paths.h"
 #include "remote/RemoteControl.h"
 #include "session/MeasurementSession.h"
+#include "session/SetpointRules.h"
 #include "simulator/SimulatedSupply.h"
 #include "support/TempDir.h"
 #include "support/TestClient.h"
@@ -199,6 +199,29 @@ TEST_F(RemoteOnSimulator, ResetSwitchesOffAndClearsProtectionsAndCountersButKeep
     EXPECT_EQ(received('F'), 3) << "trip, OUTP OFF and *RST each send the off command";
     EXPECT_TRUE(logged("リセットしました(出力OFF　保護解除　積算値リセット)"));
     EXPECT_GE(seen.protectionChanges, 1) << "the protections page follows";
+}
+
+TEST_F(RemoteOnSimulator, ResetSwitchesEveryProtectionOffOverPowerIncluded) {
+    ASSERT_EQ(run("VOLT:PROT:STAT ON;:CURR:PROT:STAT ON;:POW:PROT:STAT ON"), NoError);
+    ASSERT_EQ(ask("VOLT:PROT:STAT?;:CURR:PROT:STAT?;:POW:PROT:STAT?"), "1;1;1");
+    EXPECT_EQ(run("*RST"), NoError);
+    EXPECT_EQ(ask("VOLT:PROT:STAT?;:CURR:PROT:STAT?;:POW:PROT:STAT?"), "0;0;0");
+}
+
+// A level is kept on the display's grid, at or below the value given; what is answered and
+// logged is what is kept, and a level that is 0 on the grid is refused as 0 is.
+TEST_F(RemoteOnSimulator, ProtectionLevelsAreKeptOnTheDisplaysGridAndTheDelayUpToAnHour) {
+    EXPECT_EQ(run("VOLT:PROT 4.199;:CURR:PROT 0.2999;:POW:PROT 2.5559"), NoError);
+    EXPECT_EQ(ask("VOLT:PROT?;:CURR:PROT?;:POW:PROT?"), "4.19;0.299;2.555");
+    EXPECT_TRUE(logged("過電圧保護のレベルを 4.19V に設定しました"));
+    for (const char* line :
+         {"VOLT:PROT 0.0000001", "VOLT:PROT 1e-9", "CURR:PROT 0.0009", "POW:PROT 0.0005"})
+        EXPECT_EQ(run(line), "-222,\"Data out of range\"") << line;
+    EXPECT_EQ(ask("VOLT:PROT?;:CURR:PROT?;:POW:PROT?"), "4.19;0.299;2.555");
+    EXPECT_EQ(run("CURR:PROT:DEL 100"), NoError);
+    EXPECT_EQ(ask("CURR:PROT:DEL?;DEL? MAX"), "100.000;3600.000");
+    EXPECT_DOUBLE_EQ(s->protections().setting(session::ProtectionKind::OverCurrent).delaySeconds,
+                     100.0);
 }
 
 TEST_F(RemoteOnSimulator, ProtectionsAreTheSessionsAndATripRefusesTheOutputUntilCleared) {

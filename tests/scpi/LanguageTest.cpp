@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <string>
 
 namespace {
@@ -74,6 +75,9 @@ void sequenceRunning(MemoryInstrument& m) {
 void awkwardIdentity(MemoryInstrument& m) {
     m.identity = {"A,B", "", "1.0\r\x01;\""};
 }
+void quotedFirmware(MemoryInstrument& m) {
+    m.identity = {"SIM", "", "1.0'2\""};
+}
 
 class Language : public ::testing::TestWithParam<Conversation> {};
 
@@ -122,6 +126,8 @@ const Conversation Values[] = {
     {"NothingAfterAFailedUnitRuns", "VOLT 25;OUTP ON\nOUTP?\n", "0\n", nullptr, ""},
     {"AnswersBeforeAnErrorAreKept", "*IDN?;BOGUS?;*IDN?\n", "Quorel,SIM,0,1.02\n"},
     {"IdentityFieldsCannotSplit", "*IDN?\n", "Quorel,A_B,0,1.0____\n", awkwardIdentity},
+    {"IdentityQuotesOfEitherKindBecomeUnderscores", "*IDN?\n", "Quorel,SIM,0,1.0_2_\n",
+     quotedFirmware},
 };
 INSTANTIATE_TEST_SUITE_P(Parameters, Language, ::testing::ValuesIn(Values), byName);
 
@@ -183,7 +189,15 @@ const Conversation Instrument[] = {
     {"SequenceOfUnequalListsConflicts", "LIST:VOLT 1,2;CURR 0.1;DWEL 1\nINIT\nSYST:ERR?\n",
      "-221,\"Settings conflict\"\n"},
     {"SequenceValueOutOfRange", "LIST:VOLT 1,25\nSYST:ERR?\nLIST:VOLT?\n",
-     "-222,\"Data out of range\"\n\n"},
+     "-222,\"Data out of range\"\n"},
+    {"EmptyListsAnswerNoLineButAConflict",
+     "LIST:VOLT?\nLIST:CURR?\nLIST:DWEL?\nSYST:ERR?;ERR?;ERR?\n",
+     "-221,\"Settings conflict;list empty\";-221,\"Settings conflict;list empty\";"
+     "-221,\"Settings conflict;list empty\"\n"},
+    {"DelayRangeIsTheProtectionsPages",
+     "CURR:PROT:DEL? MAX;DEL 100;DEL?\nCURR:PROT:DEL 3601\nSYST:ERR?\n",
+     "3600.000;100.000\n-222,\"Data out of range\"\n"},
+    {"OverPowerDefaultsToSixWattsAndTakesThree", "POW:PROT? DEF;PROT 3;PROT?\n", "6.000;3.000\n"},
     {"ListsCannotChangeWhileRunning", "LIST:VOLT 1\nSYST:ERR?\n",
      "-221,\"Settings conflict;refused in the present state\"\n", sequenceRunning},
 };
@@ -195,8 +209,39 @@ TEST(Language, ListLongerThanTheLimitIsTooMuchData) {
     for (std::size_t i = 1; i <= scpi::MaxListPoints; ++i)
         values += ",1";
     EXPECT_EQ(talk(m, "LIST:DWEL " + values + "\nSYST:ERR?\nLIST:DWEL?\n"),
-              "-223,\"Too much data\"\n\n");
+              "-223,\"Too much data\"\n");
 }
+
+TEST(Language, AnErrorLostToAFullQueueSetsTheOverflowsBitBesideItsOwn) {
+    MemoryInstrument m;
+    std::string sent;
+    for (std::size_t i = 0; i <= scpi::ErrorQueue::Capacity; ++i)
+        sent += "BOGUS\n";
+    EXPECT_EQ(talk(m, sent + "*ESR?\n"), "40\n") << "command error 32 and device-specific 8";
+    EXPECT_EQ(talk(m, "BOGUS\n*ESR?\n"), "32\n") << "a queue with room: its own bit only";
+}
+
+// Every numeric setting the instrument refuses as out of its range answers -222, whatever
+// the quantity.
+class InstrumentRefusal : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(InstrumentRefusal, IsDataOutOfRange) {
+    MemoryInstrument m;
+    m.failure = InstrumentResult::OutOfRange;
+    EXPECT_EQ(talk(m, std::string(GetParam()) + "\nSYST:ERR?\n"), "-222,\"Data out of range\"\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Quantities, InstrumentRefusal,
+                         ::testing::Values("VOLT 1", "CURR 0.1", "APPL 1,0.1", "VOLT:PROT 1",
+                                           "CURR:PROT 0.1", "POW:PROT 1", "CURR:PROT:DEL 1",
+                                           "VOLT:PROT:STAT ON", "OUTP ON"),
+                         [](const auto& info) {
+                             std::string name;
+                             for (const char* c = info.param; *c; ++c)
+                                 if (std::isalnum(static_cast<unsigned char>(*c)))
+                                     name += *c;
+                             return name;
+                         });
 
 // Every header is found in its long form with every optional node and in its short form
 // without them, and names its own row: no earlier row hides a later one.

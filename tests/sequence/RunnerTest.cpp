@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 namespace {
@@ -24,6 +25,7 @@ struct FakeSupply : Supply {
     double volts = 0.0, amps = 0.0;
     bool locked = false;
     DeviceResult result = DeviceResult::Ok;
+    DeviceResult switchResult = DeviceResult::Ok; // the output's switch alone failing
     double charge = 0.0, energy = 0.0;
     std::vector<Sent> sent;
 
@@ -42,7 +44,7 @@ struct FakeSupply : Supply {
     }
     DeviceResult switchOutput(bool on) override {
         sent.push_back({*clock, on ? "on" : "off"});
-        return result;
+        return switchResult != DeviceResult::Ok ? switchResult : result;
     }
     double chargeAh() const override { return charge; }
     double energyWh() const override { return energy; }
@@ -419,6 +421,48 @@ INSTANTIATE_TEST_SUITE_P(
                                false,
                                2}),
     casenames::ByName());
+
+TEST_F(RunnerTest, ASecondRunOnTheSameRunnerCountsItsOwnTotalsFromZero) {
+    for (double added : {0.3, 0.1}) {
+        ASSERT_FALSE(runner.start(steps({{5, 0.3, 100, Ramp::Step}})));
+        for (int i = 0; i < 2; ++i) {
+            clockMs += 500;
+            supply.charge += added / 2;
+            supply.energy += added;
+            runner.service();
+            reading(5.0, 0.3);
+        }
+        runner.abort();
+        ASSERT_TRUE(runner.lastEnd());
+        EXPECT_NEAR(runner.lastEnd()->totals.chargeAh, added, 1e-9);
+        EXPECT_NEAR(runner.lastEnd()->totals.energyWh, 2 * added, 1e-9);
+        EXPECT_NEAR(runner.lastEnd()->totals.elapsedSeconds, 1.0, 1e-9);
+    }
+}
+
+TEST_F(RunnerTest, AnOutputThatWillNotSwitchOnIsToldAsThatNotAsSetpointsUnsent) {
+    supply.switchResult = DeviceResult::BadReply;
+    runner.start(steps({{5, 0.3, 1, Ramp::Step}}), options(true, false));
+    ASSERT_TRUE(runner.lastEnd());
+    EXPECT_NE(std::find(log.begin(), log.end(), "出力をONできないためシーケンスを中止しました"),
+              log.end());
+    EXPECT_EQ(std::find(log.begin(), log.end(), "設定値を送信できないためシーケンスを中止しました"),
+              log.end());
+}
+
+// What the log says of a stop condition is the value the runner keeps, not a rounding of it.
+TEST(StopConditionText, IsTheValueTheRunnerUses) {
+    StopConditions stops;
+    stops.elapsedSeconds = 1.5;
+    stops.chargeAboveAh = 0.0001;
+    EXPECT_EQ(endText(EndReason::Elapsed, stops),
+              "経過時間が 0:00:01.5 に達したためシーケンスを終了しました");
+    EXPECT_EQ(endText(EndReason::Charge, stops),
+              "電荷が 0.0001Ah を超えたためシーケンスを終了しました");
+    stops.elapsedSeconds = 3661.25;
+    EXPECT_EQ(endText(EndReason::Elapsed, stops),
+              "経過時間が 1:01:01.25 に達したためシーケンスを終了しました");
+}
 
 TEST_F(RunnerTest, SwitchingOnComesAfterTheFirstSetpointsAndIsRefusedWhileTripped) {
     ASSERT_FALSE(runner.start(steps({{5, 0.3, 1, Ramp::Step}}), options(true, false)));

@@ -49,7 +49,10 @@ INSTANTIATE_TEST_SUITE_P(
                              {{1, 0.1, 1, Ramp::Step}, {2, 0.2, 2, Ramp::Step}}},
                     GoodFile{"TheLimitsThemselves",
                              "volts,amps,seconds,ramp\n20,1,1000000,step\n0,0,0.1,step\n",
-                             {{20, 1, 1e6, Ramp::Step}, {0, 0, 0.1, Ramp::Step}}}),
+                             {{20, 1, 1e6, Ramp::Step}, {0, 0, 0.1, Ramp::Step}}},
+                    GoodFile{"DoubledCarriageReturnsEndTheLineAsOne",
+                             "volts,amps,seconds,ramp\r\r\n1,0.1,5\r\r\n",
+                             {{1, 0.1, 5, Ramp::Step}}}),
     casenames::ByName());
 
 struct DamagedFile {
@@ -94,6 +97,9 @@ INSTANTIATE_TEST_SUITE_P(
                                  {10, K::Volts},
                                  {11, K::Ramp}}},
                     DamagedFile{"NoHeaderButSteps", "# first\n5,0.5,10,step\n", {{2, K::NoHeader}}},
+                    DamagedFile{"MisspeltHeaderIsToldOnceNotAlsoAsAStep",
+                                "volt,amp,secs,ramp\n5,0.5,10,step\n",
+                                {{1, K::NoHeader}}},
                     DamagedFile{"RampInAFileWithoutTheRampColumn",
                                 "volts,amps,seconds\n5,0.5,10,linear\n",
                                 {{2, K::FieldCount}}},

@@ -156,6 +156,30 @@ TEST_F(SessionOnSimulator, LevelsOutsideTheDevicesRangeAreRefused) {
     EXPECT_EQ(p.setLevel(ProtectionKind::OverVoltage, 20.0), session::LevelResult::Ok);
 }
 
+TEST(Protections, LevelsAreKeptOnTheDisplaysGridAtOrBelowAndZeroThereIsRefused) {
+    struct Case {
+        ProtectionKind kind;
+        double given;
+        double kept; // below 0: refused
+    };
+    const Case cases[] = {
+        {ProtectionKind::OverVoltage, 4.19, 4.19},    {ProtectionKind::OverVoltage, 4.199, 4.19},
+        {ProtectionKind::OverVoltage, 0.0000001, -1}, {ProtectionKind::OverVoltage, 1e-9, -1},
+        {ProtectionKind::OverCurrent, 0.2999, 0.299}, {ProtectionKind::OverCurrent, 0.0009, -1},
+        {ProtectionKind::OverPower, 2.5559, 2.555},   {ProtectionKind::OverPower, 0.001, 0.001},
+        {ProtectionKind::OverPower, 6.0, 6.0},        {ProtectionKind::OverPower, 3.0, 3.0},
+    };
+    for (const Case& c : cases) {
+        session::Protections p;
+        const double before = p.setting(c.kind).level;
+        const auto r = p.setLevel(c.kind, c.given);
+        EXPECT_EQ(r == session::LevelResult::Ok, c.kept >= 0) << c.given;
+        EXPECT_DOUBLE_EQ(p.setting(c.kind).level, c.kept >= 0 ? c.kept : before) << c.given;
+    }
+    EXPECT_DOUBLE_EQ(session::Protections().setting(ProtectionKind::OverPower).level, 6.0)
+        << "the over-power default is the adapter's 6 W";
+}
+
 TEST_F(SessionOnSimulator, ReconnectsEveryTwoSecondsReadingBackAndKeepingTheCounters) {
     s->setAutoReconnect(true);
     ASSERT_TRUE(s->startMeasurementLog(dir.file("m.csv"), false, 1));
@@ -181,6 +205,26 @@ TEST_F(SessionOnSimulator, ReconnectsEveryTwoSecondsReadingBackAndKeepingTheCoun
     EXPECT_TRUE(s->measurementLogRunning());
     EXPECT_EQ(pollAfter(500), DeviceResult::Ok);
     EXPECT_EQ(s->counters().readings(), readings + 1) << "the counters go on";
+}
+
+// On the test clock: attempts at 2 s and 4 s after the loss find nothing; the device back at
+// 4.5 s is connected by the attempt at 6 s, not by a poll before it.
+TEST_F(SessionOnSimulator, AttemptsFallEveryTwoSecondsOnTheTestClock) {
+    s->setAutoReconnect(true);
+    sim.unplug();
+    ASSERT_NE(pollAfter(500), DeviceResult::Ok);
+    for (int k = 0; k < 9; ++k)
+        pollAfter(500);
+    ASSERT_FALSE(s->connected());
+    ASSERT_TRUE(sim.replug(sim::Mode::MainFirmware));
+    sim.clearReceived();
+    pollAfter(500);
+    pollAfter(500);
+    EXPECT_FALSE(s->connected()) << "no attempt between the two-second ticks";
+    EXPECT_EQ(sim.receivedText(), "");
+    pollAfter(500);
+    EXPECT_TRUE(s->connected()) << "the attempt at 6 s";
+    EXPECT_EQ(events.seen.back(), "reconnected");
 }
 
 TEST_F(SessionOnSimulator, ADeviceThatStaysAwayIsTriedEveryTwoSecondsAndAManualConnectEndsIt) {

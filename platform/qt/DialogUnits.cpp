@@ -1,4 +1,4 @@
-#include "panel/DialogUnits.h"
+#include "platform/qt/DialogUnits.h"
 
 #include <QFontMetrics>
 
