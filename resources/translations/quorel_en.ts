@@ -1378,6 +1378,8 @@ The updater ends and the main firmware starts.</translation>
     <message>
         <source>給電元の変化</source>
         <translation>power source changed</translation>
+    </message>
+    <message>
         <source>容量 %gmAh は充電レート %gC では充電電流が1Aを超えます(%gmAhまで)</source>
         <translation>A capacity of %g mAh at a rate of %g C needs more than 1 A (up to %g mAh)</translation>
     </message>
