@@ -24,7 +24,8 @@ enum ExitCode : int {
                             // run, charge, monitor, serve: the device did not confirm the
                             // switch-off at the end after 5 s of tries (the output may be ON)
     ProtectionTripped = 25, // monitor, run, charge: a protection switched the output off
-    SequenceRefused = 26,   // run, charge: refused before the start; nothing sent
+    SequenceRefused = 26,   // run, charge: refused before the start (nothing sent), or after a
+                            // change of source (output off)
     SequenceAborted = 27,   // run, charge: ended by SIGINT or SIGTERM, output switched off
 
     FileCannotOpen = 31,       // the CSV log, the HEX file or the step file cannot be opened

@@ -113,7 +113,10 @@ const std::map<std::string, const char*>& commandTexts() {
          "at the interval in whole seconds. --json prints readings as JSON lines and the\n"
          "summary as one JSON object on the last line: elapsed_s, charge_Ah, energy_Wh,\n"
          "output_on_s, readings, voltage/current/power {min,max,avg}, trips [{kind,level,\n"
-         "value,time}].\n"},
+         "value,time}]. The last reading is taken at the end of --duration; the summary spans\n"
+         "the first reading to the last (elapsed_s and output_on_s to the millisecond,\n"
+         "charge and energy to 1e-9), and the output-on time counts from the moment the\n"
+         "output was switched on, or found on by a poll.\n"},
         {"serve",
          "usage: quorelctl serve [--listen ADDR:PORT] [--port NAME] [--allow CIDR[,CIDR...]]\n"
          "                       [--log FILE.csv [--interval 1s|10s|1m|10m|1h]]\n"
@@ -126,8 +129,12 @@ const std::map<std::string, const char*>& commandTexts() {
          "error. Polls every 500 ms through the measurement session (counters, protections)\n"
          "and connects again every 2 s to a lost device; queries of the device fail with\n"
          "-241 meanwhile. --allow lets in only clients of those networks (192.168.1.0/24,\n"
-         "10.0.0.7); at most 16 clients at once. Clients arriving and leaving, and what they\n"
-         "do to the supply, go to the system log and standard error with their address.\n"
+         "10.0.0.7); at most 16 clients at once. An address other hosts can reach (not\n"
+         "127.x.x.x) needs an allow list, else serve refuses to start (exit 2); --allow\n"
+         "0.0.0.0/0 lets any host in, knowingly. What the options leave out comes from\n"
+         "Listen and Allow of [REMOTE] in Quorel.ini. Clients arriving and leaving, and\n"
+         "what they do to the supply, go to the system log and standard error with their\n"
+         "address.\n"
          "--log writes the CSV measurement log (emptied first) at the interval (default 1s).\n"
          "Exit 41 when the address cannot be listened on.\n"
          "--http ADDR:PORT also serves HTTP (Linux; docs/HTTP.md): /metrics, /api/v1/...,\n"
@@ -178,7 +185,10 @@ const std::map<std::string, const char*>& commandTexts() {
          "Ctrl-Z is refused while the run goes. A log line that cannot be written (exit 33)\n"
          "or standard output that goes away (| head -1: exit 34) ends the run with the\n"
          "output off. A folder, FIFO or socket as --log is refused before the device is\n"
-         "contacted (exit 31).\n"},
+         "contacted (exit 31). When the power source changes meanwhile, the rest of the run\n"
+         "is checked against the new one at once: a step or ramp point still to come (the\n"
+         "running one included) that it refuses is named, and the run ends with the output\n"
+         "off before it is sent (\"ended: source-refused\", exit 26).\n"},
         {"charge",
          "usage: quorelctl charge --chemistry li-ion|lifepo4|nimh --cells N --capacity MAH\n"
          "                        [--rate C] [--max-time S] [--termination A] [--port NAME]\n"
@@ -195,7 +205,8 @@ const std::map<std::string, const char*>& commandTexts() {
          "and off at the end,\n"
          "and a summary (why it ended, charge, energy, time) goes to the system log. A charge\n"
          "the present source cannot supply (2 cells at 1 A from the USB host) is refused before\n"
-         "anything is sent (exit 26). Progress, the end line and SIGINT as for run.\n"},
+         "anything is sent (exit 26). Progress, the end line, SIGINT and a change of source\n"
+         "as for run.\n"},
         {"help", "usage: quorelctl help [COMMAND]\n"},
     };
     return t;
@@ -222,7 +233,8 @@ std::string exitCodeHelp() {
         {OutputNotFollowed, "on/off: the output did not switch; run, charge, monitor, serve: not "
                             "confirmed off at the end after 5 s of tries, may be ON"},
         {ProtectionTripped, "monitor, run, charge: a protection switched the output off"},
-        {SequenceRefused, "run, charge: refused before the start; nothing sent"},
+        {SequenceRefused, "run, charge: refused before the start (nothing sent), or after a "
+                          "change of source; output off"},
         {SequenceAborted, "run, charge: stopped by SIGINT or SIGTERM; output switched off"},
         {FileCannotOpen, "the log file, the HEX file or the step file cannot be opened"},
         {FileMalformed, "the HEX or step file is malformed (or holds no program); device not "

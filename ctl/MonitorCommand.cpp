@@ -131,10 +131,11 @@ void printSummary(Session& s, const Options& o, double elapsedS,
     const char* units[3] = {"V", "A", "W"};
     const int decimals[3] = {3, 4, 4};
     if (o.json) {
-        std::string j = "{\"elapsed_s\":" + number(elapsedS, 1) +
-                        ",\"charge_Ah\":" + number(c.chargeAh(), 6) +
-                        ",\"energy_Wh\":" + number(c.energyWh(), 6) +
-                        ",\"output_on_s\":" + number(c.outputOnSeconds(), 1) +
+        // To the millisecond and to 1e-9, so that a tenth of a percent can be checked.
+        std::string j = "{\"elapsed_s\":" + number(elapsedS, 3) +
+                        ",\"charge_Ah\":" + number(c.chargeAh(), 9) +
+                        ",\"energy_Wh\":" + number(c.energyWh(), 9) +
+                        ",\"output_on_s\":" + number(c.outputOnSeconds(), 3) +
                         ",\"readings\":" + std::to_string(c.readings());
         for (int k = 0; k < 3; ++k)
             j += ",\"" + std::string(names[k]) + "\":{\"min\":" + number(q[k].min, decimals[k]) +
@@ -193,12 +194,21 @@ int monitorCommand(Session& s) {
     const std::int64_t intervalMs = std::max<std::int64_t>(1, std::llround(o.intervalS * 1000));
     std::int64_t next = start;
     std::int64_t nextPrint = start;
+    // The time the summary covers runs from the first reading to the last, as the counters do.
+    std::optional<std::int64_t> firstReadingMs;
+    std::optional<std::int64_t> lastReadingMs;
     int code = Success;
     for (;;) {
-        if (stopRequested() || (end >= 0 && platform::monotonicMs() >= end))
+        if (stopRequested())
             break;
+        // The last reading is taken at the end of the duration, so that the counters span it.
+        const bool finalPoll = end >= 0 && platform::monotonicMs() >= end;
         const DeviceResult r = m.poll();
+        lastReadingMs.reset();
         if (r == DeviceResult::Ok) {
+            lastReadingMs = m.lastReading().monotonicMs;
+            if (!firstReadingMs)
+                firstReadingMs = lastReadingMs;
             if (platform::monotonicMs() >= nextPrint) {
                 // The reading as measured, before a trip switched the output off.
                 const session::Reading& last = m.lastReading();
@@ -227,12 +237,16 @@ int monitorCommand(Session& s) {
             code = s.failed(texts::LogDeviceLost.str(), r);
             break;
         }
+        if (finalPoll)
+            break;
         next = std::max(next + session::PollPeriodMs, platform::monotonicMs());
         if (!waitUntil(end >= 0 ? std::min(next, end) : next))
             break;
     }
     m.stopMeasurementLog();
-    printSummary(s, o, (platform::monotonicMs() - start) / 1000.0, report.trips);
+    const std::int64_t elapsedMs =
+        lastReadingMs.value_or(platform::monotonicMs()) - firstReadingMs.value_or(start);
+    printSummary(s, o, elapsedMs / 1000.0, report.trips);
     if (code == Success && !report.trips.empty())
         code = ProtectionTripped;
     // A trip's switch-off the device has not confirmed yet outweighs the rest.

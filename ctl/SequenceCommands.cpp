@@ -51,6 +51,8 @@ const char* endName(EndReason reason) {
         return "device-lost";
     case EndReason::DeviceFailed:
         return "device-failed";
+    case EndReason::SourceRefused:
+        return "source-refused";
     case EndReason::Tripped:
         break;
     }
@@ -166,6 +168,8 @@ int endCode(const RunEnd& end, bool aborted, DeviceResult lastPoll) {
         return SequenceAborted;
     if (end.reason == EndReason::Tripped)
         return ProtectionTripped;
+    if (end.reason == EndReason::SourceRefused)
+        return SequenceRefused;
     if (end.reason == EndReason::DeviceLost || end.reason == EndReason::DeviceFailed) {
         const DeviceResult r = end.deviceResult != DeviceResult::Ok ? end.deviceResult
                                : lastPoll != DeviceResult::Ok       ? lastPoll

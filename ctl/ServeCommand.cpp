@@ -8,7 +8,10 @@
 #include "ctl/SessionReport.h"
 #include "ctl/StopSignal.h"
 #include "platform/Signals.h"
+#include "remote/ListenPolicy.h"
 #include "remote/RemoteControl.h"
+#include "remote/RemoteSettings.h"
+#include "resources/TextFormat.h"
 #include "resources/Texts.h"
 #include "sequence/SessionSupply.h"
 
@@ -25,6 +28,19 @@ struct Options {
     int intervalSeconds = 1;
     std::optional<HttpServeOptions> http;
 };
+
+// Every listener of serve follows one rule: an address other hosts can reach needs an allow
+// list. False, with the message said, when `listen` breaks it.
+bool listenAllowed(Session& s, const remote::SocketAddress& listen,
+                   const std::vector<remote::Network>& allow) {
+    if (remote::checkListen(listen, allow) == remote::ListenCheck::Ok)
+        return true;
+    s.err << "quorelctl serve: " << remote::formatEndpoint(listen)
+          << " can be reached from other hosts: name the clients to let in with --allow "
+             "CIDR[,CIDR...] (or Allow= in [REMOTE] of Quorel.ini), or give --allow "
+          << remote::AnyHost << " to let any host in\n";
+    return false;
+}
 
 // --http ADDR:PORT and --new-token: the HTTP server beside the instrument, let in by the
 // same allow list.
@@ -48,12 +64,26 @@ std::optional<int> readHttpOptions(Session& s, Options& o) {
         return Usage;
     }
     h.allow = o.server.allow;
+    if (!listenAllowed(s, h.listen, h.allow))
+        return Usage;
     h.newToken = s.line.has("new-token");
     o.http = h;
     return std::nullopt;
 }
 
+// Where to listen and whom to let in, as [REMOTE] of Quorel.ini has them for the panel; a
+// value there that cannot be used is said, and its default taken, as the panel does.
+void readRemoteSettings(Session& s, Options& o) {
+    std::vector<std::string> bad;
+    const remote::RemoteSettings ini = remote::RemoteSettings::load(s.settings().ini(), bad);
+    o.server.listen = ini.listen;
+    o.server.allow = ini.allow;
+    for (const std::string& key : bad)
+        s.say(texts::fill(texts::LogRemoteSettingBad, key));
+}
+
 std::optional<int> readOptions(Session& s, Options& o) {
+    readRemoteSettings(s, o);
     if (auto text = s.line.value("listen");
         text && remote::parseEndpoint(*text, o.server.listen) != remote::AddressError::None) {
         s.err << "quorelctl serve: --listen needs ADDR:PORT, an IPv4 address or localhost and "
@@ -79,6 +109,8 @@ std::optional<int> readOptions(Session& s, Options& o) {
         }
         o.server.vxi11Port = at.port;
     }
+    if (!listenAllowed(s, o.server.listen, o.server.allow))
+        return Usage;
     o.csv = s.line.value("log");
     if (auto text = s.line.value("interval")) {
         auto seconds = parseInterval(*text);

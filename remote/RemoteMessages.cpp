@@ -73,6 +73,9 @@ std::string startFailedMessage(StartResult result, const SocketAddress& at) {
     case StartResult::PermissionDenied:
         why = texts::RemotePermissionDenied;
         break;
+    case StartResult::NeedsAllowList:
+        why = texts::RemoteNeedsAllowList;
+        break;
     case StartResult::Ok:
     case StartResult::AlreadyListening:
     case StartResult::Failed:

@@ -2,6 +2,7 @@
 
 #include "platform/Clock.h"
 #include "remote/LoopSource.h"
+#include "remote/ListenPolicy.h"
 
 #include <algorithm>
 
@@ -69,6 +70,8 @@ Server::~Server() {
 StartResult Server::start(const ServerOptions& options) {
     if (listening())
         return StartResult::AlreadyListening;
+    if (checkListen(options.listen, options.allow) != ListenCheck::Ok)
+        return StartResult::NeedsAllowList;
     options_ = options;
     StartResult r = startResultOf(platform::listenTcp(options.listen, listener_, bound_));
     failedAt_ = options.listen;

@@ -21,7 +21,7 @@ namespace remote {
 
 struct ServerOptions {
     SocketAddress listen{LoopbackAddress, DefaultPort};
-    std::vector<Network> allow; // empty: every client may connect
+    std::vector<Network> allow; // empty: every client may connect, on a loopback address only
     std::size_t maxClients = 16;
     std::size_t maxWaitingReply = scpi::Connection::MaxWaitingReply;
     // VXI-11 beside the raw socket, on the same address (vxi11Port 0: a free port); its
@@ -37,6 +37,7 @@ enum class StartResult {
     AddressUnavailable,
     PermissionDenied,
     Failed,
+    NeedsAllowList, // an address other hosts reach, without an allow list (ListenPolicy)
 };
 
 enum class ClientEvent {

@@ -281,6 +281,10 @@ inline constexpr Text RemoteAddressUnavailable{
     QT_TRANSLATE_NOOP("texts", "このアドレスはありません")};
 inline constexpr Text RemotePermissionDenied{QT_TRANSLATE_NOOP("texts", "権限がありません")};
 inline constexpr Text RemoteFailed{QT_TRANSLATE_NOOP("texts", "ソケットのエラーです")};
+// Why an address other hosts reach is not listened on without an allow list.
+inline constexpr Text RemoteNeedsAllowList{QT_TRANSLATE_NOOP(
+    "texts", "ループバック以外のアドレスには許可するネットワークが必要です。どのホストも許可する"
+             "ときは 0.0.0.0/0 を指定してください")};
 // The key of section [REMOTE] whose value could not be used.
 inline constexpr Text LogRemoteSettingBad{
     QT_TRANSLATE_NOOP("texts", "設定 [REMOTE] %s の値が正しくないため既定値を使います")};
@@ -689,6 +693,10 @@ inline constexpr Text ChargeEndDeviceFailed{QT_TRANSLATE_NOOP("texts", "送信�
 inline constexpr Text ChargeEndTripped{QT_TRANSLATE_NOOP("texts", "保護作動")};
 inline constexpr Text ChargeEndWindowClosed{QT_TRANSLATE_NOOP("texts", "ウィンドウを閉じた")};
 inline constexpr Text ChargeEndVoltage{QT_TRANSLATE_NOOP("texts", "電圧上限")};
+// A change of the power source whose capacity refuses a point still to come of a run.
+inline constexpr Text SequenceSourceRefused{QT_TRANSLATE_NOOP(
+    "texts", "給電元が変わり、残りの設定が許容電力容量を超えるためシーケンスを中止しました")};
+inline constexpr Text ChargeEndSourceRefused{QT_TRANSLATE_NOOP("texts", "給電元の変化")};
 // A charge whose current lies outside the device's range, named by what the operator gave:
 // the capacity, the rate, and the largest capacity at that rate; or the capacity and the
 // smallest rate that gives the 0.002 A a lithium charge needs.

@@ -235,32 +235,54 @@ Refusal Plan::make(const Sequence& sequence, PowerSource source, Units held, Pla
 
     // Every point in the order it would be sent: the first round, then the first step of a
     // later round where it starts elsewhere.
-    auto check = [&](std::size_t i, bool later) -> Refusal {
-        const PlannedStep& p = plan.steps_[i];
-        if (p.ramp == Ramp::Step) {
-            if (overPower(p.to, capacity))
-                return ruleRefusal(i, Outcome::PowerTooHigh);
-            return {};
-        }
-        const Units& from = later ? p.fromLater : p.from;
-        std::vector<int> ks{0};
-        for (int k : changePoints(from, p.to, p.intervals))
-            ks.push_back(k);
-        ks.push_back(p.intervals);
-        for (int k : ks) {
-            const Units u = between(from, p.to, k, p.intervals);
-            if (overPower(u, capacity))
-                return rampRefusal(i, u, (plan.pointMs(i, k) - p.startMs) / 1000.0);
-        }
-        return {};
-    };
-    for (std::size_t i = 0; i < plan.steps_.size(); ++i)
-        if (Refusal bad = check(i, false))
-            return bad;
-    if (plan.repeat_ != 1)
-        if (Refusal bad = check(0, true))
-            return bad;
+    if (Refusal bad = plan.checkFrom(capacity, 0, 0, 0))
+        return bad;
     out = std::move(plan);
+    return {};
+}
+
+Refusal Plan::checkStep(std::size_t i, bool later, int fromPoint, long long capacity) const {
+    const PlannedStep& p = steps_[i];
+    if (p.ramp == Ramp::Step) {
+        if (overPower(p.to, capacity))
+            return ruleRefusal(i, Outcome::PowerTooHigh);
+        return {};
+    }
+    // From its first point still to come, the ramp's power changes only where one of the
+    // quantities does; its target is set by what follows, and checked with it here.
+    const Units& from = later ? p.fromLater : p.from;
+    std::vector<int> ks{fromPoint};
+    for (int k : changePoints(from, p.to, p.intervals))
+        if (k > fromPoint)
+            ks.push_back(k);
+    ks.push_back(p.intervals);
+    for (int k : ks) {
+        const Units u = between(from, p.to, k, p.intervals);
+        if (overPower(u, capacity))
+            return rampRefusal(i, u, (pointMs(i, k) - p.startMs) / 1000.0);
+    }
+    return {};
+}
+
+Refusal Plan::checkFrom(long long capacity, std::uint64_t round, std::size_t step,
+                        int point) const {
+    for (std::size_t i = step; i < steps_.size(); ++i)
+        if (Refusal bad = checkStep(i, round > 0, i == step ? point : 0, capacity))
+            return bad;
+    // A later round sets every step again. Those after `step` were checked above as it sets
+    // them; the first one starts from elsewhere there, and `step` from its first point.
+    if (repeat_ != Endless && round + 1 >= repeat_)
+        return {};
+    for (std::size_t i = 0; i <= step && i < steps_.size(); ++i)
+        if (Refusal bad = checkStep(i, true, 0, capacity))
+            return bad;
+    return {};
+}
+
+Refusal Plan::changeSource(PowerSource source, std::uint64_t round, std::size_t step, int point) {
+    if (Refusal bad = checkFrom(capacityUnits(source), round, step, point))
+        return bad;
+    source_ = source;
     return {};
 }
 

@@ -84,6 +84,10 @@ public:
     // conditions; `held` are the set-points the device holds now (a negative one counts as
     // 0), from which a first linear step starts. `out` is filled only when nothing refuses.
     static Refusal make(const Sequence& sequence, PowerSource source, Units held, Plan& out);
+    // The points still to come from point `point` of `step` in round `round` (that point
+    // included, and every later round) checked against another source's power; the first
+    // refused, or nothing, and the plan is then that source's.
+    Refusal changeSource(PowerSource source, std::uint64_t round, std::size_t step, int point);
 
     const std::vector<PlannedStep>& steps() const { return steps_; }
     unsigned repeat() const { return repeat_; }
@@ -109,6 +113,10 @@ public:
     Units point(std::size_t step, bool laterRound, int k) const;
 
 private:
+    // `capacity` in units' products (0.02 V x 0.001 A).
+    Refusal checkStep(std::size_t step, bool laterRound, int fromPoint, long long capacity) const;
+    Refusal checkFrom(long long capacity, std::uint64_t round, std::size_t step, int point) const;
+
     std::vector<PlannedStep> steps_;
     unsigned repeat_ = 1;
     StopConditions stops_;

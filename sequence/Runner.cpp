@@ -179,6 +179,10 @@ void Runner::service() {
     const Key k = keyAt(std::max<std::int64_t>(offset, 0));
     if (keySet_ && k == key_)
         return;
+    // A source the session saw change without telling the observers yet (a measurement
+    // between polls) is checked before its point goes out.
+    if (!fitsSource(supply_.source()))
+        return;
     key_ = k;
     keySet_ = true;
     if (send(plan_.point(k.step, k.round > 0, k.point)))
@@ -307,6 +311,23 @@ void Runner::onDisconnected() {
 
 void Runner::onTrip(const session::Trip&) {
     abort(EndReason::Tripped);
+}
+
+void Runner::onSourceChanged(PowerSource source) {
+    if (running())
+        fitsSource(source);
+}
+
+bool Runner::fitsSource(PowerSource source) {
+    if (source == plan_.source())
+        return true;
+    const Key from = keySet_ ? key_ : Key{};
+    const Refusal refused = plan_.changeSource(source, from.round, from.step, from.point);
+    if (!refused)
+        return true;
+    log_(refusalText(refused));
+    end(EndReason::SourceRefused);
+    return false;
 }
 
 void Runner::end(EndReason reason, DeviceResult result, bool switchOff) {

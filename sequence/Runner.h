@@ -27,6 +27,8 @@ enum class EndReason {
     DeviceLost,   // the link is gone: nothing more can be sent
     DeviceFailed, // a set command failed
     Tripped,      // a protection switched the output off
+    // The power source changed and its capacity refuses a point still to come.
+    SourceRefused,
 };
 // The run went as planned: to its end or to a stop condition.
 bool endedByPlan(EndReason reason);
@@ -128,6 +130,9 @@ public:
     void onDeviceLost(bool reconnecting) override;
     void onDisconnected() override;
     void onTrip(const session::Trip& trip) override;
+    // The rest of the run is checked against the new source at once: a point still to come
+    // (the running step's included) that it refuses ends the run with the output off.
+    void onSourceChanged(PowerSource source) override;
 
 private:
     struct Key {
@@ -144,6 +149,7 @@ private:
     std::optional<Key> nextKey(const Key& k) const;
     bool send(const Units& u);
     void failed(DeviceResult result);
+    bool fitsSource(PowerSource source);
     void countCounters();
     void end(EndReason reason, DeviceResult result = DeviceResult::Ok, bool switchOff = true);
     void changed() const;

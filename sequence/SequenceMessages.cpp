@@ -44,6 +44,8 @@ const char* endWord(EndReason reason) {
         return texts::ChargeEndDeviceLost;
     case EndReason::DeviceFailed:
         return texts::ChargeEndDeviceFailed;
+    case EndReason::SourceRefused:
+        return texts::ChargeEndSourceRefused;
     case EndReason::Tripped:
         break;
     }
@@ -105,6 +107,8 @@ std::string endText(EndReason reason, const StopConditions& stops) {
         return texts::SequenceDeviceLost.str();
     case EndReason::DeviceFailed:
         return texts::SequenceDeviceFailed.str();
+    case EndReason::SourceRefused:
+        return texts::SequenceSourceRefused.str();
     case EndReason::Tripped:
         break;
     }

@@ -1,5 +1,7 @@
 #include "session/Counters.h"
 
+#include <algorithm>
+
 namespace session {
 
 Reading makeReading(const DeviceStatus& status, std::int64_t monotonicMs, platform::Seconds time) {
@@ -36,7 +38,7 @@ void Counters::add(const Reading& r) {
         const double meanWatts = (previous_.watts + r.watts) / 2;
         chargeAs_ += meanAmps * dt;
         energyWs_ += meanWatts * dt;
-        onSeconds_ += (previous_.outputOn + r.outputOn) / 2.0 * dt;
+        onSeconds_ += onSecondsTo(r);
         spanSeconds_ += dt;
         volts_.integral += (previous_.volts + r.volts) / 2 * dt;
         amps_.integral += meanAmps * dt;
@@ -45,6 +47,21 @@ void Counters::add(const Reading& r) {
     // A clock that went back starts a new run from this reading.
     havePrevious_ = true;
     previous_ = r;
+    switched_.reset();
+}
+
+void Counters::outputSwitched(bool on, std::int64_t monotonicMs) {
+    switched_ = Switch{on, monotonicMs};
+}
+
+double Counters::onSecondsTo(const Reading& r) const {
+    std::int64_t onMs = previous_.outputOn ? r.monotonicMs - previous_.monotonicMs : 0;
+    if (switched_ && switched_->on == r.outputOn && previous_.outputOn != r.outputOn) {
+        const std::int64_t at =
+            std::clamp(switched_->monotonicMs, previous_.monotonicMs, r.monotonicMs);
+        onMs = r.outputOn ? r.monotonicMs - at : at - previous_.monotonicMs;
+    }
+    return onMs / 1000.0;
 }
 
 void Counters::reset() {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 namespace session {
 
@@ -19,9 +20,15 @@ struct Extremes {
 // monotonic clock; a gap (no reading in between: device lost, link closed) or a time that
 // does not move forward starts a new run, so nothing is integrated across it. The history's
 // cursors sum their spans with the same class, so both always agree.
+// The output-on time takes the output's state as held from one reading to the next, so a
+// change counts from the reading that found it, or from the moment the session switched the
+// output when the next reading shows that it followed.
 class Counters {
 public:
     void add(const Reading& r);
+    // The session switched the output at this moment; the next reading shows whether the
+    // device followed.
+    void outputSwitched(bool on, std::int64_t monotonicMs);
     // The next reading starts a new run.
     void gap() { havePrevious_ = false; }
     void reset();
@@ -47,8 +54,15 @@ private:
     };
     Extremes extremes(const Quantity& q) const;
 
+    struct Switch {
+        bool on;
+        std::int64_t monotonicMs;
+    };
+    double onSecondsTo(const Reading& r) const;
+
     bool havePrevious_ = false;
     Reading previous_;
+    std::optional<Switch> switched_;
     std::size_t count_ = 0;
     double chargeAs_ = 0.0;
     double energyWs_ = 0.0;

@@ -330,6 +330,7 @@ OutputRequest MeasurementSession::requestOutput(bool on, DeviceResult* sent) {
         if (r == DeviceResult::Ok) {
             // The switch-on is the latest wish: an off owed before it is no longer wanted.
             offOwed_ = false;
+            counters_.outputSwitched(true, monotonicMs());
             status_.outputOn = 1;
             lastOutputOn_ = 1;
         }
@@ -351,6 +352,7 @@ DeviceResult MeasurementSession::switchOff() {
     if (r == DeviceResult::Ok) {
         offOwed_ = false;
         againToldFailure_.reset();
+        counters_.outputSwitched(false, monotonicMs());
         status_.outputOn = 0;
         lastOutputOn_ = 0;
     } else if (r != DeviceResult::NotConnected) {

@@ -592,6 +592,10 @@ The updater ends and the main firmware starts.</translation>
         <translation>socket error</translation>
     </message>
     <message>
+        <source>ループバック以外のアドレスには許可するネットワークが必要です。どのホストも許可するときは 0.0.0.0/0 を指定してください</source>
+        <translation>an address other than loopback needs the networks to allow; give 0.0.0.0/0 to allow any host</translation>
+    </message>
+    <message>
         <source>設定 [REMOTE] %s の値が正しくないため既定値を使います</source>
         <translation>Setting [REMOTE] %s has a wrong value; the default is used</translation>
     </message>
@@ -1494,6 +1498,14 @@ The updater ends and the main firmware starts.</translation>
     <message>
         <source>電圧上限</source>
         <translation>voltage limit reached</translation>
+    </message>
+    <message>
+        <source>給電元が変わり、残りの設定が許容電力容量を超えるためシーケンスを中止しました</source>
+        <translation>Sequence aborted: the power source changed and a setting still to come exceeds its power capacity</translation>
+    </message>
+    <message>
+        <source>給電元の変化</source>
+        <translation>power source changed</translation>
     </message>
     <message>
         <source>容量 %gmAh は充電レート %gC では充電電流が1Aを超えます(%gmAhまで)</source>

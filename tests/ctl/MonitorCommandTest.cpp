@@ -2,6 +2,7 @@
 #include "ctl/ExitCode.h"
 
 #include <chrono>
+#include <regex>
 #include <thread>
 
 namespace {
@@ -112,5 +113,36 @@ TEST_F(Monitor, CsvNamesAFileForMonitorWhileStatusKeepsItAsAFlag) {
     r = runCtl({"status", "--csv", "--port", "com3"});
     EXPECT_EQ(r.code, ctl::Success) << r.err;
 }
+
+class MonitorCounters : public Monitor, public testing::WithParamInterface<const char*> {};
+
+// The real program at a constant 5 V 0.2 A (25 ohm): the counters span the whole duration,
+// their last reading at its end, and agree within 1 % with the elapsed time reported.
+TEST_P(MonitorCounters, SpanTheWholeDurationWithinOnePercent) {
+    sim.setLoadOhms(25);
+    sim.setSetpoint(5.0, 0.2);
+    const double duration = std::stod(GetParam());
+    Child child(dir,
+                {"monitor", "--port", dir.file("ports/com3"), "--duration", GetParam(), "--json"});
+    EXPECT_EQ(child.wait(static_cast<int>(duration * 1000) + 10000), ctl::Success)
+        << TempDir::read(dir.file("err"));
+    const std::string summary = lastLine(TempDir::read(dir.file("out")));
+    auto value = [&summary](const std::string& key) {
+        std::smatch m;
+        EXPECT_TRUE(std::regex_search(summary, m, std::regex("\"" + key + "\":([0-9.]+)")))
+            << key << " in " << summary;
+        return m.empty() ? -1.0 : std::stod(m[1]);
+    };
+    const double elapsed = value("elapsed_s");
+    EXPECT_GE(elapsed, duration * 0.99);
+    EXPECT_LE(elapsed, duration + 0.5);
+    EXPECT_NEAR(value("charge_Ah"), 0.2 * elapsed / 3600, 0.01 * 0.2 * elapsed / 3600);
+    EXPECT_NEAR(value("energy_Wh"), 1.0 * elapsed / 3600, 0.01 * 1.0 * elapsed / 3600);
+    EXPECT_NEAR(value("output_on_s"), elapsed, 0.01 * elapsed);
+}
+
+// The ten seconds are the only long case.
+INSTANTIATE_TEST_SUITE_P(Durations, MonitorCounters, testing::Values("1", "10"),
+                         [](const auto& info) { return std::string(info.param) + "s"; });
 
 } // namespace

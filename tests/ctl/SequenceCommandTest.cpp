@@ -168,6 +168,58 @@ INSTANTIATE_TEST_SUITE_P(
                             ""}),
     casenames::ByName());
 
+struct SourceDrop {
+    std::string name;
+    std::string steps; // the step file
+    int code;
+    std::vector<std::string> sets; // the set commands the device got
+    std::string said;              // lines on standard error; empty: nothing of the source
+};
+
+class SourceDropDuringARun : public SequenceCommand,
+                             public testing::WithParamInterface<SourceDrop> {};
+
+// The real program, the adapter pulled during the first step: the rest is checked against
+// the USB host's 1.5 W at once.
+TEST_P(SourceDropDuringARun, EndsBeforeARefusedStepWithTheOutputOffOrGoesOnSilently) {
+    TempDir::write(dir.file("drop.csv"), GetParam().steps);
+    Child child(dir, {"run", dir.file("drop.csv"), "--on", "--port", dir.file("ports/com3")});
+    const auto end = platform::monotonicMs() + 8000;
+    while (platform::monotonicMs() < end &&
+           TempDir::read(dir.file("out")).find("step 1/") == std::string::npos)
+        platform::sleepMs(20);
+    ASSERT_TRUE(sim.outputOn()) << TempDir::read(dir.file("err"));
+    sim.setSourceLetter('U');
+    EXPECT_EQ(child.wait(10000), GetParam().code);
+    EXPECT_FALSE(sim.outputOn());
+    EXPECT_EQ(setCommands(), GetParam().sets);
+    const std::string err = TempDir::read(dir.file("err"));
+    if (GetParam().said.empty()) {
+        EXPECT_EQ(err.find("給電元"), std::string::npos) << err;
+        EXPECT_NE(TempDir::read(dir.file("out")).find("ended: completed"), std::string::npos);
+    } else {
+        EXPECT_NE(err.find(GetParam().said), std::string::npos) << err;
+        EXPECT_NE(TempDir::read(dir.file("out")).find("ended: source-refused"), std::string::npos);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ToTheUsbHost, SourceDropDuringARun,
+    testing::Values(
+        SourceDrop{"AStepBeyondItsPowerIsNeverSent",
+                   "volts,amps,seconds\n5,0.2,2\n10,0.5,2\n",
+                   ctl::SequenceRefused,
+                   {"S0FA0C8"},
+                   "ステップ 2 は設定できません: 許容電力容量を超えるため設定できません\n"
+                   "給電元が変わり、残りの設定が許容電力容量を超えるためシーケンスを中止しました\n"
+                   "シーケンスの終了で出力をOFFしました\n"},
+        SourceDrop{"EverythingLeftFits",
+                   "volts,amps,seconds\n5,0.2,2\n5,0.25,1\n",
+                   ctl::Success,
+                   {"S0FA0C8", "S0FA0FA"},
+                   ""}),
+    casenames::ByName());
+
 TEST_F(SequenceCommand, BadLinesAreListedWithTheirNumbers) {
     TempDir::write(dir.file("bad.csv"), "volts,amps,seconds,ramp\n1,0.1,1\n25,0.1,1\nx\n");
     auto r = runCtl({"run", "bad.csv", "--port", "com3"});

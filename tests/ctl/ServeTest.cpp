@@ -11,6 +11,29 @@
 
 namespace {
 
+// The port a serve child listens on at `host` once it says it is ready; 0 when it never does.
+std::uint16_t readyPort(const TempDir& dir, const std::string& host) {
+    std::smatch ready;
+    const std::regex listening("listening on " + host + ":(\\d+)\\n");
+    std::string err;
+    if (!pumpUntil([] { platform::sleepMs(20); },
+                   [&] {
+                       err = TempDir::read(dir.file("err"));
+                       return std::regex_search(err, ready, listening);
+                   })) {
+        ADD_FAILURE() << err;
+        return 0;
+    }
+    return static_cast<std::uint16_t>(std::stoi(ready[1]));
+}
+
+// One line to the server, its reply back ("(closed)" when the server closed instead).
+std::string ask(TestClient& client, const std::string& line) {
+    client.send(line + "\n");
+    pumpUntil([] { platform::sleepMs(2); }, [&] { return !client.poll() || client.hasLine(); });
+    return client.hasLine() ? client.takeLine() : std::string("(closed)");
+}
+
 struct RefusedCase {
     const char* name;
     std::vector<std::string> options;
@@ -52,6 +75,97 @@ TEST_F(CtlTest, ServeOnATakenAddressSaysWhyAndExits41) {
     EXPECT_NE(r.err.find("リモート制御を " + where + " で開始できません(アドレスは使用中です)\n"),
               std::string::npos)
         << r.err;
+}
+
+// An address other hosts reach, from the option or from [REMOTE] of Quorel.ini, without an
+// allow list: refused before the device is touched, the message naming the option and the
+// way to let any host in knowingly.
+TEST_F(CtlTest, ServeOnANetworkAddressWithoutAnAllowListRefusesToStart) {
+    for (bool fromIni : {false, true}) {
+        writeIni(fromIni ? "[REMOTE]\r\nListen=0.0.0.0:0\r\nAllow=\r\n" : "");
+        std::vector<std::string> args = {"serve", "--port", "com3"};
+        if (!fromIni)
+            args.insert(args.end(), {"--listen", "0.0.0.0:0"});
+        const CtlRun r = runCtl(args);
+        EXPECT_EQ(r.code, ctl::Usage) << fromIni;
+        EXPECT_EQ(r.err.rfind("quorelctl serve: 0.0.0.0:0 can be reached from other hosts: ", 0),
+                  0u)
+            << r.err;
+        EXPECT_NE(r.err.find("with --allow CIDR"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("--allow 0.0.0.0/0 to let any host in"), std::string::npos) << r.err;
+        EXPECT_EQ(sim.receivedText(), "");
+    }
+}
+
+struct NetworkServe {
+    std::string name;
+    std::vector<std::string> options;
+    std::string remoteSection; // [REMOTE] of Quorel.ini
+    bool loopbackLetIn;
+};
+
+class ServeOnTheNetwork : public testing::TestWithParam<NetworkServe> {};
+
+// With an allow list, from the options or from Quorel.ini, a network address is listened on
+// and the list decides who comes in.
+TEST_P(ServeOnTheNetwork, ListensWithAnAllowListAndLetsInOnlyItsNetworks) {
+    TempDir dir;
+    sim::SimulatedSupply sim;
+    ASSERT_TRUE(sim.start());
+    TempDir::write(dir.file("Quorel.ini"), "[QUOREL]\r\n[REMOTE]\r\n" + GetParam().remoteSection);
+    std::vector<std::string> args = {"serve", "--port", sim.portPath()};
+    args.insert(args.end(), GetParam().options.begin(), GetParam().options.end());
+    Child child(dir, args);
+    const std::uint16_t port = readyPort(dir, "0\\.0\\.0\\.0");
+    ASSERT_NE(port, 0);
+    TestClient client({remote::LoopbackAddress, port});
+    EXPECT_EQ(ask(client, "*IDN?"), GetParam().loopbackLetIn ? "Quorel,QUOREL,0,1.02" : "(closed)");
+    ASSERT_EQ(::kill(child.pid, SIGTERM), 0);
+    EXPECT_EQ(child.wait(5000), ctl::Success);
+    EXPECT_EQ(TempDir::read(dir.file("err")).find("を拒否しました(許可されていないアドレスです)") ==
+                  std::string::npos,
+              GetParam().loopbackLetIn);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    AllowLists, ServeOnTheNetwork,
+    testing::Values(NetworkServe{"FromTheOptions",
+                                 {"--listen", "0.0.0.0:0", "--allow", "127.0.0.1/32"},
+                                 "Listen=127.0.0.1:5025\r\n",
+                                 true},
+                    NetworkServe{
+                        "FromQuorelIni", {}, "Listen=0.0.0.0:0\r\nAllow=10.0.0.7\r\n", false}),
+    [](const auto& info) { return info.param.name; });
+
+// A client's step list, the adapter pulled during its first step: the second, beyond the
+// USB host's 1.5 W, is never sent; the list ends with the output off and the log says why.
+TEST(QuorelctlServeProgram, ASourceDropEndsTheListBeforeARefusedStep) {
+    TempDir dir;
+    sim::SimulatedSupply sim;
+    ASSERT_TRUE(sim.start());
+    Child child(dir, {"serve", "--port", sim.portPath(), "--listen", "127.0.0.1:0"});
+    const std::uint16_t port = readyPort(dir, "127\\.0\\.0\\.1");
+    ASSERT_NE(port, 0);
+    TestClient client({remote::LoopbackAddress, port});
+    EXPECT_EQ(ask(client, "LIST:VOLT 5,10;:LIST:CURR 0.2,0.5;:LIST:DWEL 3,3;:OUTP ON;:INIT;"
+                          ":LIST:STEP?"),
+              "1");
+    sim.setSourceLetter('U');
+    EXPECT_TRUE(
+        pumpUntil([] { platform::sleepMs(50); }, [&] { return ask(client, "LIST:STEP?") == "0"; }));
+    EXPECT_FALSE(sim.outputOn());
+    EXPECT_FALSE(sim.receivedCommands('S').empty());
+    for (const auto& set : sim.receivedCommands('S'))
+        EXPECT_EQ(set.text, "S0FA0C8") << "10 V 0.5 A is never sent";
+    ASSERT_EQ(::kill(child.pid, SIGTERM), 0);
+    EXPECT_EQ(child.wait(5000), ctl::Success);
+    EXPECT_NE(
+        TempDir::read(dir.file("err"))
+            .find("ステップ 2 は設定できません: 許容電力容量を超えるため設定できません\n"
+                  "給電元が変わり、残りの設定が許容電力容量を超えるためシーケンスを中止しました\n"
+                  "シーケンスの終了で出力をOFFしました\n"),
+        std::string::npos)
+        << TempDir::read(dir.file("err"));
 }
 
 // The ready line of a serve child on standard error, with its port.

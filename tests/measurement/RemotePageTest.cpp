@@ -127,6 +127,17 @@ TEST_F(RemotePanel, IsOffByDefaultAndUnusableValuesGetTheirDefaultsWithALogLine)
                                  "設定 [REMOTE] Listen の値が正しくないため既定値を使います"}));
 }
 
+TEST_F(RemotePanel, ANetworkAddressWithoutAnAllowListIsNotListenedOnAndTheLogSaysWhy) {
+    open({"ComPort=com3", "[REMOTE]", "Enabled=1", "Listen=0.0.0.0:0"});
+    EXPECT_FALSE(window->remoteService()->listening());
+    EXPECT_EQ(
+        logMessages(),
+        (std::vector<std::string>{
+            "制御ソフト起動しました",
+            "リモート制御を 0.0.0.0:0 で開始できません(ループバック以外のアドレスには許可する"
+            "ネットワークが必要です。どのホストも許可するときは 0.0.0.0/0 を指定してください)"}));
+}
+
 TEST_F(RemotePanel, ThePageSwitchesItOffAndOnKeepsItInTheFileAndListsTheClients) {
     ASSERT_NO_FATAL_FAILURE(openServing());
     window->show();

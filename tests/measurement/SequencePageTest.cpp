@@ -181,6 +181,27 @@ TEST_F(SequencePageTest, ARunSetsEachStepOnTimeHighlightsItAndTheMainFieldsFollo
         << testing::PrintToString(log);
 }
 
+TEST_F(SequencePageTest, ASourceDropEndsTheRunBeforeAStepBeyondTheUsbHostsPower) {
+    openPage();
+    enterSteps({{"5", "0.2", "2", "step"}, {"10", "0.5", "2", "step"}});
+    check("outputOnAtStart");
+    press("startSequence");
+    ASSERT_TRUE(page->runner().running());
+    sim.setSourceLetter('U');
+    // The next poll finds the USB host, well before the second step is due.
+    ASSERT_TRUE(runUntilIdle(1500));
+    EXPECT_EQ(setCommands(), std::vector<std::string>{"S0FA0C8"});
+    EXPECT_FALSE(sim.outputOn());
+    EXPECT_EQ(state(), "停止中");
+    const auto log = logMessages();
+    const std::vector<std::string> expected = {
+        "ステップ 2 は設定できません: 許容電力容量を超えるため設定できません",
+        "給電元が変わり、残りの設定が許容電力容量を超えるためシーケンスを中止しました",
+        "シーケンスの終了で出力をOFFしました"};
+    EXPECT_TRUE(std::search(log.begin(), log.end(), expected.begin(), expected.end()) != log.end())
+        << testing::PrintToString(log);
+}
+
 TEST_F(SequencePageTest, PauseHoldsTheStepsResumeGoesOnAndAbortSwitchesOff) {
     openPage();
     enterSteps(

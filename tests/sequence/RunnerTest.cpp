@@ -320,6 +320,113 @@ INSTANTIATE_TEST_SUITE_P(
                             EndReason::DeviceFailed, true}),
     casenames::ByName());
 
+// The adapter pulled during a run: what is still to come is checked against the USB host's
+// 1.5 W at once, the running step and the later rounds included, the steps done not.
+struct SourceDrop {
+    std::string name;
+    std::vector<Step> steps;
+    unsigned repeat;
+    std::int64_t atMs; // after the start
+    bool told;         // the session reported it; else only the next point meets it
+    int refusedStep;   // 0: everything still to come fits
+};
+
+class SourceChange : public RunnerTest, public testing::WithParamInterface<SourceDrop> {};
+
+TEST_P(SourceChange, EndsTheRunBeforeARefusedPointIsSentOrGoesOnSilently) {
+    const SourceDrop& k = GetParam();
+    ASSERT_FALSE(runner.start(steps(k.steps, k.repeat), options(true, false)));
+    const std::int64_t at = clockMs + k.atMs;
+    for (auto next = runner.nextServiceMs(); next && *next <= at; next = runner.nextServiceMs()) {
+        clockMs = std::max(clockMs, *next);
+        runner.service();
+    }
+    clockMs = at;
+    const std::size_t sentBefore = supply.sent.size();
+    const std::size_t loggedBefore = log.size();
+    supply.powerSource = PowerSource::UsbHost;
+    if (k.told)
+        runner.onSourceChanged(PowerSource::UsbHost);
+    runToTheEnd();
+    const std::vector<std::string> all = supply.what();
+    const std::vector<std::string> after(all.begin() + static_cast<std::ptrdiff_t>(sentBefore),
+                                         all.end());
+    if (k.refusedStep == 0) {
+        EXPECT_EQ(runner.lastEnd()->reason, EndReason::Completed);
+        EXPECT_EQ(log.size(), loggedBefore + 2) << "only the completion and the output off";
+        for (const auto& s : supply.sent) {
+            if (s.atMs < at || s.what == "off")
+                continue;
+            EXPECT_LE(std::stod(s.what) * std::stod(s.what.substr(s.what.find('/') + 1)), 1.5)
+                << s.what;
+        }
+        return;
+    }
+    EXPECT_EQ(after, std::vector<std::string>{"off"}) << "the refused point is never sent";
+    EXPECT_EQ(runner.lastEnd()->reason, EndReason::SourceRefused);
+    EXPECT_TRUE(runner.lastEnd()->outputSwitchedOff);
+    ASSERT_EQ(log.size(), loggedBefore + 3);
+    EXPECT_EQ(log[loggedBefore].rfind("ステップ " + std::to_string(k.refusedStep) + " ", 0), 0u)
+        << log[loggedBefore];
+    EXPECT_EQ(log[loggedBefore + 1],
+              "給電元が変わり、残りの設定が許容電力容量を超えるためシーケンスを中止しました");
+    EXPECT_EQ(log[loggedBefore + 2], texts::SequenceOutputOff.str());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ToTheUsbHost, SourceChange,
+    testing::Values(SourceDrop{"ANextStepBeyondItsPower",
+                               {{5, 0.2, 1, Ramp::Step}, {10, 0.5, 1, Ramp::Step}},
+                               1,
+                               500,
+                               true,
+                               2},
+                    SourceDrop{"EverythingStillToComeFits",
+                               {{5, 0.2, 1, Ramp::Step}, {5, 0.25, 1, Ramp::Step}},
+                               1,
+                               500,
+                               true,
+                               0},
+                    SourceDrop{"TheRunningStepIsIncluded",
+                               {{10, 0.5, 1, Ramp::Step}, {5, 0.2, 1, Ramp::Step}},
+                               1,
+                               500,
+                               true,
+                               1},
+                    SourceDrop{"AStepDoneNoLongerCounts",
+                               {{10, 0.5, 1, Ramp::Step}, {5, 0.2, 1, Ramp::Step}},
+                               1,
+                               1500,
+                               true,
+                               0},
+                    SourceDrop{"ALaterRoundSetsItAgain",
+                               {{10, 0.5, 1, Ramp::Step}, {5, 0.2, 1, Ramp::Step}},
+                               2,
+                               1500,
+                               true,
+                               1},
+                    // A ramp from 10 V 0.5 A down to 1 V 0.1 A: its first points are beyond 1.5 W,
+                    // its last second is not.
+                    SourceDrop{"TheRampPointsStillToComeOfTheRunningRamp",
+                               {{10, 0.5, 1, Ramp::Step}, {1, 0.1, 4, Ramp::Linear}},
+                               1,
+                               1300,
+                               true,
+                               2},
+                    SourceDrop{"TheRampsLastSecond",
+                               {{10, 0.5, 1, Ramp::Step}, {1, 0.1, 4, Ramp::Linear}},
+                               1,
+                               4100,
+                               true,
+                               0},
+                    SourceDrop{"MetByTheNextPointBeforeTheSessionTells",
+                               {{5, 0.2, 1, Ramp::Step}, {10, 0.5, 1, Ramp::Step}},
+                               1,
+                               500,
+                               false,
+                               2}),
+    casenames::ByName());
+
 TEST_F(RunnerTest, ASecondRunOnTheSameRunnerCountsItsOwnTotalsFromZero) {
     for (double added : {0.3, 0.1}) {
         ASSERT_FALSE(runner.start(steps({{5, 0.3, 100, Ramp::Step}})));

@@ -85,12 +85,33 @@ INSTANTIATE_TEST_SUITE_P(
                  poll(c, 50, 410, [](double t) { return at(t, 5, 1.0); });
              },
              0.2, 1.0, 720, 1e-9},
+        // Found on by a poll: on from that poll, not half an interval before it.
         Case{"OutputOffTimeIsNotOnTime",
              [](Counters& c) {
                  poll(c, 0, 60, [](double t) { return at(t, 0, 0, false); });
                  poll(c, 60.5, 120, [](double t) { return at(t, 5, 0.1); });
              },
-             0.1 * 59.5 / 3600 + 0.05 * 0.5 / 3600, 0.5 * 59.5 / 3600 + 0.25 * 0.5 / 3600, 59.75,
+             0.1 * 59.5 / 3600 + 0.05 * 0.5 / 3600, 0.5 * 59.5 / 3600 + 0.25 * 0.5 / 3600, 59.5,
+             1e-9},
+        // Switched on by the session at 10.2 s, off by a trip just after the reading of 20 s.
+        Case{"OnTimeRunsFromTheSessionsSwitchToItsTrip",
+             [](Counters& c) {
+                 poll(c, 0, 10, [](double t) { return at(t, 0, 0, false); });
+                 c.outputSwitched(true, 10200);
+                 poll(c, 10.5, 20, [](double t) { return at(t, 5, 0.1); });
+                 c.outputSwitched(false, 20100);
+                 poll(c, 20.5, 30, [](double t) { return at(t, 0, 0, false); });
+             },
+             1.0 / 3600, 5.0 / 3600, 9.9, 1e-9},
+        // A switch the next reading does not show was not followed: nothing counts from it.
+        Case{"ASwitchTheDeviceDidNotFollowCountsNothing",
+             [](Counters& c) {
+                 poll(c, 0, 10, [](double t) { return at(t, 0, 0, false); });
+                 c.outputSwitched(true, 10100);
+                 poll(c, 10.5, 20, [](double t) { return at(t, 0, 0, false); });
+                 poll(c, 20.5, 30, [](double t) { return at(t, 5, 0.1); });
+             },
+             0.1 * 9.5 / 3600 + 0.05 * 0.5 / 3600, 0.5 * 9.5 / 3600 + 0.25 * 0.5 / 3600, 9.5,
              1e-9}),
     [](const testing::TestParamInfo<Case>& info) { return info.param.name; });
 

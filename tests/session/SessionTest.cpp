@@ -127,6 +127,23 @@ TEST_F(SessionOnSimulator, OverCurrentWaitsForItsDelayOfConsecutiveReadingsOverT
     EXPECT_FALSE(sim.outputOn());
 }
 
+// The on-time (ACC:TIME?, the statistics, monitor) runs from the session's own switch-on to
+// the moment a trip switched the output off, not from and to half a poll interval.
+TEST_F(SessionOnSimulator, OnTimeRunsFromTheSwitchOnToTheTrip) {
+    ASSERT_EQ(s->requestOutput(false), session::OutputRequest::Sent);
+    pollAfter(500);
+    clockMs += 100;
+    ASSERT_EQ(s->requestOutput(true), session::OutputRequest::Sent);
+    for (int ms : {400, 500, 500})
+        pollAfter(ms);
+    EXPECT_NEAR(s->counters().outputOnSeconds(), 1.4, 1e-9);
+    s->protections().setLevel(ProtectionKind::OverCurrent, 0.3);
+    s->protections().setEnabled(ProtectionKind::OverCurrent, true);
+    pollAfter(500); // over the level: off at once
+    pollAfter(500);
+    EXPECT_NEAR(s->counters().outputOnSeconds(), 1.9, 1e-9);
+}
+
 TEST_F(SessionOnSimulator, LevelsOutsideTheDevicesRangeAreRefused) {
     auto& p = s->protections();
     for (double bad : {0.0, -1.0, 20.01, std::nan("")})
