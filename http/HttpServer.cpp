@@ -1,5 +1,7 @@
 #include "http/HttpServer.h"
 
+#include "remote/ListenPolicy.h"
+
 #include <microhttpd.h>
 
 #include <algorithm>
@@ -256,6 +258,9 @@ HttpServer::~HttpServer() {
 remote::StartResult HttpServer::start(const HttpOptions& options) {
     if (listening())
         return remote::StartResult::AlreadyListening;
+    // The same rule as every listener: other hosts reach it only through an allow list.
+    if (remote::checkListen(options.listen, options.allow) != remote::ListenCheck::Ok)
+        return remote::StartResult::NeedsAllowList;
     impl_->options = options;
     platform::SocketHandle listener = platform::NoSocket;
     switch (platform::listenTcp(options.listen, listener, impl_->bound)) {

@@ -1,8 +1,8 @@
 #include "remote/Server.h"
 
 #include "platform/Clock.h"
-#include "remote/LoopSource.h"
 #include "remote/ListenPolicy.h"
+#include "remote/LoopSource.h"
 
 #include <algorithm>
 

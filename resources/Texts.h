@@ -367,6 +367,8 @@ inline constexpr Text HttpToken{QT_TRANSLATE_NOOP("texts", "HTTPのトークン"
 inline constexpr Text HttpState{QT_TRANSLATE_NOOP("texts", "HTTPの状態")};
 inline constexpr Text A11yHttpEnabledHelp{
     QT_TRANSLATE_NOOP("texts", "ブラウザー、Prometheus、スクリプトからの接続を受け付けます")};
+inline constexpr Text A11yHttpTokenHelp{
+    QT_TRANSLATE_NOOP("texts", "設定を変える要求に必要なトークン(Authorization: Bearer)")};
 
 // --- Measurement window ---
 inline constexpr Text MenuMeasurement{QT_TRANSLATE_NOOP("texts", "計測ウィンドウ(&M)...")};

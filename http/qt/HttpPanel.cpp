@@ -1,5 +1,5 @@
 // The panel's HTTP server and its section of the remote page.
-#include "panel/HttpPanel.h"
+#include "http/qt/HttpPanel.h"
 
 #include "http/Token.h"
 #include "http/qt/HttpService.h"
@@ -41,6 +41,7 @@ public:
         listen_ = new QLineEdit(this);
         listen_->setObjectName("httpListen");
         listen_->setAccessibleName(qs(texts::HttpListen));
+        platform::describe(listen_, texts::A11yRemoteListenHelp);
         grid->addWidget(listen_, 1, 1);
         grid->addWidget(new QLabel(qs(texts::HttpState), this), 2, 0);
         state_ = new QLabel(this);
@@ -51,9 +52,11 @@ public:
         token_->setObjectName("httpToken");
         token_->setReadOnly(true);
         token_->setAccessibleName(qs(texts::HttpToken));
+        platform::describe(token_, texts::A11yHttpTokenHelp);
         grid->addWidget(token_, 3, 1);
         auto* apply = new QPushButton(qs(texts::ButtonApply), this);
         apply->setObjectName("applyHttp");
+        platform::describe(apply, texts::A11yApplyHelp);
         grid->addWidget(apply, 4, 1, Qt::AlignRight);
         connect(apply, &QPushButton::clicked, this, [this] { applyNow(); });
         connect(&service_, &HttpService::changed, this, [this] { showState(); });

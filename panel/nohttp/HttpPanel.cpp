@@ -1,5 +1,5 @@
 // A build without the HTTP server: the panel has none.
-#include "panel/HttpPanel.h"
+#include "http/qt/HttpPanel.h"
 
 namespace panel {
 

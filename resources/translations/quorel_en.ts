@@ -1879,5 +1879,9 @@ The updater ends and the main firmware starts.</translation>
         <source>ブラウザー、Prometheus、スクリプトからの接続を受け付けます</source>
         <translation>Accepts connections from browsers, Prometheus and scripts</translation>
     </message>
+    <message>
+        <source>設定を変える要求に必要なトークン(Authorization: Bearer)</source>
+        <translation>The token that requests changing anything need (Authorization: Bearer)</translation>
+    </message>
 </context>
 </TS>

@@ -24,8 +24,8 @@ struct FakeSupply : Supply {
     PowerSource powerSource = PowerSource::AcAdapter;
     double volts = 0.0, amps = 0.0;
     bool locked = false;
-    DeviceResult result = DeviceResult::Ok;       // what every command answers
-    DeviceResult switchResult = DeviceResult::Ok; // the output's switch alone failing
+    DeviceResult result = DeviceResult::Ok;       // what a set command answers
+    DeviceResult switchResult = DeviceResult::Ok; // what switching the output answers
     bool on = true;                               // as the operator left it before the run
     double charge = 0.0, energy = 0.0;
     std::vector<Sent> sent;
@@ -45,10 +45,9 @@ struct FakeSupply : Supply {
     }
     DeviceResult switchOutput(bool wanted) override {
         sent.push_back({*clock, wanted ? "on" : "off"});
-        const DeviceResult r = switchResult != DeviceResult::Ok ? switchResult : result;
-        if (r == DeviceResult::Ok)
+        if (switchResult == DeviceResult::Ok)
             on = wanted;
-        return r;
+        return switchResult;
     }
     bool outputOn() const override { return on; }
     double chargeAh() const override { return charge; }

@@ -130,10 +130,10 @@ TEST_F(SessionOnSimulator, OverCurrentWaitsForItsDelayOfConsecutiveReadingsOverT
 // The on-time (ACC:TIME?, the statistics, monitor) runs from the session's own switch-on to
 // the moment a trip switched the output off, not from and to half a poll interval.
 TEST_F(SessionOnSimulator, OnTimeRunsFromTheSwitchOnToTheTrip) {
-    ASSERT_EQ(s->requestOutput(false), session::OutputRequest::Sent);
+    ASSERT_EQ(s->requestOutput(false), session::OutputRequest::Confirmed);
     pollAfter(500);
     clockMs += 100;
-    ASSERT_EQ(s->requestOutput(true), session::OutputRequest::Sent);
+    ASSERT_EQ(s->requestOutput(true), session::OutputRequest::Confirmed);
     for (int ms : {400, 500, 500})
         pollAfter(ms);
     EXPECT_NEAR(s->counters().outputOnSeconds(), 1.4, 1e-9);
