@@ -12,12 +12,7 @@ constexpr const char* ListenKey = "Listen";
 
 HttpSettings HttpSettings::load(const CIni& ini, std::vector<std::string>& badKeys) {
     HttpSettings s;
-    if (auto text = session::presentValue(ini, Section, EnabledKey)) {
-        if (auto on = session::parseFlag(*text))
-            s.enabled = *on;
-        else
-            badKeys.push_back(EnabledKey);
-    }
+    session::readFlag(ini, Section, EnabledKey, s.enabled, badKeys);
     if (auto text = session::presentValue(ini, Section, ListenKey)) {
         if (text->find(':') == std::string::npos ||
             remote::parseEndpoint(*text, s.listen) != remote::AddressError::None) {

@@ -14,12 +14,7 @@ constexpr const char* Vxi11Key = "Vxi11";
 
 RemoteSettings RemoteSettings::load(const CIni& ini, std::vector<std::string>& badKeys) {
     RemoteSettings s;
-    if (auto text = session::presentValue(ini, Section, EnabledKey)) {
-        if (auto on = session::parseFlag(*text))
-            s.enabled = *on;
-        else
-            badKeys.push_back(EnabledKey);
-    }
+    session::readFlag(ini, Section, EnabledKey, s.enabled, badKeys);
     if (auto text = session::presentValue(ini, Section, ListenKey)) {
         if (parseEndpoint(*text, s.listen) != AddressError::None)
             badKeys.push_back(ListenKey);
@@ -30,12 +25,7 @@ RemoteSettings RemoteSettings::load(const CIni& ini, std::vector<std::string>& b
         if (e != AddressError::None && e != AddressError::Empty)
             badKeys.push_back(AllowKey);
     }
-    if (auto text = session::presentValue(ini, Section, Vxi11Key)) {
-        if (auto on = session::parseFlag(*text))
-            s.vxi11 = *on;
-        else
-            badKeys.push_back(Vxi11Key);
-    }
+    session::readFlag(ini, Section, Vxi11Key, s.vxi11, badKeys);
     return s;
 }
 

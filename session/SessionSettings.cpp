@@ -69,6 +69,16 @@ std::optional<std::string> presentValue(const CIni& ini, const char* section, co
     return v;
 }
 
+void readFlag(const CIni& ini, const char* section, const char* key, bool& into,
+              std::vector<std::string>& badKeys) {
+    if (auto text = presentValue(ini, section, key)) {
+        if (auto on = parseFlag(*text))
+            into = *on;
+        else
+            badKeys.push_back(key);
+    }
+}
+
 SessionSettings::SessionSettings() {
     for (int k = 0; k < ProtectionKinds; ++k)
         protections[k].level = Protections::maxLevel(static_cast<ProtectionKind>(k));

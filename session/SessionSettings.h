@@ -39,5 +39,9 @@ std::optional<std::string> presentValue(const CIni& ini, const char* section, co
 // "0" or "1" as written; "true", "yes", "on" and their opposites in any case, so that a
 // hand-edited file still counts; any number (non-zero is on). Nothing otherwise.
 std::optional<bool> parseFlag(const std::string& text);
+// A flag of `section` read into `into` when present; a value that is no flag leaves `into` as
+// it was and names `key` in `badKeys`.
+void readFlag(const CIni& ini, const char* section, const char* key, bool& into,
+              std::vector<std::string>& badKeys);
 
 } // namespace session
