@@ -1,5 +1,7 @@
-// The portmapper through libtirpc: rpcb_getaddr to see whether VXI-11 is registered already,
-// rpcb_set and rpcb_unset for the registration over the local transport.
+// The portmapper through libtirpc: pmap_getport to see whether VXI-11 is registered already
+// (its answer is a port number; the string answer of rpcb_getaddr is never released by the
+// library when the program is unknown), rpcb_set and rpcb_unset for the registration over the
+// local transport.
 #include "remote/Portmapper.h"
 
 #include <rpc/rpc.h>
@@ -36,9 +38,10 @@ PortmapResult registerVxi11(std::uint16_t port) {
     TcpConfig tcp;
     if (!tcp.get())
         return PortmapResult::Failed;
-    sockaddr_in found{};
-    netbuf lookup{sizeof found, sizeof found, &found};
-    if (rpcb_getaddr(CoreProgram, CoreVersion, tcp.get(), &lookup, "localhost"))
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (pmap_getport(&local, CoreProgram, CoreVersion, IPPROTO_TCP) != 0)
         return PortmapResult::TakenByOther;
     if (rpc_createerr.cf_stat != RPC_PROGNOTREGISTERED)
         return PortmapResult::NoPortmapper;
