@@ -369,6 +369,22 @@ inline constexpr Text A11yHttpEnabledHelp{
     QT_TRANSLATE_NOOP("texts", "ブラウザー、Prometheus、スクリプトからの接続を受け付けます")};
 inline constexpr Text A11yHttpTokenHelp{
     QT_TRANSLATE_NOOP("texts", "設定を変える要求に必要なトークン(Authorization: Bearer)")};
+// The live page in the browser: the connection's state, the output switch, the token kept
+// by the browser, and the plot's span.
+inline constexpr Text LiveDeviceConnected{QT_TRANSLATE_NOOP("texts", "デバイス接続中")};
+inline constexpr Text LiveDeviceReconnecting{
+    QT_TRANSLATE_NOOP("texts", "デバイスと切断されました　再接続中")};
+inline constexpr Text LiveServerLost{
+    QT_TRANSLATE_NOOP("texts", "サーバーと通信できません　再接続中")};
+inline constexpr Text LiveOutputOn{QT_TRANSLATE_NOOP("texts", "出力 ON")};
+inline constexpr Text LiveOutputOff{QT_TRANSLATE_NOOP("texts", "出力 OFF")};
+inline constexpr Text LiveReadOnly{
+    QT_TRANSLATE_NOOP("texts", "読み取り専用です。操作するにはトークンを入力してください")};
+inline constexpr Text LiveTokenKeep{QT_TRANSLATE_NOOP("texts", "保存")};
+inline constexpr Text LiveTokenForget{QT_TRANSLATE_NOOP("texts", "消去")};
+inline constexpr Text LiveTokenRefused{QT_TRANSLATE_NOOP("texts", "トークンが正しくありません")};
+inline constexpr Text LivePlotSpan{QT_TRANSLATE_NOOP("texts", "直近10分")};
+inline constexpr Text LiveCounters{QT_TRANSLATE_NOOP("texts", "積算値")};
 
 // --- Measurement window ---
 inline constexpr Text MenuMeasurement{QT_TRANSLATE_NOOP("texts", "計測ウィンドウ(&M)...")};

@@ -1883,5 +1883,49 @@ The updater ends and the main firmware starts.</translation>
         <source>設定を変える要求に必要なトークン(Authorization: Bearer)</source>
         <translation>The token that requests changing anything need (Authorization: Bearer)</translation>
     </message>
+    <message>
+        <source>デバイス接続中</source>
+        <translation>Device connected</translation>
+    </message>
+    <message>
+        <source>デバイスと切断されました　再接続中</source>
+        <translation>Device lost, reconnecting</translation>
+    </message>
+    <message>
+        <source>サーバーと通信できません　再接続中</source>
+        <translation>Server unreachable, reconnecting</translation>
+    </message>
+    <message>
+        <source>出力 ON</source>
+        <translation>Output ON</translation>
+    </message>
+    <message>
+        <source>出力 OFF</source>
+        <translation>Output OFF</translation>
+    </message>
+    <message>
+        <source>読み取り専用です。操作するにはトークンを入力してください</source>
+        <translation>Read only: enter the token to operate</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Keep</translation>
+    </message>
+    <message>
+        <source>消去</source>
+        <translation>Forget</translation>
+    </message>
+    <message>
+        <source>トークンが正しくありません</source>
+        <translation>The token is not accepted</translation>
+    </message>
+    <message>
+        <source>直近10分</source>
+        <translation>Last 10 minutes</translation>
+    </message>
+    <message>
+        <source>積算値</source>
+        <translation>Totals</translation>
+    </message>
 </context>
 </TS>
