@@ -175,6 +175,7 @@ int serveCommand(Session& s) {
             code = ListenFailed;
         } else if (o.http) {
             o.http->scpiPort = remote.server().address().port;
+            o.http->vxi11 = remote.server().vxi11Listening();
             http = startHttpServer(m, runner.runner(), *o.http, say, s.err);
             if (!http)
                 code = ListenFailed;

@@ -25,6 +25,7 @@ struct HttpServeOptions {
     std::vector<remote::Network> allow;
     bool newToken = false;
     std::optional<std::uint16_t> scpiPort;
+    bool vxi11 = false; // VXI-11 runs beside the raw socket
 };
 
 class HttpFront {

@@ -396,10 +396,11 @@ std::string HttpControl::identificationXml(const SocketAddress& local) const {
     auto address = [&](const std::string& value) {
         x += "    <InstrumentAddressString>" + xmlEscaped(value) + "</InstrumentAddressString>\n";
     };
-    if (ways_.vxi11)
+    const WaysIn ways = ways_ ? ways_() : WaysIn{};
+    if (ways.vxi11)
         address("TCPIP::" + host + "::INSTR");
-    if (ways_.scpiPort)
-        address("TCPIP::" + host + "::" + std::to_string(*ways_.scpiPort) + "::SOCKET");
+    if (ways.scpiPort)
+        address("TCPIP::" + host + "::" + std::to_string(*ways.scpiPort) + "::SOCKET");
     x += "    <Hostname>" + host + "</Hostname>\n";
     x += "    <IPAddress>" + host + "</IPAddress>\n";
     x += "  </Interface>\n";

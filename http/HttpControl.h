@@ -44,7 +44,12 @@ public:
     const HttpServer& server() const { return server_; }
     const std::string& token() const { return token_; }
 
-    void setWaysIn(const WaysIn& ways) { ways_ = ways; }
+    void setWaysIn(const WaysIn& ways) {
+        ways_ = [ways] { return ways; };
+    }
+    // Where the other ways in start and stop while it serves (the panel's remote page), they
+    // are asked for at each request.
+    void setWaysInFrom(std::function<WaysIn()> ways) { ways_ = std::move(ways); }
     // Whether a sequence runs now: set-points and the output are refused meanwhile.
     void setRunGoing(std::function<bool()> running) { runGoing_ = std::move(running); }
     // Called after every change of the connected clients.
@@ -76,7 +81,7 @@ private:
     const Request* current_ = nullptr;
     remote::SessionInstrument instrument_;
     HttpServer server_;
-    WaysIn ways_;
+    std::function<WaysIn()> ways_;
     std::function<bool()> runGoing_;
     std::function<void()> clientsChanged_;
     std::array<std::uint64_t, 3> trips_{};

@@ -40,7 +40,7 @@ std::unique_ptr<HttpFront> startHttpServer(session::MeasurementSession& session,
         return nullptr;
     }
     auto front = std::make_unique<Front>(session, std::move(say), *token);
-    front->control.setWaysIn({options.scpiPort, false});
+    front->control.setWaysIn({options.scpiPort, options.vxi11});
     front->control.setRunGoing([&runner] { return runner.running(); });
     http::HttpOptions o;
     o.listen = options.listen;

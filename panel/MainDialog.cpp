@@ -343,7 +343,7 @@ bool MainDialog::OnInitDialog() {
     remote_->startFromSettings();
     http_ = panel::startHttpService(
         *session_, settings.ini(), [this](const std::string& m) { AppendSystemLog(m); },
-        sequenceRunner(), this);
+        sequenceRunner(), remote_, this);
     if (settings.connectAtStart())
         OnConnectButton();
     return true;

@@ -129,6 +129,7 @@ public:
     void OpenHistoryFile(const std::string& path);
     // The remote control, made at initialisation; it serves clients while [REMOTE] says so.
     RemoteService* remoteService() const { return remote_; }
+    QObject* httpService() const { return http_; }
     // The one sequence runner of the window, for the sequence page and remote clients alike.
     sequence::Runner& sequenceRunner();
 

@@ -7,6 +7,7 @@
 #include "platform/qt/Accessible.h"
 #include "platform/qt/Prompter.h"
 #include "remote/RemoteMessages.h"
+#include "remote/qt/RemoteService.h"
 #include "resources/TextFormat.h"
 #include "resources/Texts.h"
 #include "sequence/Runner.h"
@@ -16,6 +17,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 
 namespace panel {
@@ -104,7 +106,7 @@ private:
 } // namespace
 
 QObject* startHttpService(session::MeasurementSession& session, const CIni& ini, HttpLog log,
-                          const sequence::Runner& runner, QObject* parent) {
+                          const sequence::Runner& runner, RemoteService* remote, QObject* parent) {
     const auto token = http::loadOrMakeToken(platform::settingsDirectory(), false);
     if (!token) {
         log(texts::LogHttpTokenFailed.str());
@@ -112,6 +114,15 @@ QObject* startHttpService(session::MeasurementSession& session, const CIni& ini,
     }
     auto* service = new HttpService(session, ini, log, *token, parent);
     service->control().setRunGoing([&runner] { return runner.running(); });
+    // The remote service may go first when the window closes.
+    service->control().setWaysInFrom([remote = QPointer<RemoteService>(remote)] {
+        http::WaysIn ways;
+        if (remote && remote->listening()) {
+            ways.scpiPort = remote->address().port;
+            ways.vxi11 = remote->control().server().vxi11Listening();
+        }
+        return ways;
+    });
     service->startFromSettings();
     return service;
 }

@@ -6,6 +6,7 @@
 class CIni;
 class QObject;
 class QWidget;
+class RemoteService;
 
 namespace session {
 class MeasurementSession;
@@ -21,9 +22,9 @@ namespace panel {
 using HttpLog = std::function<void(const std::string&)>;
 
 // The server driven by the window's event loop, started when [HTTP] Enabled is on; owned by
-// `parent`.
+// `parent`. The identification page names the ways in that `remote` runs at each request.
 QObject* startHttpService(session::MeasurementSession& session, const CIni& ini, HttpLog log,
-                          const sequence::Runner& runner, QObject* parent);
+                          const sequence::Runner& runner, RemoteService* remote, QObject* parent);
 // The section of the remote page that switches it, shows where it listens and the token.
 QWidget* makeHttpSection(QObject* service, HttpLog log, QWidget* parent);
 

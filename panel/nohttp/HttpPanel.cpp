@@ -4,7 +4,7 @@
 namespace panel {
 
 QObject* startHttpService(session::MeasurementSession&, const CIni&, HttpLog,
-                          const sequence::Runner&, QObject*) {
+                          const sequence::Runner&, RemoteService*, QObject*) {
     return nullptr;
 }
 
