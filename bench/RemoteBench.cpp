@@ -21,7 +21,6 @@
 #include <ctime>
 #include <memory>
 #include <mutex>
-#include <pthread.h>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -58,13 +57,7 @@ public:
     }
     platform::SocketAddress address() const { return control_->server().address(); }
     // CPU time of the serving thread in microseconds.
-    std::int64_t cpuUs() {
-        clockid_t clock;
-        pthread_getcpuclockid(thread_.native_handle(), &clock);
-        timespec ts{};
-        clock_gettime(clock, &ts);
-        return static_cast<std::int64_t>(ts.tv_sec) * 1000000 + ts.tv_nsec / 1000;
-    }
+    std::int64_t cpuUs() { return bench::threadCpuUs(thread_); }
     // The monotonic times (us) of the polls between two moments.
     std::vector<std::int64_t> pollsBetween(std::int64_t fromUs, std::int64_t toUs) {
         std::lock_guard<std::mutex> lock(mutex_);

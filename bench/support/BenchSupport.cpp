@@ -1,7 +1,7 @@
 #include "support/BenchSupport.h"
 
-#include "platform/qt/ControlIds.h"
 #include "platform/Paths.h"
+#include "platform/qt/ControlIds.h"
 #include "plot/Fonts.h"
 
 #include <QApplication>
@@ -17,6 +17,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <pthread.h>
 #include <stdexcept>
 
 namespace bench {
@@ -30,6 +31,14 @@ std::int64_t nowUs() {
 std::int64_t threadCpuUs() {
     timespec ts{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return static_cast<std::int64_t>(ts.tv_sec) * 1000000 + ts.tv_nsec / 1000;
+}
+
+std::int64_t threadCpuUs(std::thread& thread) {
+    clockid_t clock;
+    pthread_getcpuclockid(thread.native_handle(), &clock);
+    timespec ts{};
+    clock_gettime(clock, &ts);
     return static_cast<std::int64_t>(ts.tv_sec) * 1000000 + ts.tv_nsec / 1000;
 }
 

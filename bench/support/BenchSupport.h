@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 class MainDialog;
@@ -20,6 +21,8 @@ namespace bench {
 std::int64_t nowUs();
 // CPU time of the calling thread in microseconds.
 std::int64_t threadCpuUs();
+// CPU time of another thread of this process in microseconds.
+std::int64_t threadCpuUs(std::thread& thread);
 // Resident set size of this process in KiB (VmRSS), -1 when unknown.
 long rssKb();
 
