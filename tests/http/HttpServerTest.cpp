@@ -14,11 +14,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <random>
 #include <regex>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -373,6 +375,57 @@ TEST_F(HttpOnSimulator, HostileClientsNeitherCrashNorStallIt) {
     EXPECT_TRUE(
         pumpUntil([this] { turn(); }, [&] { return control->server().clients().size() <= 2; }));
     EXPECT_EQ(request("GET", "/api/v1/status").status, 200) << "served on while the slow one waits";
+}
+
+// Resident memory of this process in KiB.
+long residentKb() {
+    long pages = 0, resident = 0;
+    if (std::FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(f);
+    }
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+// Clients that fill every slot with a request they never finish, each pushing 1 MiB of one
+// header line at it, neither stall the poll nor hold the server for good: their memory stays
+// within the bound of a request's head, and the idle time-out gives their slots back.
+TEST_F(HttpOnSimulator, SlowClientsHoldingEverySlotAreBoundedAndTimedOut) {
+    control->stop();
+    http::HttpOptions o;
+    o.listen = {remote::LoopbackAddress, 0};
+    o.idleTimeoutSeconds = 1;
+    ASSERT_EQ(control->start(o), remote::StartResult::Ok);
+    const std::string huge = "GET /metrics HTTP/1.1\r\nX-Long: " + std::string(1 << 20, 'x');
+    std::vector<std::unique_ptr<TestClient>> slow;
+    for (int i = 0; i < 32; ++i)
+        slow.push_back(connect());
+    ASSERT_TRUE(
+        pumpUntil([this] { turn(); }, [&] { return control->server().clients().size() == 32; }));
+    // Queued on the clients' side first, so that only what the server keeps counts.
+    for (int i = 0; i < 16; ++i)
+        slow[i]->send(huge);
+    for (int i = 16; i < 32; ++i)
+        slow[i]->send("GET /metr");
+    const long before = residentKb();
+    for (int i = 0; i < 50; ++i) {
+        turn();
+        for (auto& c : slow)
+            c->poll();
+    }
+    EXPECT_LT(residentKb() - before, 8 * 1024) << "16 MiB were sent; a head is bounded by 32 KiB";
+    auto extra = connect();
+    EXPECT_TRUE(pumpUntil([this] { turn(); }, [&] { return !extra->poll(); })) << "no room";
+    EXPECT_EQ(s->poll(), DeviceResult::Ok);
+    EXPECT_TRUE(pumpUntil([this] { turn(); },
+                          [&] {
+                              for (auto& c : slow)
+                                  c->poll();
+                              return control->server().clients().empty();
+                          }))
+        << "the idle time-out closes them";
+    EXPECT_EQ(request("GET", "/api/v1/status").status, 200);
 }
 
 TEST(HttpToken, IsMadeForTheOwnerAloneKeptAndRenewed) {
