@@ -21,7 +21,7 @@ else
   cmake --preset default -DQUOREL_BUILD_BENCH=ON
 fi
 programs=(PlotPaintBench PanelBench FirmwareUpdateBench ProcessBench PollingHourBench SessionBench HistoryBench RemoteBench
-          SequenceBench TextsBench)
+          SequenceBench TextsBench HttpBench)
 cmake --build "$build" -j2 --target "${programs[@]}"
 
 figures=$(mktemp)
@@ -35,6 +35,11 @@ for program in "${programs[@]}"; do
   echo "=== $program"
   "$build/bench/$program" "$@"
 done
+# The live page in headless chromium: its first paint and the serving CPU with 10 pages open.
+echo
+echo "=== live pages"
+cmake --build "$build" -j2 --target quorelctl quorel-sim
+/usr/bin/python3 bench/live_pages.py "$build/quorelctl" "$build/quorel-sim" || echo "live pages: skipped (exit $?)"
 
 echo
 echo "=== Figures (one run, $(date '+%Y-%m-%d %H:%M'), load average $(cut -d' ' -f1-3 /proc/loadavg) at the end)"
