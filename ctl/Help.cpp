@@ -141,6 +141,7 @@ const std::map<std::string, const char*>& commandTexts() {
          "/events, /lxi/identification; it prints \"http on ADDR:PORT\" and the token before\n"
          "\"listening on\". --new-token makes a new bearer token (settings folder,\n"
          "http-token).\n"
+         "GET / is a live page for a browser, read-only until its token is entered.\n"
          "VXI-11 (TCPIP::host::INSTR, Linux only) is served too, on the same address and a\n"
          "port the system picks (--vxi11-port names one; --no-vxi11: none), registered with\n"
          "the portmapper (rpcbind) while serve runs; \"vxi11 on ADDR:PORT\" is printed before\n"
