@@ -1,5 +1,6 @@
 #pragma once
 
+#include "remote/Announcer.h"
 #include "remote/LoopSource.h"
 #include "remote/RunnerSequencer.h"
 #include "remote/Server.h"
@@ -7,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,6 +49,15 @@ public:
     // Another server that run() serves in the same loop (the HTTP server); not owned.
     void addLoopSource(LoopSource* source) { others_.push_back(source); }
 
+    // Makes the instrument known on the local network (Announcer.h) while the server
+    // listens: when `asked`, or whenever it listens on an address other hosts reach; else,
+    // or where the build cannot, takes any announcement back. `httpPort`: the HTTP server
+    // beside it. stop() takes it back too.
+    void announce(bool asked, std::optional<std::uint16_t> httpPort = std::nullopt);
+    // The announcer for an event loop to serve (null where the build has none); run()
+    // serves it itself.
+    LoopSource* announcer() { return announcer_.get(); }
+
     // Serves the clients between the session's polls until `stopNow` holds: a poll every
     // session::PollPeriodMs on a fixed schedule, the sequence runner at its points, the
     // clients served while waiting for the next, one unit at a time, so that a poll or a
@@ -68,6 +79,7 @@ private:
     sequence::Runner* runner_ = nullptr;
     std::unique_ptr<RunnerSequencer> sequencer_;
     std::vector<LoopSource*> others_;
+    std::unique_ptr<Announcer> announcer_;
 };
 
 } // namespace remote
