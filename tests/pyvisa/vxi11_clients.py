@@ -93,9 +93,10 @@ class Serve:
             self.process = subprocess.Popen(
                 [PROGRAM, "serve", "--port", link, "--listen", "127.0.0.1:0", *options],
                 stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=err)
-        ready = re.compile(r"^vxi11 on 127\.0\.0\.1:(\d+)\nlistening on 127\.0\.0\.1:\d+$", re.M)
+        ready = re.compile(r"^vxi11 on 127\.0\.0\.1:(\d+)\nlistening on 127\.0\.0\.1:(\d+)$", re.M)
         try:
-            self.vxi11_port = wait_for("start-up lines", lambda: ready.search(self.read()))[1]
+            lines = wait_for("start-up lines", lambda: ready.search(self.read()))
+            self.vxi11_port, self.raw_port = lines[1], lines[2]
         except AssertionError as e:
             raise AssertionError(f"{e}; quorelctl said:\n{self.read()}") from None
 
@@ -184,6 +185,51 @@ class Vxi11Clients(unittest.TestCase):
         self.assertEqual(raised.exception.error_code, pyvisa.constants.StatusCode.error_timeout)
         self.assertGreaterEqual(time.monotonic() - start, 0.6)
         self.assertTrue(holder.query("*OPC?") == "1")
+
+    def test_python_driver_over_vxi11_and_the_raw_socket(self):
+        sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
+                                        "python"))
+        from quorel import Quorel, QuorelError
+        for resource in ("TCPIP::127.0.0.1::INSTR",
+                         f"TCPIP::127.0.0.1::{self.serve.raw_port}::SOCKET"):
+            with self.subTest(resource=resource):
+                supply = Quorel(resource)
+                self.addCleanup(supply.adapter.connection.close)
+                supply.reset_counters()
+                supply.voltage_setpoint, supply.current_limit = 4.5, 0.2
+                self.assertEqual((supply.voltage_setpoint, supply.current_limit), (4.5, 0.2))
+                supply.output_enabled = True
+                self.assertIs(supply.output_enabled, True)
+                wait_for("voltage", lambda: abs(supply.voltage - 4.5) < 0.2)
+                self.assertIn(supply.mode, ("CV", "CC"))
+                self.assertIn(supply.power_source, ("USB", "ADAPTER", "IDLE"))
+                self.assertGreaterEqual(supply.power, 0)
+                self.assertGreaterEqual(supply.charge + supply.energy, 0)
+                supply.voltage_protection_level = 3.0
+                supply.voltage_protection_enabled = True
+                wait_for("a trip", lambda: supply.voltage_protection_tripped)
+                self.assertIs(supply.output_enabled, False)
+                # Switching on with a trip latched is refused by the supply, not by Python.
+                with self.assertRaises(QuorelError) as refused:
+                    supply.output_enabled = True
+                self.assertEqual(refused.exception.code, -221)
+                self.assertIn("Settings conflict", refused.exception.text)
+                supply.clear_voltage_protection()
+                supply.voltage_protection_enabled = False
+                self.assertIs(supply.voltage_protection_tripped, False)
+                for protection in ("current", "power"):
+                    setattr(supply, protection + "_protection_enabled", False)
+                    self.assertIs(getattr(supply, protection + "_protection_tripped"), False)
+                # 20 V at 1 A is beyond the power of either source: the supply says so.
+                supply.current_limit = 0.05
+                supply.voltage_setpoint = 20
+                with self.assertRaises(QuorelError) as beyond:
+                    supply.current_limit = 1
+                self.assertEqual(beyond.exception.code, -221)
+                self.assertEqual(supply.current_limit, 0.05)
+                with self.assertRaises(ValueError):
+                    supply.voltage_setpoint = 21
+                self.assertEqual(supply.check_errors(), [])
 
     @classmethod
     def tearDownClass(cls):
