@@ -40,7 +40,8 @@ StartResult RemoteControl::start(const ServerOptions& options) {
             log_(texts::LogVxi11NotOffered.str());
         if (server_.vxi11Listening()) {
             log_(texts::fill(texts::LogVxi11Started, formatEndpoint(server_.vxi11Address())));
-            registerVxi11();
+            if (usePortmapper_)
+                registerVxi11();
         }
         log_(texts::fill(texts::LogRemoteStarted, formatEndpoint(server_.address())));
     } else if (r != StartResult::AlreadyListening) {

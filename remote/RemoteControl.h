@@ -46,6 +46,10 @@ public:
     // Called after every change of the connected clients (not from the destructor).
     void setClientsChanged(std::function<void()> changed) { clientsChanged_ = std::move(changed); }
 
+    // Whether start() registers VXI-11 with the system's portmapper (on unless a program
+    // that must leave the system's services alone, a benchmark, says otherwise).
+    void setUsePortmapper(bool use) { usePortmapper_ = use; }
+
     // Another server that run() serves in the same loop (the HTTP server); not owned.
     void addLoopSource(LoopSource* source) { others_.push_back(source); }
 
@@ -70,6 +74,7 @@ private:
     void registerVxi11();
 
     bool registered_ = false; // the portmapper holds our registration
+    bool usePortmapper_ = true;
 
     session::MeasurementSession& session_;
     LogFunction log_;
