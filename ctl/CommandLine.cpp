@@ -40,7 +40,7 @@ const std::vector<CommandForm>& commandForms() {
          0,
          0,
          {"port", "listen", "allow", "log", "interval", "http", "vxi11-port"},
-         {"new-token", "no-vxi11"}},
+         {"new-token", "no-vxi11", "announce"}},
         {"update", 1, 1, {"port"}, {}},
         {"run",
          1,

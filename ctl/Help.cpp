@@ -121,7 +121,7 @@ const std::map<std::string, const char*>& commandTexts() {
          "usage: quorelctl serve [--listen ADDR:PORT] [--port NAME] [--allow CIDR[,CIDR...]]\n"
          "                       [--log FILE.csv [--interval 1s|10s|1m|10m|1h]]\n"
          "                       [--http ADDR:PORT [--new-token]]\n"
-         "                       [--no-vxi11 | --vxi11-port PORT]\n"
+         "                       [--no-vxi11 | --vxi11-port PORT] [--announce]\n"
          "\n"
          "Serves the supply as a SCPI instrument on raw TCP (default 127.0.0.1:5025; port 0\n"
          "takes a free one) until SIGINT or SIGTERM; docs/SCPI.md lists the commands. When\n"
@@ -145,7 +145,10 @@ const std::map<std::string, const char*>& commandTexts() {
          "VXI-11 (TCPIP::host::INSTR, Linux only) is served too, on the same address and a\n"
          "port the system picks (--vxi11-port names one; --no-vxi11: none), registered with\n"
          "the portmapper (rpcbind) while serve runs; \"vxi11 on ADDR:PORT\" is printed before\n"
-         "the listening line. Links count as clients.\n"},
+         "the listening line. Links count as clients.\n"
+         "On an address other hosts reach, or with --announce (or Announce=1 in [REMOTE]),\n"
+         "serve is announced on the local network by DNS-SD (Linux, through the Avahi\n"
+         "daemon): _scpi-raw._tcp, _vxi-11._tcp, and _lxi._tcp and _http._tcp with --http.\n"},
         {"update", "usage: quorelctl update FILE.hex [--port NAME]\n"
                    "\n"
                    "Replaces the firmware: reads the whole file, connects to the boot-loader,\n"

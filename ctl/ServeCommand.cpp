@@ -27,6 +27,7 @@ struct Options {
     std::optional<std::string> csv;
     int intervalSeconds = 1;
     std::optional<HttpServeOptions> http;
+    bool announce = false; // announced on the network even on a loopback address
 };
 
 // Every listener of serve follows one rule: an address other hosts can reach needs an allow
@@ -78,6 +79,7 @@ void readRemoteSettings(Session& s, Options& o) {
     const remote::RemoteSettings ini = remote::RemoteSettings::load(s.settings().ini(), bad);
     o.server.listen = ini.listen;
     o.server.allow = ini.allow;
+    o.announce = ini.announce;
     for (const std::string& key : bad)
         s.say(texts::fill(texts::LogRemoteSettingBad, key));
 }
@@ -97,6 +99,7 @@ std::optional<int> readOptions(Session& s, Options& o) {
     }
     // A LAN instrument answers to VXI-11 too, unless told not to.
     o.server.vxi11 = !s.line.has("no-vxi11");
+    o.announce = o.announce || s.line.has("announce");
     if (auto text = s.line.value("vxi11-port")) {
         remote::SocketAddress at;
         if (!o.server.vxi11 ||
@@ -183,6 +186,11 @@ int serveCommand(Session& s) {
                 remote.addLoopSource(&http->loop());
         }
         if (code == Success) {
+            // Once every listener is up, so that the announcement names them all.
+            std::optional<std::uint16_t> httpPort;
+            if (o.http)
+                httpPort = http->port();
+            remote.announce(o.announce, httpPort);
             if (remote.server().vxi11Listening())
                 s.err << "vxi11 on " << remote::formatEndpoint(remote.server().vxi11Address())
                       << '\n';

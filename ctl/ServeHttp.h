@@ -32,6 +32,8 @@ class HttpFront {
 public:
     virtual ~HttpFront() = default;
     virtual remote::LoopSource& loop() = 0;
+    // The port it listens on, for the announcement on the network.
+    virtual std::uint16_t port() const = 0;
 };
 
 bool httpAvailable();

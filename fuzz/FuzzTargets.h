@@ -28,3 +28,7 @@ int fuzzScpiStream(const std::uint8_t* data, std::size_t size);
 
 // Arbitrary bytes as a step file, and the plan made from it; see SequenceFileTarget.cpp.
 int fuzzSequenceFile(const std::uint8_t* data, std::size_t size);
+
+// Arbitrary bytes as one client's stream on the VXI-11 core channel of a server on
+// 127.0.0.1, cut at arbitrary points; see Vxi11StreamTarget.cpp.
+int fuzzVxi11Stream(const std::uint8_t* data, std::size_t size);

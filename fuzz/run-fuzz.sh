@@ -48,6 +48,7 @@ run ini "$seconds" -timeout=10 || status=1
 run scpi_line "$seconds" -timeout=10 || status=1
 run scpi_stream "$seconds" -timeout=10 -max_len=8192 || status=1
 run sequence_file "$seconds" -timeout=10 -max_len=65536 || status=1
+run vxi11_stream "$seconds" -timeout=30 -max_len=8192 || status=1
 # Each input waits on the line for up to a few seconds, mostly asleep: several processes
 # keep both cores busy.
 run device_replies "$device_seconds" -timeout=30 -max_len=600 -fork=6 -ignore_timeouts=0 \

@@ -20,6 +20,7 @@ public:
           std::string token)
         : control(session, std::move(say), std::move(token)) {}
     remote::LoopSource& loop() override { return control.server(); }
+    std::uint16_t port() const override { return control.server().address().port; }
     http::HttpControl control;
 };
 

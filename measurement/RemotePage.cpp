@@ -52,6 +52,15 @@ RemotePage::RemotePage(RemoteService& service, MeasurementWindow::LogFunction lo
     allow_->setPlaceholderText(qs(texts::RemoteAllowHint));
     platform::describe(listen_, texts::A11yRemoteListenHelp);
     platform::describe(allow_, texts::RemoteAllowHint);
+    auto flag = [&](const char* title, const char* help, const char* name) {
+        auto* box = new QCheckBox(qs(title), this);
+        box->setObjectName(name);
+        platform::describe(box, help);
+        grid->addWidget(box, row++, 0, 1, 2);
+        return box;
+    };
+    vxi11_ = flag(texts::RemoteVxi11, texts::A11yRemoteVxi11Help, "remoteVxi11");
+    announce_ = flag(texts::RemoteAnnounce, texts::A11yRemoteAnnounceHelp, "remoteAnnounce");
     grid->addWidget(new QLabel(qs(texts::RemoteState), this), row, 0);
     state_ = new QLabel(this);
     state_->setObjectName("remoteState");
@@ -81,6 +90,8 @@ void RemotePage::showSettings() {
     enabled_->setChecked(s.enabled);
     listen_->setText(QString::fromStdString(s.listenText()));
     allow_->setText(QString::fromStdString(s.allowText()));
+    vxi11_->setChecked(s.vxi11);
+    announce_->setChecked(s.announce);
     mark(listen_, false);
     mark(allow_, false);
 }
@@ -101,8 +112,11 @@ void RemotePage::tell(const std::string& message) {
 }
 
 void RemotePage::apply() {
-    remote::RemoteSettings wanted;
+    // What the page does not show is kept as it is.
+    remote::RemoteSettings wanted = service_.settings();
     wanted.enabled = enabled_->isChecked();
+    wanted.vxi11 = vxi11_->isChecked();
+    wanted.announce = announce_->isChecked();
     const std::string listen = listen_->text().trimmed().toStdString();
     const bool listenOk =
         remote::parseEndpoint(listen, wanted.listen) == remote::AddressError::None;

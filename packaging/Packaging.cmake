@@ -77,6 +77,11 @@ add_custom_target(quorel_compressed_docs ALL DEPENDS ${compressed_files})
 install(FILES ${QUOREL_PACKAGING_DIR}/debian/copyright ${changelog_gz}
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quorel)
 
+# The Python driver (a pymeasure instrument class), for Debian's python3: its modules live in
+# dist-packages for every Python 3 version alike, compiled by nobody but the interpreter.
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/python/quorel DESTINATION lib/python3/dist-packages
+        FILES_MATCHING PATTERN "*.py" PATTERN "__pycache__" EXCLUDE)
+
 # --- The Debian package ---
 set(QUOREL_PACKAGE_MAINTAINER "Quorel developers <quorel@example.org>"
     CACHE STRING "Maintainer field of the Debian package")
@@ -96,6 +101,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The windows' Japanese texts are laid out for the IPA Gothic faces they are mapped to.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic")
+# The Python driver's interpreter and the instrument framework it builds on.
+string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", python3:any, python3-pymeasure")
 # The portmapper, through which VXI-11 clients find serve's port (TCPIP::host::INSTR).
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "rpcbind")
 # The long description; CPack puts the summary above it.
@@ -108,7 +115,8 @@ and a scrolling voltage and current history, records CSV measurement logs,
 keeps a time-stamped system log and replaces the firmware through the
 supply's boot-loader. The user interface is in Japanese or in English.
 .
-The package also holds quorelctl, which does the same from a shell, and
+The package also holds quorelctl, which does the same from a shell,
 quorel-sim, a simulated supply on a pseudo-terminal for trying both
-without hardware.")
+without hardware, and the Python module quorel, an instrument class for
+pymeasure scripts.")
 include(CPack)

@@ -19,7 +19,8 @@ RemoteControl::RemoteControl(session::MeasurementSession& session, LogFunction l
                       const SocketAddress* peer = server_.executingFor();
                       return peer ? formatEndpoint(*peer) : std::string();
                   }),
-      server_(instrument_, [this](const ClientReport& r) { report(r); }) {}
+      server_(instrument_, [this](const ClientReport& r) { report(r); }),
+      announcer_(makeAnnouncer(log_)) {}
 
 RemoteControl::~RemoteControl() {
     clientsChanged_ = nullptr;
@@ -39,7 +40,8 @@ StartResult RemoteControl::start(const ServerOptions& options) {
             log_(texts::LogVxi11NotOffered.str());
         if (server_.vxi11Listening()) {
             log_(texts::fill(texts::LogVxi11Started, formatEndpoint(server_.vxi11Address())));
-            registerVxi11();
+            if (usePortmapper_)
+                registerVxi11();
         }
         log_(texts::fill(texts::LogRemoteStarted, formatEndpoint(server_.address())));
     } else if (r != StartResult::AlreadyListening) {
@@ -66,7 +68,35 @@ void RemoteControl::registerVxi11() {
     }
 }
 
+void RemoteControl::announce(bool asked, std::optional<std::uint16_t> httpPort) {
+    if (!server_.listening() || (!asked && isLoopback(server_.address().ipv4))) {
+        if (announcer_)
+            announcer_->withdraw();
+        return;
+    }
+    if (!announcer_) {
+        log_(texts::LogAnnounceNotOffered.str());
+        return;
+    }
+    Announcement a;
+    a.listenIpv4 = server_.address().ipv4;
+    a.rawPort = server_.address().port;
+    if (server_.vxi11Listening())
+        a.vxi11Port = server_.vxi11Address().port;
+    a.httpPort = httpPort;
+    // Without a device the supply is announced by its maker's name alone.
+    scpi::Identity id;
+    if (instrument_.identify(id) == scpi::InstrumentResult::Ok) {
+        a.model = id.model;
+        a.serial = id.serial;
+        a.firmware = id.firmware;
+    }
+    announcer_->announce(a);
+}
+
 void RemoteControl::stop() {
+    if (announcer_)
+        announcer_->withdraw();
     if (registered_) {
         unregisterVxi11();
         registered_ = false;
@@ -84,6 +114,9 @@ void RemoteControl::setSequenceRunner(sequence::Runner* runner) {
 }
 
 void RemoteControl::run(const std::function<bool()>& stopNow) {
+    std::vector<LoopSource*> others = others_;
+    if (announcer_)
+        others.push_back(announcer_.get());
     std::int64_t next = platform::monotonicMs();
     while (!stopNow()) {
         std::int64_t now = platform::monotonicMs();
@@ -107,7 +140,7 @@ void RemoteControl::run(const std::function<bool()>& stopNow) {
         if (until <= now)
             continue;
         // A wait that fails at once must not spin: the rest of the period passes asleep.
-        if (!server_.runOnce(static_cast<int>(until - now), others_))
+        if (!server_.runOnce(static_cast<int>(until - now), others))
             platform::sleepMs(static_cast<int>(until - now));
     }
 }

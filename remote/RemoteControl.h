@@ -1,5 +1,6 @@
 #pragma once
 
+#include "remote/Announcer.h"
 #include "remote/LoopSource.h"
 #include "remote/RunnerSequencer.h"
 #include "remote/Server.h"
@@ -7,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,8 +46,21 @@ public:
     // Called after every change of the connected clients (not from the destructor).
     void setClientsChanged(std::function<void()> changed) { clientsChanged_ = std::move(changed); }
 
+    // Whether start() registers VXI-11 with the system's portmapper (on unless a program
+    // that must leave the system's services alone, a benchmark, says otherwise).
+    void setUsePortmapper(bool use) { usePortmapper_ = use; }
+
     // Another server that run() serves in the same loop (the HTTP server); not owned.
     void addLoopSource(LoopSource* source) { others_.push_back(source); }
+
+    // Makes the instrument known on the local network (Announcer.h) while the server
+    // listens: when `asked`, or whenever it listens on an address other hosts reach; else,
+    // or where the build cannot, takes any announcement back. `httpPort`: the HTTP server
+    // beside it. stop() takes it back too.
+    void announce(bool asked, std::optional<std::uint16_t> httpPort = std::nullopt);
+    // The announcer for an event loop to serve (null where the build has none); run()
+    // serves it itself.
+    LoopSource* announcer() { return announcer_.get(); }
 
     // Serves the clients between the session's polls until `stopNow` holds: a poll every
     // session::PollPeriodMs on a fixed schedule, the sequence runner at its points, the
@@ -59,6 +74,7 @@ private:
     void registerVxi11();
 
     bool registered_ = false; // the portmapper holds our registration
+    bool usePortmapper_ = true;
 
     session::MeasurementSession& session_;
     LogFunction log_;
@@ -68,6 +84,7 @@ private:
     sequence::Runner* runner_ = nullptr;
     std::unique_ptr<RunnerSequencer> sequencer_;
     std::vector<LoopSource*> others_;
+    std::unique_ptr<Announcer> announcer_;
 };
 
 } // namespace remote

@@ -10,6 +10,7 @@ constexpr const char* EnabledKey = "Enabled";
 constexpr const char* ListenKey = "Listen";
 constexpr const char* AllowKey = "Allow";
 constexpr const char* Vxi11Key = "Vxi11";
+constexpr const char* AnnounceKey = "Announce";
 } // namespace
 
 RemoteSettings RemoteSettings::load(const CIni& ini, std::vector<std::string>& badKeys) {
@@ -26,6 +27,7 @@ RemoteSettings RemoteSettings::load(const CIni& ini, std::vector<std::string>& b
             badKeys.push_back(AllowKey);
     }
     session::readFlag(ini, Section, Vxi11Key, s.vxi11, badKeys);
+    session::readFlag(ini, Section, AnnounceKey, s.announce, badKeys);
     return s;
 }
 
@@ -34,6 +36,7 @@ bool RemoteSettings::save(const CIni& ini) const {
     ok = ini.WriteText(Section, ListenKey, listenText().c_str()) && ok;
     ok = ini.WriteText(Section, AllowKey, allowText().c_str()) && ok;
     ok = ini.WriteFlag(Section, Vxi11Key, vxi11 ? 1 : 0) && ok;
+    ok = ini.WriteFlag(Section, AnnounceKey, announce ? 1 : 0) && ok;
     return ok;
 }
 

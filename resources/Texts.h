@@ -332,6 +332,21 @@ inline constexpr Text LogVxi11LinkDroppedBadInput{
     QT_TRANSLATE_NOOP("texts", "%s の VXI-11 のリンクを閉じました(不正なデータです)")};
 inline constexpr Text LogRemoteClientDroppedBadInput{
     QT_TRANSLATE_NOOP("texts", "リモートのクライアント %s を切断しました(不正なデータです)")};
+// Announcing the instrument on the local network (DNS-SD over mDNS); the instance name.
+inline constexpr Text LogAnnounced{
+    QT_TRANSLATE_NOOP("texts", "ネットワークに「%s」として公開しました")};
+// The old instance name, then the new one.
+inline constexpr Text LogAnnounceRenamed{QT_TRANSLATE_NOOP(
+    "texts", "「%s」はネットワーク上で使われているため「%s」として公開し直します")};
+inline constexpr Text LogAnnounceNoDaemon{
+    QT_TRANSLATE_NOOP("texts", "Avahi デーモンが動いていないため、ネットワークには公開しません")};
+// Why, as Avahi says it.
+inline constexpr Text LogAnnounceFailed{
+    QT_TRANSLATE_NOOP("texts", "ネットワークに公開できません(%s)")};
+inline constexpr Text LogAnnounceWithdrawn{
+    QT_TRANSLATE_NOOP("texts", "ネットワークへの公開を終えました")};
+inline constexpr Text LogAnnounceNotOffered{
+    QT_TRANSLATE_NOOP("texts", "このビルドではネットワークに公開できません")};
 
 // --- HTTP server ---
 // The client's address.
@@ -426,6 +441,12 @@ inline constexpr Text LogRemoteListenRefused{
     QT_TRANSLATE_NOOP("texts", "待ち受けアドレスは ADDR:PORT で設定してください")};
 inline constexpr Text LogRemoteAllowRefused{
     QT_TRANSLATE_NOOP("texts", "許可するネットワークは ADDR/N をカンマで区切って設定してください")};
+inline constexpr Text RemoteVxi11{QT_TRANSLATE_NOOP("texts", "VXI-11 でも受け付ける")};
+inline constexpr Text RemoteAnnounce{QT_TRANSLATE_NOOP("texts", "ネットワークに公開する(DNS-SD)")};
+inline constexpr Text A11yRemoteVxi11Help{QT_TRANSLATE_NOOP(
+    "texts", "TCPIP::ホスト::INSTR で開く計測ソフトウェアからの接続を受け付けます")};
+inline constexpr Text A11yRemoteAnnounceHelp{QT_TRANSLATE_NOOP(
+    "texts", "待ち受けアドレスがループバックでも、lxi discover などから見つけられるようにします")};
 
 // --- Measurement window: history page ---
 inline constexpr Text PageHistory{QT_TRANSLATE_NOOP("texts", "履歴")};

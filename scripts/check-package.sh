@@ -74,6 +74,7 @@ expected_files=(
   usr/share/man/man1/quorelctl.1.gz
   "usr/share/metainfo/$app_id.metainfo.xml"
   usr/share/quorel/translations/quorel_en.qm
+  usr/lib/python3/dist-packages/quorel/__init__.py
 )
 icon_sizes=(16 32 48 64 128 256)
 for size in "${icon_sizes[@]}"; do
@@ -114,6 +115,11 @@ for program in quorel quorelctl quorel-sim; do
   [[ "$description" == ELF*", stripped" ]] || fail "$program is not a stripped ELF: $description"
   ! readelf -d "$binary" | grep -qE 'RPATH|RUNPATH' || fail "$program carries a run path"
 done
+# The Python driver as Debian's python3 finds it, with the pymeasure the package depends on.
+[[ "$depends" == *"python3-pymeasure"* ]] || fail "Depends lacks python3-pymeasure"
+PYTHONDONTWRITEBYTECODE=1 PYTHONPATH=$sysroot/usr/lib/python3/dist-packages /usr/bin/python3 \
+  -c 'import quorel; quorel.Quorel.voltage_setpoint; quorel.QuorelError(-222, "x").code' ||
+  fail "the installed Python module quorel does not import"
 desktop=$sysroot/usr/share/applications/$app_id.desktop
 exec_name=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop")
 [ -x "$sysroot/usr/bin/$exec_name" ] || fail "the desktop entry starts $exec_name, not installed"

@@ -5,7 +5,9 @@
 # renderer, the Debian tools and the desktop-file, AppStream and manual-page checkers for the
 # package; pyvisa with its pure-Python back-end, the instrument client the remote control is
 # tested with; libtirpc and rpcgen for VXI-11, with rpcbind and lxi-tools, the clients its
-# tests run in a namespace of their own; the mingw-w64 cross compiler, GoogleTest's sources
+# tests run in a namespace of their own; Avahi's client library for announcing on the
+# network, with the Avahi and D-Bus daemons and avahi-browse its test starts in that namespace;
+# pymeasure for the Python driver; the mingw-w64 cross compiler, GoogleTest's sources
 # and Wine for the Windows build and its tests; libmicrohttpd and nlohmann-json for the HTTP
 # server, promtool from the prometheus package, chromium with its driver and selenium for the
 # tests of the HTTP server and its live page).
@@ -23,6 +25,7 @@ all_packages=(
   librsvg2-bin dpkg-dev file man-db desktop-file-utils appstream lintian
   python3-pyvisa python3-pyvisa-py
   libtirpc-dev rpcsvc-proto rpcbind lxi-tools iproute2
+  libavahi-client-dev avahi-daemon avahi-utils dbus-daemon python3-pymeasure
   g++-mingw-w64-x86-64-posix googletest wine wine64
   libmicrohttpd-dev nlohmann-json3-dev prometheus chromium chromium-driver python3-selenium
 )

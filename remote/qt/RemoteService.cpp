@@ -2,6 +2,7 @@
 
 #include "platform/Clock.h"
 #include "remote/RemoteMessages.h"
+#include "remote/qt/LoopSourceWatcher.h"
 #include "resources/TextFormat.h"
 #include "resources/Texts.h"
 
@@ -25,10 +26,15 @@ RemoteService::RemoteService(session::MeasurementSession& session, const CIni& i
     connect(deadline_, &QTimer::timeout, this,
             [this] { serve([this] { control_.server().serviceDeadlines(); }); });
     control_.setClientsChanged([this] { emit changed(); });
+    if (remote::LoopSource* announcer = control_.announcer())
+        announcer_ = new LoopSourceWatcher(
+            *announcer, [this, announcer] { serve([announcer] { announcer->serveTurn(); }); },
+            this);
 }
 
 RemoteService::~RemoteService() {
     control_.setClientsChanged(nullptr);
+    delete announcer_;
     control_.stop();
     for (auto& [socket, n] : notifiers_)
         forget(n);
@@ -48,7 +54,10 @@ void RemoteService::startFromSettings() {
     for (const std::string& key : bad)
         log_(texts::fill(texts::LogRemoteSettingBad, key));
     if (settings_.enabled)
-        serve([this] { control_.start(settings_.options()); });
+        serve([this] {
+            if (control_.start(settings_.options()) == remote::StartResult::Ok)
+                control_.announce(settings_.announce);
+        });
     emit changed();
 }
 
@@ -65,6 +74,7 @@ remote::StartResult RemoteService::apply(const remote::RemoteSettings& settings)
             control_.stop();
         if (settings_.enabled && !control_.server().listening())
             result = control_.start(settings_.options());
+        control_.announce(settings_.announce);
     });
     emit changed();
     return result;
@@ -88,6 +98,8 @@ void RemoteService::forget(Notifiers& n) {
 }
 
 void RemoteService::follow() {
+    if (announcer_)
+        announcer_->follow();
     const std::vector<remote::Watch> watches = control_.server().watches();
     for (auto it = notifiers_.begin(); it != notifiers_.end();) {
         const bool watched =

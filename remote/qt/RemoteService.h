@@ -11,6 +11,7 @@
 #include <vector>
 
 class CIni;
+class LoopSourceWatcher;
 class QSocketNotifier;
 class QTimer;
 
@@ -32,7 +33,7 @@ public:
     ~RemoteService() override;
 
     // Reads [REMOTE], logs the keys whose values were replaced by defaults, and starts the
-    // server when Enabled is on.
+    // server when Enabled is on (announced on the network as Announce and Listen say).
     void startFromSettings();
     // Keeps the settings in Quorel.ini and starts, stops or moves the server to match.
     remote::StartResult apply(const remote::RemoteSettings& settings);
@@ -69,5 +70,7 @@ private:
     std::map<platform::SocketHandle, Notifiers> notifiers_;
     QTimer* work_ = nullptr;
     QTimer* deadline_ = nullptr;
+    // The announcement on the network, where the build has one.
+    LoopSourceWatcher* announcer_ = nullptr;
     bool inside_ = false;
 };

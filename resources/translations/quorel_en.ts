@@ -680,6 +680,30 @@ The updater ends and the main firmware starts.</translation>
         <translation>Remote client %s disconnected (malformed data)</translation>
     </message>
     <message>
+        <source>ネットワークに「%s」として公開しました</source>
+        <translation>Announced on the network as "%s"</translation>
+    </message>
+    <message>
+        <source>「%s」はネットワーク上で使われているため「%s」として公開し直します</source>
+        <translation>"%s" is taken on the network: announcing as "%s" instead</translation>
+    </message>
+    <message>
+        <source>Avahi デーモンが動いていないため、ネットワークには公開しません</source>
+        <translation>The Avahi daemon is not running: the instrument is not announced on the network</translation>
+    </message>
+    <message>
+        <source>ネットワークに公開できません(%s)</source>
+        <translation>Cannot announce on the network (%s)</translation>
+    </message>
+    <message>
+        <source>ネットワークへの公開を終えました</source>
+        <translation>No longer announced on the network</translation>
+    </message>
+    <message>
+        <source>このビルドではネットワークに公開できません</source>
+        <translation>This build cannot announce on the network</translation>
+    </message>
+    <message>
         <source>計測ウィンドウ(&amp;M)...</source>
         <translation>&amp;Measurement window...</translation>
     </message>
@@ -814,6 +838,22 @@ The updater ends and the main firmware starts.</translation>
     <message>
         <source>許可するネットワークは ADDR/N をカンマで区切って設定してください</source>
         <translation>Set the allowed networks as ADDR/N separated by commas</translation>
+    </message>
+    <message>
+        <source>VXI-11 でも受け付ける</source>
+        <translation>Also accept VXI-11</translation>
+    </message>
+    <message>
+        <source>ネットワークに公開する(DNS-SD)</source>
+        <translation>Announce on the network (DNS-SD)</translation>
+    </message>
+    <message>
+        <source>TCPIP::ホスト::INSTR で開く計測ソフトウェアからの接続を受け付けます</source>
+        <translation>Accepts connections from measurement software that opens TCPIP::host::INSTR</translation>
+    </message>
+    <message>
+        <source>待ち受けアドレスがループバックでも、lxi discover などから見つけられるようにします</source>
+        <translation>Lets lxi discover and the like find the supply, even on a loopback listen address</translation>
     </message>
     <message>
         <source>履歴</source>

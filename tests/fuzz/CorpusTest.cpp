@@ -52,6 +52,7 @@ class DeviceRepliesCorpus : public ::testing::TestWithParam<fs::path> {};
 class ScpiLineCorpus : public ::testing::TestWithParam<fs::path> {};
 class ScpiStreamCorpus : public ::testing::TestWithParam<fs::path> {};
 class SequenceFileCorpus : public ::testing::TestWithParam<fs::path> {};
+class Vxi11StreamCorpus : public ::testing::TestWithParam<fs::path> {};
 
 TEST_P(HexImageCorpus, LoadsAsTheReaderRulesSay) {
     EXPECT_EQ(run(fuzzHexImage, GetParam()), 0);
@@ -67,6 +68,10 @@ TEST_P(DeviceRepliesCorpus, BadRepliesGiveResultsInBoundedTime) {
 
 TEST_P(ScpiLineCorpus, RepliesStayOneLineAndSetpointsWithinTheRules) {
     EXPECT_EQ(run(fuzzScpiLine, GetParam()), 0);
+}
+
+TEST_P(Vxi11StreamCorpus, NoTurnWaitsNoLinkOutlivesItsClientAndTheServerStillServes) {
+    EXPECT_EQ(run(fuzzVxi11Stream, GetParam()), 0);
 }
 
 TEST_P(ScpiStreamCorpus, PiecesRunAsTheWholeAndUnfinishedLinesNever) {
@@ -86,6 +91,8 @@ INSTANTIATE_TEST_SUITE_P(Corpus, ScpiLineCorpus, ::testing::ValuesIn(corpus("scp
 INSTANTIATE_TEST_SUITE_P(Corpus, ScpiStreamCorpus, ::testing::ValuesIn(corpus("scpi_stream")),
                          nameOf);
 INSTANTIATE_TEST_SUITE_P(Corpus, SequenceFileCorpus, ::testing::ValuesIn(corpus("sequence_file")),
+                         nameOf);
+INSTANTIATE_TEST_SUITE_P(Corpus, Vxi11StreamCorpus, ::testing::ValuesIn(corpus("vxi11_stream")),
                          nameOf);
 
 TEST(FuzzCorpus, InstrumentLanguageTargetsHaveSeeds) {

@@ -48,6 +48,17 @@ protected:
             return "(no reply)";
         return c.takeLine();
     }
+    // The measurement window opened by its key, on the remote page.
+    void openPage(QWidget*& page) {
+        window->show();
+        QApplication::setActiveWindow(window.get());
+        QTest::keyClick(window.get(), Qt::Key_M, Qt::ControlModifier);
+        MeasurementWindow* mw = window->measurementWindow();
+        ASSERT_NE(mw, nullptr);
+        page = mw->findChild<QWidget*>("remotePage");
+        ASSERT_NE(page, nullptr);
+        mw->pages()->setCurrentWidget(page);
+    }
     std::string title() const { return window->windowTitle().toStdString(); }
     bool logged(const std::string& suffix) const {
         for (const std::string& m : logMessages())
@@ -140,14 +151,8 @@ TEST_F(RemotePanel, ANetworkAddressWithoutAnAllowListIsNotListenedOnAndTheLogSay
 
 TEST_F(RemotePanel, ThePageSwitchesItOffAndOnKeepsItInTheFileAndListsTheClients) {
     ASSERT_NO_FATAL_FAILURE(openServing());
-    window->show();
-    QApplication::setActiveWindow(window.get());
-    QTest::keyClick(window.get(), Qt::Key_M, Qt::ControlModifier);
-    MeasurementWindow* mw = window->measurementWindow();
-    ASSERT_NE(mw, nullptr);
-    auto* page = mw->findChild<QWidget*>("remotePage");
-    ASSERT_NE(page, nullptr);
-    mw->pages()->setCurrentWidget(page);
+    QWidget* page = nullptr;
+    ASSERT_NO_FATAL_FAILURE(openPage(page));
     auto* state = page->findChild<QLabel*>("remoteState");
     auto* list = page->findChild<QListWidget*>("remoteClients");
     auto* listen = page->findChild<QLineEdit*>("remoteListen");
@@ -188,6 +193,47 @@ TEST_F(RemotePanel, ThePageSwitchesItOffAndOnKeepsItInTheFileAndListsTheClients)
     EXPECT_TRUE(service->listening());
     TestClient again(service->address());
     EXPECT_EQ(ask(again, "*IDN?"), "Quorel,QUOREL,0,1.02");
+}
+
+// The page's Apply built the settings anew, so that VXI-11 set in the file was turned off by
+// any change of the page; the two boxes switch VXI-11 and the announcement and keep them.
+TEST_F(RemotePanel, TheVxi11AndAnnounceBoxesSwitchThemAndApplyKeepsThem) {
+    // No system bus for the announcer: the test never reaches a daemon of the host.
+    qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/quorel-test-bus");
+    ASSERT_NO_FATAL_FAILURE(openServing());
+    QWidget* page = nullptr;
+    ASSERT_NO_FATAL_FAILURE(openPage(page));
+    auto* vxi11 = page->findChild<QCheckBox*>("remoteVxi11");
+    auto* announce = page->findChild<QCheckBox*>("remoteAnnounce");
+    auto* allow = page->findChild<QLineEdit*>("remoteAllow");
+    auto* apply = page->findChild<QPushButton*>("applyRemote");
+    ASSERT_TRUE(vxi11 && announce && allow && apply);
+    EXPECT_FALSE(vxi11->isChecked());
+    EXPECT_FALSE(announce->isChecked());
+    const QPoint box(6, vxi11->height() / 2);
+
+    QTest::mouseClick(vxi11, Qt::LeftButton, {}, box);
+    QTest::mouseClick(announce, Qt::LeftButton, {}, box);
+    QTest::mouseClick(apply, Qt::LeftButton);
+    ASSERT_TRUE(service->listening());
+    EXPECT_TRUE(service->control().server().vxi11Listening());
+    EXPECT_TRUE(logged("Avahi デーモンが動いていないため、ネットワークには公開しません"));
+    std::string ini = TempDir::read(dir.file("Quorel.ini"));
+    EXPECT_NE(ini.find("Vxi11=1\r\nAnnounce=1\r\n"), std::string::npos) << ini;
+
+    allow->selectAll();
+    QTest::keyClicks(allow, "127.0.0.1");
+    QTest::mouseClick(apply, Qt::LeftButton);
+    EXPECT_TRUE(service->control().server().vxi11Listening()) << "kept by another change";
+    EXPECT_TRUE(vxi11->isChecked());
+
+    QTest::mouseClick(vxi11, Qt::LeftButton, {}, box);
+    QTest::mouseClick(apply, Qt::LeftButton);
+    EXPECT_TRUE(service->listening());
+    EXPECT_FALSE(service->control().server().vxi11Listening());
+    ini = TempDir::read(dir.file("Quorel.ini"));
+    EXPECT_NE(ini.find("Vxi11=0\r\nAnnounce=1\r\n"), std::string::npos) << ini;
+    qunsetenv("DBUS_SYSTEM_BUS_ADDRESS");
 }
 
 } // namespace

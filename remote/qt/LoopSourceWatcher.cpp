@@ -1,0 +1,53 @@
+#include "remote/qt/LoopSourceWatcher.h"
+
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <algorithm>
+
+LoopSourceWatcher::LoopSourceWatcher(remote::LoopSource& source, std::function<void()> turn,
+                                     QObject* parent)
+    : QObject(parent), source_(source), turn_(std::move(turn)) {
+    due_ = new QTimer(this);
+    due_->setSingleShot(true);
+    connect(due_, &QTimer::timeout, this, [this] { turn_(); });
+}
+
+LoopSourceWatcher::~LoopSourceWatcher() {
+    for (auto& [socket, n] : notifiers_)
+        for (QSocketNotifier* q : {n.read, n.write})
+            delete q;
+}
+
+void LoopSourceWatcher::follow() {
+    const std::vector<remote::Watch> watches = source_.watches();
+    for (auto it = notifiers_.begin(); it != notifiers_.end();) {
+        if (std::any_of(watches.begin(), watches.end(),
+                        [&](const remote::Watch& w) { return w.socket == it->first; })) {
+            ++it;
+            continue;
+        }
+        // The notifier may be the one whose signal is being delivered: it goes once that ends.
+        for (QSocketNotifier* q : {it->second.read, it->second.write}) {
+            q->setEnabled(false);
+            q->deleteLater();
+        }
+        it = notifiers_.erase(it);
+    }
+    for (const remote::Watch& w : watches) {
+        Notifiers& n = notifiers_[w.socket];
+        if (!n.read) {
+            n.read = new QSocketNotifier(w.socket, QSocketNotifier::Read, this);
+            n.write = new QSocketNotifier(w.socket, QSocketNotifier::Write, this);
+            connect(n.read, &QSocketNotifier::activated, this, [this] { turn_(); });
+            connect(n.write, &QSocketNotifier::activated, this, [this] { turn_(); });
+        }
+        n.read->setEnabled(w.read);
+        n.write->setEnabled(w.write);
+    }
+    const int due = source_.dueInMs();
+    if (due >= 0)
+        due_->start(due);
+    else
+        due_->stop();
+}
