@@ -29,9 +29,14 @@ Message retained(const std::string& topic, const std::string& payload) {
     return {topic, payload, 1, true, false};
 }
 
+// The broker's reason codes are 128 and up; below them the library's own errors (a lost
+// socket).
 std::string reasonText(int reason) {
-    const char* text = mosquitto_reason_string(reason);
-    return text ? text : "reason " + std::to_string(reason);
+    if (reason >= 128) {
+        const char* text = mosquitto_reason_string(reason);
+        return text ? text : "reason " + std::to_string(reason);
+    }
+    return mosquitto_strerror(reason);
 }
 
 } // namespace

@@ -37,7 +37,8 @@ struct Broker {
 // the problem said.
 bool parseBrokerUrl(const std::string& url, Broker& out, std::string& problem);
 
-// Why the broker ended the connection: the broker saw another client with the same id.
+// Why the broker ended the connection: the broker saw another client with the same id. A
+// broker that closes the socket without saying so shows it as a plain loss.
 constexpr int ReasonSessionTakenOver = 142;
 
 class ClientListener {

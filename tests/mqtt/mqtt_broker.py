@@ -134,10 +134,14 @@ class Rig(SimFolder):
             return f.read()
 
     def stop_serve(self, sig=signal.SIGTERM):
+        """Ends serve; at SIGTERM it must end cleanly (under the sanitizers too)."""
         if self.serve and self.serve.poll() is None:
             os.kill(self.serve.pid, sig)
             self.serve.wait(10)
         self.err.close()
+        if sig == signal.SIGTERM and (self.serve.returncode != 0 or
+                                      "Sanitizer" in self.read_err()):
+            raise RuntimeError(f"serve ended with {self.serve.returncode}:\n" + self.read_err())
 
     def close(self):
         stop(self.serve)
