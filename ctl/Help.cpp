@@ -256,6 +256,7 @@ std::string exitCodeHelp() {
         {StandardOutputFailed, "standard output could not be written (a full disk, a closed "
                                "pipe); a run or charge ended with the output off"},
         {ListenFailed, "serve: the address cannot be listened on"},
+        {MqttFailed, "serve: MQTT cannot start, or the broker missed --mqtt-remove"},
     };
     std::string text = "exit codes:\n";
     char line[160];
