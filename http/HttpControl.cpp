@@ -201,6 +201,7 @@ void HttpControl::report(const remote::ClientReport& r) {
         line = &texts::LogHttpClientRefusedNotAllowed;
         break;
     case ClientEvent::Disconnected:
+    case ClientEvent::DroppedBadInput: // the library answers bad requests itself, then closes
         line = &texts::LogHttpClientDisconnected;
         break;
     case ClientEvent::DroppedNotReading:

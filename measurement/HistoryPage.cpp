@@ -61,7 +61,10 @@ std::string importSummary(const history::ImportReport& r) {
                                    : format(texts::HistoryFileDamaged, r.damaged, lines.c_str()));
     }
     if (r.clockBack > 0)
-        out += "\n" + format(texts::HistoryFileClockBack, r.clockBack, r.firstClockBackLine);
+        out +=
+            "\n" + (r.clockBack == 1
+                        ? format(texts::HistoryFileClockBackOne, r.firstClockBackLine)
+                        : format(texts::HistoryFileClockBack, r.clockBack, r.firstClockBackLine));
     if (r.dropped > 0)
         out += "\n" + format(texts::HistoryFileDropped, static_cast<unsigned long long>(r.dropped));
     return out;

@@ -519,6 +519,8 @@ inline constexpr Text HistoryFileReadOne{
     QT_TRANSLATE_NOOP("texts", "1 件の測定値を読み込みました")};
 inline constexpr Text HistoryFileDamagedOne{
     QT_TRANSLATE_NOOP("texts", "読み込めない行が 1 行ありました(%s 行目)")};
+inline constexpr Text HistoryFileClockBackOne{QT_TRANSLATE_NOOP(
+    "texts", "時刻が戻った行が 1 行ありました(%zu 行目)。間隔をあけて続けて表示します")};
 // Before a chosen file is written: the file's name. Used by the history's export and the
 // sequence page's save.
 inline constexpr Text FileReplaceQuestion{

@@ -948,6 +948,10 @@ The updater ends and the main firmware starts.</translation>
         <translation>1 line could not be read (line %s)</translation>
     </message>
     <message>
+        <source>時刻が戻った行が 1 行ありました(%zu 行目)。間隔をあけて続けて表示します</source>
+        <translation>1 line went back in time (line %zu); shown after a gap</translation>
+    </message>
+    <message>
         <source>%s は既にあります。置き換えますか?</source>
         <translation>%s already exists. Replace it?</translation>
     </message>

@@ -185,13 +185,18 @@ TEST_F(HistoryPageTest, OpenedLogIsShownWithItsDamagedLinesToldAndTheSessionCome
     const std::string path =
         writeLog("run.csv", "26/12/07 07:14:54,12.00,0.500,CV,12.00,0.240\r\n"
                             "garbage\r\n"
-                            "26/12/07 07:14:55,12.00,0.500,CV,12.00,0.241\r\n");
+                            "26/12/07 07:14:55,12.00,0.500,CV,12.00,0.241\r\n"
+                            "26/12/07 07:14:50,12.00,0.500,CV,12.00,0.242\r\n");
     prompter.files.push_back(path);
     click("openLog");
     ASSERT_TRUE(page->showingFile());
-    EXPECT_EQ(plot->store()->size(), 2u);
+    EXPECT_EQ(plot->store()->size(), 3u);
     ASSERT_EQ(prompter.boxes.size(), 1u);
-    EXPECT_NE(prompter.boxes[0].text.find("1 行ありました(2 行目)"), std::string::npos);
+    // A single damaged line and a single backward step are told in their singular forms.
+    EXPECT_NE(prompter.boxes[0].text.find("読み込めない行が 1 行ありました(2 行目)"),
+              std::string::npos);
+    EXPECT_NE(prompter.boxes[0].text.find("時刻が戻った行が 1 行ありました(4 行目)"),
+              std::string::npos);
     EXPECT_TRUE(label("historySource").contains(QString::fromStdString(path)));
     EXPECT_EQ(lastLog(), "履歴ファイル " + path + " を開きました");
     click("showSession");

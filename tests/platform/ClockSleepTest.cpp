@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ctime>
 #include <sys/prctl.h>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -17,18 +19,18 @@ std::int64_t nowNs() {
 // The device relies on every gap between command bytes being at least the pause: a pause
 // that ends early, even by microseconds, is a fault; one that ends late only costs time.
 TEST(ClockSleep, PauseNeverEndsBeforeItsTime) {
-    std::int64_t shortest = INT64_MAX;
-    std::int64_t total = 0;
+    std::vector<std::int64_t> took;
     for (int i = 0; i < 40; ++i) {
         const std::int64_t t0 = nowNs();
         platform::sleepMs(5);
-        const std::int64_t took = nowNs() - t0;
-        shortest = std::min(shortest, took);
-        total += took;
+        took.push_back(nowNs() - t0);
     }
-    EXPECT_GE(shortest, 5000000);
-    // On average well within a millisecond of the pause, even on a loaded machine.
-    EXPECT_LT(total / 40, 6000000);
+    std::sort(took.begin(), took.end());
+    EXPECT_GE(took.front(), 5000000);
+    // The typical pause short of twice its request, which a wrong unit or a coarse timer
+    // would reach. How close it comes is measured by the benchmarks: on a loaded machine
+    // wake-ups come late through no fault of the pause, so the median is taken, not the mean.
+    EXPECT_LT(took[took.size() / 2], 10000000);
 }
 
 // The timer slack is a property of each thread: a thread that pauses after another one
