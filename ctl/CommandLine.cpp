@@ -95,43 +95,20 @@ std::optional<std::string> parseCommandLine(const std::vector<std::string>& args
                                             CommandLine& line) {
     // Whether an option takes a value does not depend on the command, so options may stand
     // before the command too; which ones a command accepts is checked once it is known.
-    static const std::vector<std::string> commonValueOptions = {"port",
-                                                                "watch",
-                                                                "count",
-                                                                "interval",
-                                                                "duration",
-                                                                "ovp",
-                                                                "ocp",
-                                                                "ocp-delay",
-                                                                "opp",
-                                                                "repeat",
-                                                                "log",
-                                                                "stop-below",
-                                                                "stop-below-for",
-                                                                "stop-above",
-                                                                "stop-after",
-                                                                "stop-charge",
-                                                                "chemistry",
-                                                                "cells",
-                                                                "capacity",
-                                                                "rate",
-                                                                "max-time",
-                                                                "termination",
-                                                                "listen",
-                                                                "allow",
-                                                                "lang",
-                                                                "http",
-                                                                "mqtt",
-                                                                "mqtt-password-file",
-                                                                "mqtt-ca",
-                                                                "mqtt-cert",
-                                                                "mqtt-key",
-                                                                "mqtt-node",
-                                                                "mqtt-base",
-                                                                "mqtt-interval",
-                                                                "mqtt-discovery-prefix"};
+    static const std::vector<std::string> commonValueOptions = {
+        "port",        "watch",       "count",          "interval",   "duration",
+        "ovp",         "ocp",         "ocp-delay",      "opp",        "repeat",
+        "log",         "stop-below",  "stop-below-for", "stop-above", "stop-after",
+        "stop-charge", "chemistry",   "cells",          "capacity",   "rate",
+        "max-time",    "termination", "listen",         "allow",      "lang",
+        "http"};
+    // serve's options of the network front ends.
+    static const std::vector<std::string> serveValueOptions = {
+        "vxi11-port", "mqtt",      "mqtt-password-file", "mqtt-ca",       "mqtt-cert",
+        "mqtt-key",   "mqtt-node", "mqtt-base",          "mqtt-interval", "mqtt-discovery-prefix"};
     // "--csv" is a flag of status and names the file of monitor, wherever it stands.
     std::vector<std::string> valueOptions = commonValueOptions;
+    valueOptions.insert(valueOptions.end(), serveValueOptions.begin(), serveValueOptions.end());
     for (const std::string& a : args) {
         if (a == "--")
             break;
