@@ -21,6 +21,7 @@
 #include "platform/Clock.h"
 #include "simulator/SimulatedSupply.h"
 
+#include <algorithm>
 #include <fcntl.h>
 #include <memory>
 #include <optional>
@@ -164,8 +165,16 @@ void supplyOperation(int which) {
         std::string version = "unchanged";
         DeviceResult r = timed("readVersion", SupplyDevice::isConnected,
                                [&] { return SupplyDevice::readVersion(version); });
+        // The device's text arrives escaped: each of at most 252 bytes becomes at most four
+        // printable ones ("\xHH"), and no control byte is left.
         if (r == DeviceResult::Ok)
-            FUZZ_CHECK(Target, !version.empty() && version.size() <= 252,
+            FUZZ_CHECK(Target,
+                       !version.empty() && version.size() <= 4 * 252 &&
+                           std::none_of(version.begin(), version.end(),
+                                        [](char c) {
+                                            const auto u = static_cast<unsigned char>(c);
+                                            return u < 0x20 || u >= 0x7F;
+                                        }),
                        "version of " + std::to_string(version.size()) + " bytes");
         else
             FUZZ_CHECK(Target, version == "unchanged", "version written on failure");

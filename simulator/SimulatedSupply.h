@@ -105,7 +105,8 @@ public:
     bool replug(Mode mode);
     bool plugged() const;
 
-    // --- what it received and keeps ---
+    // --- what it received and keeps: the newest bytes, far more than any test sends ---
+    static constexpr std::size_t MaxKeptBytes = std::size_t{1} << 22;
     std::vector<ReceivedByte> received() const;
     std::string receivedText() const;
     // The commands that began with this letter ("S" with its six digits), in order.

@@ -48,7 +48,7 @@ struct SimulatedSupply::State {
     // protocol
     std::string pending; // a command still collecting its digits
     std::int64_t pendingSinceUs = 0;
-    std::vector<ReceivedByte> received;
+    std::vector<ReceivedByte> received; // at most MaxKeptBytes, the newest
     // boot-loader flash
     std::vector<std::uint8_t> flash = std::vector<std::uint8_t>(ImageSize, 0xFF);
     bool erased = false;
@@ -240,7 +240,11 @@ void SimulatedSupply::serve() {
         for (ssize_t i = 0; i < n; ++i) {
             {
                 std::lock_guard<std::mutex> lock(mutex_);
-                state_->received.push_back({buf[i], t});
+                auto& kept = state_->received;
+                // A simulator left running for days keeps its recent bytes only.
+                if (kept.size() >= MaxKeptBytes)
+                    kept.erase(kept.begin(), kept.begin() + MaxKeptBytes / 2);
+                kept.push_back({buf[i], t});
             }
             handleByte(buf[i]);
             std::lock_guard<std::mutex> lock(mutex_);
