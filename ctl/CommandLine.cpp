@@ -39,8 +39,11 @@ const std::vector<CommandForm>& commandForms() {
         {"serve",
          0,
          0,
-         {"port", "listen", "allow", "log", "interval", "http", "vxi11-port"},
-         {"new-token", "no-vxi11", "announce"}},
+         {"port", "listen", "allow", "log", "interval", "http", "vxi11-port", "mqtt",
+          "mqtt-password-file", "mqtt-ca", "mqtt-cert", "mqtt-key", "mqtt-node", "mqtt-base",
+          "mqtt-interval", "mqtt-discovery-prefix"},
+         {"new-token", "no-vxi11", "announce", "no-mqtt-discovery", "mqtt-control",
+          "mqtt-remove"}},
         {"update", 1, 1, {"port"}, {}},
         {"run",
          1,
@@ -100,8 +103,13 @@ std::optional<std::string> parseCommandLine(const std::vector<std::string>& args
         "stop-charge", "chemistry",   "cells",          "capacity",   "rate",
         "max-time",    "termination", "listen",         "allow",      "lang",
         "http"};
+    // serve's options of the network front ends.
+    static const std::vector<std::string> serveValueOptions = {
+        "vxi11-port", "mqtt",      "mqtt-password-file", "mqtt-ca",       "mqtt-cert",
+        "mqtt-key",   "mqtt-node", "mqtt-base",          "mqtt-interval", "mqtt-discovery-prefix"};
     // "--csv" is a flag of status and names the file of monitor, wherever it stands.
     std::vector<std::string> valueOptions = commonValueOptions;
+    valueOptions.insert(valueOptions.end(), serveValueOptions.begin(), serveValueOptions.end());
     for (const std::string& a : args) {
         if (a == "--")
             break;

@@ -36,6 +36,8 @@ enum ExitCode : int {
                                // closed pipe); a run or charge ended with the output off
 
     ListenFailed = 41, // serve: the address cannot be listened on (taken, not this machine's)
+    MqttFailed = 42,   // serve: MQTT cannot start (TLS files), or --mqtt-remove was not
+                       // acknowledged by the broker in time
 };
 
 // 0 for Ok, 10 plus the result otherwise.

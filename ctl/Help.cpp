@@ -122,6 +122,7 @@ const std::map<std::string, const char*>& commandTexts() {
          "                       [--log FILE.csv [--interval 1s|10s|1m|10m|1h]]\n"
          "                       [--http ADDR:PORT [--new-token]]\n"
          "                       [--no-vxi11 | --vxi11-port PORT] [--announce]\n"
+         "                       [--mqtt mqtt[s]://[USER@]HOST[:PORT] [MQTT options]]\n"
          "\n"
          "Serves the supply as a SCPI instrument on raw TCP (default 127.0.0.1:5025; port 0\n"
          "takes a free one) until SIGINT or SIGTERM; docs/SCPI.md lists the commands. When\n"
@@ -148,7 +149,19 @@ const std::map<std::string, const char*>& commandTexts() {
          "the listening line. Links count as clients.\n"
          "On an address other hosts reach, or with --announce (or Announce=1 in [REMOTE]),\n"
          "serve is announced on the local network by DNS-SD (Linux, through the Avahi\n"
-         "daemon): _scpi-raw._tcp, _vxi-11._tcp, and _lxi._tcp and _http._tcp with --http.\n"},
+         "daemon): _scpi-raw._tcp, _vxi-11._tcp, and _lxi._tcp and _http._tcp with --http.\n"
+         "--mqtt URL publishes to an MQTT broker (Linux; docs/MQTT.md): QUOREL/NODE/\n"
+         "availability, device, state (each --mqtt-interval S, default 1, and on changes),\n"
+         "event and error, and Home Assistant discovery under --mqtt-discovery-prefix P\n"
+         "(default homeassistant; --no-mqtt-discovery: none). --mqtt-base TOPIC (default\n"
+         "quorel), --mqtt-node ID (default: host and port names). The password comes from\n"
+         "--mqtt-password-file FILE or QUOREL_MQTT_PASSWORD, never the command line;\n"
+         "mqtts:// checks the broker against --mqtt-ca FILE (else the system's store),\n"
+         "--mqtt-cert/--mqtt-key give a client certificate. --mqtt-control lets\n"
+         "NODE/set/output, voltage, current and reset_counters change the supply through\n"
+         "the panel's rules (retained commands are ignored). --mqtt-remove only empties\n"
+         "the node's retained topics on the broker and exits (42 when not acknowledged\n"
+         "within 5 s; 42 too when MQTT cannot start).\n"},
         {"update", "usage: quorelctl update FILE.hex [--port NAME]\n"
                    "\n"
                    "Replaces the firmware: reads the whole file, connects to the boot-loader,\n"
@@ -247,6 +260,7 @@ std::string exitCodeHelp() {
         {StandardOutputFailed, "standard output could not be written (a full disk, a closed "
                                "pipe); a run or charge ended with the output off"},
         {ListenFailed, "serve: the address cannot be listened on"},
+        {MqttFailed, "serve: MQTT cannot start, or the broker missed --mqtt-remove"},
     };
     std::string text = "exit codes:\n";
     char line[160];

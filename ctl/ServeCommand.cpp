@@ -4,6 +4,7 @@
 
 #include "ctl/ExitCode.h"
 #include "ctl/ServeHttp.h"
+#include "ctl/ServeMqtt.h"
 #include "ctl/Session.h"
 #include "ctl/SessionReport.h"
 #include "ctl/StopSignal.h"
@@ -15,6 +16,7 @@
 #include "resources/Texts.h"
 #include "sequence/SessionSupply.h"
 
+#include <cstdlib>
 #include <memory>
 #include <optional>
 
@@ -28,6 +30,8 @@ struct Options {
     int intervalSeconds = 1;
     std::optional<HttpServeOptions> http;
     bool announce = false; // announced on the network even on a loopback address
+    std::optional<MqttServeOptions> mqtt;
+    bool mqttRemove = false;
 };
 
 // Every listener of serve follows one rule: an address other hosts can reach needs an allow
@@ -69,6 +73,55 @@ std::optional<int> readHttpOptions(Session& s, Options& o) {
         return Usage;
     h.newToken = s.line.has("new-token");
     o.http = h;
+    return std::nullopt;
+}
+
+// --mqtt URL and its companions: telemetry, discovery and (with --mqtt-control) commands
+// through a broker.
+std::optional<int> readMqttOptions(Session& s, Options& o) {
+    static const char* const companions[] = {
+        "mqtt-password-file", "mqtt-ca",      "mqtt-cert",     "mqtt-key",
+        "mqtt-node",          "mqtt-base",    "mqtt-interval", "mqtt-discovery-prefix",
+        "no-mqtt-discovery",  "mqtt-control", "mqtt-remove"};
+    const auto url = s.line.value("mqtt");
+    if (!url) {
+        for (const char* name : companions)
+            if (s.line.has(name) || s.line.value(name)) {
+                s.err << "quorelctl serve: --" << name << " needs --mqtt\n";
+                return Usage;
+            }
+        return std::nullopt;
+    }
+    if (!mqttAvailable()) {
+        s.err << "quorelctl serve: --mqtt is not available in this build\n";
+        return Usage;
+    }
+    MqttServeOptions m;
+    m.url = *url;
+    m.passwordFile = s.line.value("mqtt-password-file").value_or("");
+    m.caFile = s.line.value("mqtt-ca").value_or("");
+    m.certFile = s.line.value("mqtt-cert").value_or("");
+    m.keyFile = s.line.value("mqtt-key").value_or("");
+    m.node = s.line.value("mqtt-node").value_or("");
+    m.base = s.line.value("mqtt-base").value_or(m.base);
+    m.discoveryPrefix = s.line.value("mqtt-discovery-prefix").value_or(m.discoveryPrefix);
+    if (auto text = s.line.value("mqtt-interval")) {
+        char* end = nullptr;
+        const long v = std::strtol(text->c_str(), &end, 10);
+        if (end == text->c_str() || *end != '\0' || v < 1 || v > 3600) {
+            s.err << "quorelctl serve: --mqtt-interval is whole seconds, 1 to 3600\n";
+            return Usage;
+        }
+        m.intervalSeconds = static_cast<int>(v);
+    }
+    m.discovery = !s.line.has("no-mqtt-discovery");
+    m.control = s.line.has("mqtt-control");
+    o.mqttRemove = s.line.has("mqtt-remove");
+    if (const std::string problem = mqttOptionsProblem(m); !problem.empty()) {
+        s.err << "quorelctl serve: " << problem << '\n';
+        return Usage;
+    }
+    o.mqtt = m;
     return std::nullopt;
 }
 
@@ -124,7 +177,9 @@ std::optional<int> readOptions(Session& s, Options& o) {
         }
         o.intervalSeconds = *seconds;
     }
-    return readHttpOptions(s, o);
+    if (auto code = readHttpOptions(s, o))
+        return code;
+    return readMqttOptions(s, o);
 }
 
 // What the session meets, and a CSV log that fails while the clients are served on.
@@ -151,6 +206,12 @@ int serveCommand(Session& s) {
     session::MeasurementSession& m = s.measurement();
     ServeReport report(s);
 
+    // The entities taken off the broker: the broker alone is talked to, within 5 s.
+    if (o.mqttRemove) {
+        auto say = [&report](const std::string& line) { report.say(line); };
+        return removeFromMqtt(m, s.port(), *o.mqtt, say, s.err, 5000) ? Success : MqttFailed;
+    }
+
     if (o.csv) {
         if (int code = s.checkLogPath(*o.csv))
             return code;
@@ -174,6 +235,7 @@ int serveCommand(Session& s) {
         remote::RemoteControl remote(m, say);
         remote.setSequenceRunner(&runner.runner());
         std::unique_ptr<HttpFront> http;
+        std::unique_ptr<MqttFront> mqtt;
         if (remote.start(o.server) != remote::StartResult::Ok) {
             code = ListenFailed;
         } else if (o.http) {
@@ -184,6 +246,13 @@ int serveCommand(Session& s) {
                 code = ListenFailed;
             else
                 remote.addLoopSource(&http->loop());
+        }
+        if (code == Success && o.mqtt) {
+            mqtt = startMqtt(m, runner.runner(), s.port(), *o.mqtt, say, s.err);
+            if (!mqtt)
+                code = MqttFailed;
+            else
+                remote.addLoopSource(&mqtt->loop());
         }
         if (code == Success) {
             // Once every listener is up, so that the announcement names them all.

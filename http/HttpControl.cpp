@@ -2,6 +2,7 @@
 
 #include "ctl/ReadingFormat.h"
 #include "http/LivePage.h"
+#include "http/StatusJson.h"
 #include "http/Token.h"
 #include "remote/RemoteMessages.h"
 #include "resources/Language.h"
@@ -30,18 +31,6 @@ using scpi::InstrumentResult;
 namespace {
 
 constexpr const char* JsonType = "application/json";
-
-const char* kindWord(session::ProtectionKind k) {
-    switch (k) {
-    case session::ProtectionKind::OverVoltage:
-        return "ovp";
-    case session::ProtectionKind::OverCurrent:
-        return "ocp";
-    case session::ProtectionKind::OverPower:
-        break;
-    }
-    return "opp";
-}
 
 std::optional<scpi::ProtectionKind> kindOfWord(const std::string& word) {
     if (word == "ovp")
@@ -182,26 +171,6 @@ std::string labelValue(const std::string& v) {
 
 } // namespace
 
-std::string rfc3339(std::int64_t seconds) {
-    const platform::LocalTime t = platform::toLocalTime(seconds);
-    // Days from the civil date (proleptic Gregorian), to learn the local offset.
-    const int y = t.year - (t.month <= 2 ? 1 : 0);
-    const int era = (y >= 0 ? y : y - 399) / 400;
-    const int yoe = y - era * 400;
-    const int mp = (t.month + 9) % 12;
-    const int doy = (153 * mp + 2) / 5 + t.day - 1;
-    const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    const std::int64_t days = std::int64_t{era} * 146097 + doe - 719468;
-    const std::int64_t local = days * 86400 + t.hour * 3600 + t.minute * 60 + t.second;
-    const std::int64_t offsetMinutes = (local - seconds) / 60;
-    const std::int64_t a = offsetMinutes < 0 ? -offsetMinutes : offsetMinutes;
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02d%c%02d:%02d", t.year, t.month,
-                  t.day, t.hour, t.minute, t.second, offsetMinutes < 0 ? '-' : '+',
-                  static_cast<int>(a / 60), static_cast<int>(a % 60));
-    return buf;
-}
-
 HttpControl::HttpControl(session::MeasurementSession& session, LogFunction log, std::string token)
     : session_(session), log_(std::move(log)), token_(std::move(token)),
       instrument_(session, log_,
@@ -209,7 +178,8 @@ HttpControl::HttpControl(session::MeasurementSession& session, LogFunction log, 
                       return current_ ? "HTTP " + remote::formatEndpoint(current_->peer)
                                       : std::string("HTTP");
                   }),
-      server_(*this, [this](const remote::ClientReport& r) { report(r); }) {
+      server_(*this, [this](const remote::ClientReport& r) { report(r); }),
+      changes_(session, instrument_, {}) {
     session_.addObserver(this);
 }
 
@@ -276,42 +246,7 @@ void HttpControl::stop() {
 // --- what it serves ---
 
 std::string HttpControl::statusJson() const {
-    json j;
-    const bool connected = session_.connected();
-    const session::Reading& r = session_.lastReading();
-    j["connected"] = connected;
-    j["reconnecting"] = session_.reconnecting();
-    j["firmware"] = session_.version();
-    if (connected && session_.haveReading()) {
-        const DeviceStatus& s = session_.status();
-        j["time"] = rfc3339(r.time);
-        j["source"] = ctl::sourceName(s.source);
-        j["powerCapacity"] = SetpointRules::powerCapacity(s.source);
-        j["output"] = s.outputOn != 0;
-        j["mode"] = s.constantCurrent ? "CC" : "CV";
-        j["state"] = MeasurementLog::stateText(s.outputOn, s.constantCurrent);
-        j["voltage"] = r.volts;
-        j["current"] = r.amps;
-        j["power"] = r.watts;
-        j["voltageSetpoint"] = session_.voltageInForce();
-        j["currentSetpoint"] = session_.currentInForce();
-    }
-    const session::Counters& c = session_.counters();
-    j["counters"] = {{"charge_Ah", c.chargeAh()},
-                     {"energy_Wh", c.energyWh()},
-                     {"output_on_s", c.outputOnSeconds()}};
-    json p = json::object();
-    const session::Protections& pr = session_.protections();
-    for (int k = 0; k < session::ProtectionKinds; ++k) {
-        const auto kind = static_cast<session::ProtectionKind>(k);
-        const session::ProtectionSetting& s = pr.setting(kind);
-        json one = {{"level", s.level}, {"enabled", s.enabled}, {"tripped", pr.tripped(kind)}};
-        if (kind == session::ProtectionKind::OverCurrent)
-            one["delay_s"] = s.delaySeconds;
-        p[kindWord(kind)] = one;
-    }
-    j["protections"] = p;
-    return j.dump();
+    return http::statusJson(session_);
 }
 
 std::string HttpControl::metricsText() const {
@@ -355,11 +290,13 @@ std::string HttpControl::metricsText() const {
     for (int k = 0; k < session::ProtectionKinds; ++k)
         m.sample("quorel_protection_tripped",
                  pr.tripped(static_cast<session::ProtectionKind>(k)) ? 1 : 0,
-                 std::string("kind=\"") + kindWord(static_cast<session::ProtectionKind>(k)) + "\"");
+                 std::string("kind=\"") + protectionWord(static_cast<session::ProtectionKind>(k)) +
+                     "\"");
     m.family("quorel_protection_trips_total", "counter", "Trips since the server started.");
     for (int k = 0; k < session::ProtectionKinds; ++k)
         m.sample("quorel_protection_trips_total", static_cast<double>(trips_[k]),
-                 std::string("kind=\"") + kindWord(static_cast<session::ProtectionKind>(k)) + "\"");
+                 std::string("kind=\"") + protectionWord(static_cast<session::ProtectionKind>(k)) +
+                     "\"");
     m.one("quorel_reconnects_total", "counter", "Automatic reconnections since the server started.",
           static_cast<double>(reconnects_));
     m.family("quorel_build_info", "gauge", "The program's version and the supply's firmware.");
@@ -473,23 +410,22 @@ Response HttpControl::change(const Request& request) {
     const std::string& method = request.method;
     json body;
     std::string problem;
-    auto outcome = [&](InstrumentResult r) {
-        switch (r) {
+    auto outcome = [&](const ChangeOutcome& o) {
+        switch (o.result) {
         case InstrumentResult::Ok:
             return jsonResponse(200, json::parse(statusJson()));
         case InstrumentResult::OutOfRange:
         case InstrumentResult::SettingsConflict:
-            return error(422, instrument_.lastRefusal());
+            return error(422, o.refusal);
         case InstrumentResult::Refused:
-            return error(409, instrument_.lastRefusal());
+            return error(409, o.refusal);
         case InstrumentResult::NoDevice:
-            return error(503, texts::ResultNotConnected.str());
+            return error(503, o.refusal);
         default:
             break;
         }
-        return error(502, texts::ResultBadReply.str());
+        return error(502, o.refusal);
     };
-    auto running = [&] { return runGoing_ && runGoing_(); };
     if (path == "/api/v1/setpoints" && method == "PUT") {
         std::optional<double> volts, amps;
         if (!readObject(request.body, {"volts", "amps"}, body, problem) ||
@@ -497,12 +433,7 @@ Response HttpControl::change(const Request& request) {
             return error(400, problem);
         if (!volts && !amps)
             return error(400, "\"volts\" or \"amps\" is needed");
-        if (!session_.connected())
-            return error(503, texts::ResultNotConnected.str());
-        if (running())
-            return error(409, texts::HttpRefusedRunning.str());
-        return outcome(instrument_.applySetpoints(volts.value_or(session_.voltageInForce()),
-                                                  amps.value_or(session_.currentInForce())));
+        return outcome(changes_.setpoints(volts, amps));
     }
     if (path == "/api/v1/output" && method == "PUT") {
         std::optional<bool> on;
@@ -510,14 +441,10 @@ Response HttpControl::change(const Request& request) {
             return error(400, problem);
         if (!on)
             return error(400, "\"on\" is needed");
-        if (!session_.connected())
-            return error(503, texts::ResultNotConnected.str());
-        if (running())
-            return error(409, texts::HttpRefusedRunning.str());
-        return outcome(instrument_.setOutput(*on));
+        return outcome(changes_.output(*on));
     }
     if (path == "/api/v1/counters/reset" && method == "POST")
-        return outcome(instrument_.resetCounters());
+        return outcome(changes_.resetCounters());
     constexpr std::string_view prefix = "/api/v1/protections/";
     if (path.rfind(prefix, 0) == 0) {
         std::string rest = path.substr(prefix.size());
@@ -526,7 +453,7 @@ Response HttpControl::change(const Request& request) {
             rest.resize(rest.size() - 6);
         const auto kind = kindOfWord(rest);
         if (kind && clear && method == "POST")
-            return outcome(instrument_.clearProtection(*kind));
+            return outcome(changes_.outcome(instrument_.clearProtection(*kind)));
         if (kind && !clear && method == "PUT") {
             const bool current = *kind == scpi::ProtectionKind::Current;
             std::set<std::string> fields = {"level", "enabled"};
@@ -544,7 +471,7 @@ Response HttpControl::change(const Request& request) {
             p.level = level.value_or(p.level);
             p.enabled = enabled.value_or(p.enabled);
             p.delaySeconds = delay.value_or(p.delaySeconds);
-            return outcome(instrument_.setProtection(*kind, p));
+            return outcome(changes_.outcome(instrument_.setProtection(*kind, p)));
         }
     }
     return error(404, "no such resource");
@@ -574,7 +501,7 @@ void HttpControl::onDisconnected() {
 
 void HttpControl::onTrip(const session::Trip& trip) {
     ++trips_[static_cast<int>(trip.kind)];
-    event("trip", json{{"kind", kindWord(trip.kind)},
+    event("trip", json{{"kind", protectionWord(trip.kind)},
                        {"level", trip.level},
                        {"value", trip.value},
                        {"time", rfc3339(trip.time)}}

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "http/Changes.h"
 #include "http/HttpServer.h"
+#include "http/StatusJson.h"
 #include "remote/SessionInstrument.h"
 #include "session/SessionObserver.h"
 
@@ -51,7 +53,7 @@ public:
     // are asked for at each request.
     void setWaysInFrom(std::function<WaysIn()> ways) { ways_ = std::move(ways); }
     // Whether a sequence runs now: set-points and the output are refused meanwhile.
-    void setRunGoing(std::function<bool()> running) { runGoing_ = std::move(running); }
+    void setRunGoing(std::function<bool()> running) { changes_.setRunGoing(std::move(running)); }
     // Called after every change of the connected clients.
     void setClientsChanged(std::function<void()> changed) { clientsChanged_ = std::move(changed); }
 
@@ -82,14 +84,11 @@ private:
     remote::SessionInstrument instrument_;
     HttpServer server_;
     std::function<WaysIn()> ways_;
-    std::function<bool()> runGoing_;
+    Changes changes_;
     std::function<void()> clientsChanged_;
     std::array<std::uint64_t, 3> trips_{};
     std::uint64_t reconnects_ = 0;
     std::int64_t lastKeepAliveMs_ = 0;
 };
-
-// "2026-12-07T20:08:58+09:00": the calendar time with the local offset.
-std::string rfc3339(std::int64_t seconds);
 
 } // namespace http

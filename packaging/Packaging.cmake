@@ -105,6 +105,8 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic")
 string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", python3:any, python3-pymeasure")
 # The portmapper, through which VXI-11 clients find serve's port (TCPIP::host::INSTR).
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "rpcbind")
+# A broker and its clients, for serve --mqtt on a machine without one.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "mosquitto, mosquitto-clients")
 # The long description; CPack puts the summary above it.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "Quorel is the desktop control panel for a small programmable bench power

@@ -14,6 +14,7 @@
 #include "measurement/RemotePage.h"
 #include "measurement/SequenceDriver.h"
 #include "measurement/SequencePage.h"
+#include "mqtt/qt/MqttPanel.h"
 #include "panel/AboutDialog.h"
 #include "panel/SpinArrows.h"
 #include "platform/Clock.h"
@@ -88,6 +89,7 @@ MainDialog::~MainDialog() {
     delete measurementWindow_;
     // Its clients are told goodbye in the log, which must still be there.
     delete remote_;
+    delete mqtt_;
     delete http_;
     // A sequence still running ends with the output off and says so while the log is there.
     sequenceDriver_.reset();
@@ -344,6 +346,9 @@ bool MainDialog::OnInitDialog() {
     http_ = panel::startHttpService(
         *session_, settings.ini(), [this](const std::string& m) { AppendSystemLog(m); },
         sequenceRunner(), remote_, this);
+    mqtt_ = panel::startMqttService(
+        *session_, settings, [this](const std::string& m) { AppendSystemLog(m); }, sequenceRunner(),
+        this);
     if (settings.connectAtStart())
         OnConnectButton();
     return true;
@@ -456,6 +461,8 @@ void MainDialog::openMeasurementWindow() {
         if (remote_) {
             auto* page = new RemotePage(*remote_, log);
             if (QWidget* section = panel::makeHttpSection(http_, log, page))
+                page->addSection(section);
+            if (QWidget* section = panel::makeMqttSection(mqtt_, page))
                 page->addSection(section);
             measurementWindow_->addPage(page, qs(texts::PageRemote), qs(texts::A11yRemotePageHelp));
         }

@@ -190,6 +190,7 @@ private:
     HistoryPage* historyPage_ = nullptr;
     RemoteService* remote_ = nullptr;
     QObject* http_ = nullptr; // the HTTP server, where the build has one
+    QObject* mqtt_ = nullptr; // MQTT, where the build has it
     std::vector<std::string> badSessionKeys_;
     std::vector<std::string> badDisplayKeys_;
     bool lampShown = false;

@@ -401,6 +401,58 @@ inline constexpr Text LiveTokenRefused{QT_TRANSLATE_NOOP("texts", "トークン�
 inline constexpr Text LivePlotSpan{QT_TRANSLATE_NOOP("texts", "直近10分")};
 inline constexpr Text LiveCounters{QT_TRANSLATE_NOOP("texts", "積算値")};
 
+// --- MQTT ---
+// The broker (host:port).
+inline constexpr Text LogMqttConnected{
+    QT_TRANSLATE_NOOP("texts", "MQTTブローカー %s に接続しました")};
+// The broker, then why.
+inline constexpr Text LogMqttLost{
+    QT_TRANSLATE_NOOP("texts", "MQTTブローカー %s との接続が切れました(%s)。再接続します")};
+inline constexpr Text LogMqttRefused{
+    QT_TRANSLATE_NOOP("texts", "MQTTブローカー %s が接続を拒否しました(%s)")};
+// The client id.
+inline constexpr Text LogMqttTakenOver{QT_TRANSLATE_NOOP(
+    "texts", "同じクライアントID %s の別のクライアントがMQTTの接続を引き継ぎました")};
+// Why.
+inline constexpr Text LogMqttStartFailed{QT_TRANSLATE_NOOP("texts", "MQTTを開始できません(%s)")};
+inline constexpr Text LogMqttStopped{QT_TRANSLATE_NOOP("texts", "MQTTを停止しました")};
+inline constexpr Text LogMqttControlInsecure{QT_TRANSLATE_NOOP(
+    "texts", "MQTTからの制御が、匿名または暗号化されていないブローカーで有効になっています")};
+// The command's topic.
+inline constexpr Text LogMqttRetainedIgnored{
+    QT_TRANSLATE_NOOP("texts", "保持されていたMQTTのコマンド %s を無視しました")};
+// The command's topic, then why.
+inline constexpr Text LogMqttCommandRefused{
+    QT_TRANSLATE_NOOP("texts", "MQTTのコマンド %s を拒否しました(%s)")};
+inline constexpr Text MqttRefusedControlOff{
+    QT_TRANSLATE_NOOP("texts", "MQTTからの制御は許可されていません(Control=0)")};
+inline constexpr Text LogMqttRemoved{
+    QT_TRANSLATE_NOOP("texts", "MQTTブローカーからエンティティと状態を削除しました")};
+inline constexpr Text LogMqttRemoveFailed{
+    QT_TRANSLATE_NOOP("texts", "MQTTブローカーが削除を受け取りませんでした")};
+// The key of section [MQTT] whose value could not be used.
+inline constexpr Text LogMqttSettingBad{
+    QT_TRANSLATE_NOOP("texts", "設定 [MQTT] %s の値が正しくないため既定値を使います")};
+inline constexpr Text MqttEnabled{QT_TRANSLATE_NOOP("texts", "MQTTを有効にする")};
+inline constexpr Text MqttBroker{QT_TRANSLATE_NOOP("texts", "MQTTブローカー")};
+inline constexpr Text MqttNode{QT_TRANSLATE_NOOP("texts", "MQTTのノードID")};
+inline constexpr Text MqttDiscovery{QT_TRANSLATE_NOOP("texts", "Home Assistantの自動検出")};
+inline constexpr Text MqttControl{QT_TRANSLATE_NOOP("texts", "MQTTからの制御を許可する")};
+inline constexpr Text MqttState{QT_TRANSLATE_NOOP("texts", "MQTTの状態")};
+inline constexpr Text MqttStateConnected{QT_TRANSLATE_NOOP("texts", "接続中")};
+inline constexpr Text MqttStateWaiting{QT_TRANSLATE_NOOP("texts", "接続待ち")};
+inline constexpr Text MqttStateOff{QT_TRANSLATE_NOOP("texts", "停止中")};
+inline constexpr Text A11yMqttEnabledHelp{
+    QT_TRANSLATE_NOOP("texts", "状態とイベントをMQTTブローカーに送ります")};
+inline constexpr Text A11yMqttBrokerHelp{
+    QT_TRANSLATE_NOOP("texts", "mqtt://[ユーザー@]ホスト[:ポート] または mqtts://...")};
+inline constexpr Text A11yMqttNodeHelp{QT_TRANSLATE_NOOP(
+    "texts", "トピックに入るこの電源の名前(空欄: ホスト名とポート名から作ります)")};
+inline constexpr Text A11yMqttDiscoveryHelp{
+    QT_TRANSLATE_NOOP("texts", "Home Assistantがこの電源を自動的に見つけられるようにします")};
+inline constexpr Text A11yMqttControlHelp{
+    QT_TRANSLATE_NOOP("texts", "ブローカーからの出力と設定値の変更を受け付けます")};
+
 // --- Measurement window ---
 inline constexpr Text MenuMeasurement{QT_TRANSLATE_NOOP("texts", "計測ウィンドウ(&M)...")};
 inline constexpr Text MeasurementCaption{QT_TRANSLATE_NOOP("texts", "計測")};

@@ -10,7 +10,8 @@
 # pymeasure for the Python driver; the mingw-w64 cross compiler, GoogleTest's sources
 # and Wine for the Windows build and its tests; libmicrohttpd and nlohmann-json for the HTTP
 # server, promtool from the prometheus package, chromium with its driver and selenium for the
-# tests of the HTTP server and its live page).
+# tests of the HTTP server and its live page; libmosquitto for MQTT, with Debian's broker, its
+# clients and paho-mqtt for its tests).
 # Packages already present are skipped, so a prepared machine is not touched. Named on the
 # command line, only those packages are installed (a script that needs fewer).
 set -euo pipefail
@@ -28,6 +29,7 @@ all_packages=(
   libavahi-client-dev avahi-daemon avahi-utils dbus-daemon python3-pymeasure
   g++-mingw-w64-x86-64-posix googletest wine wine64
   libmicrohttpd-dev nlohmann-json3-dev prometheus chromium chromium-driver python3-selenium
+  libmosquitto-dev mosquitto mosquitto-clients python3-paho-mqtt openssl
 )
 if [ $# -gt 0 ]; then
   packages=("$@")

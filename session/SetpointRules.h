@@ -12,6 +12,9 @@ constexpr double MaxVolts = 20.0;
 constexpr double MaxAmps = 1.0;
 constexpr int StepsPerVolt = 2; // the arrows step 0.5 V
 constexpr int StepsPerAmp = 40; // and 0.025 A
+// The grids the device holds its set-points on.
+constexpr double VoltsGridStep = 0.02;
+constexpr double AmpsGridStep = 0.001;
 constexpr int SpinLower = 0;
 constexpr int SpinUpper = 40;
 

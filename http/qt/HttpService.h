@@ -5,12 +5,8 @@
 
 #include <QObject>
 
-#include <map>
-#include <memory>
-
 class CIni;
-class QSocketNotifier;
-class QTimer;
+class LoopDriver;
 
 // The HTTP server inside the panel: its sockets watched by the Qt event loop and its time-outs
 // by a timer, so that every request is answered on the interface thread between the poll's
@@ -35,19 +31,11 @@ signals:
     void changed();
 
 private:
-    struct Notifiers {
-        QSocketNotifier* read = nullptr;
-        QSocketNotifier* write = nullptr;
-    };
     remote::StartResult startServer();
-    void serve();
-    void follow();
 
     const CIni& ini_;
     LogFunction log_;
     http::HttpControl control_;
     http::HttpSettings settings_;
-    std::map<platform::SocketHandle, Notifiers> notifiers_;
-    QTimer* due_ = nullptr;
-    bool inside_ = false;
+    LoopDriver* driver_ = nullptr;
 };

@@ -1971,5 +1971,113 @@ The updater ends and the main firmware starts.</translation>
         <source>積算値</source>
         <translation>Totals</translation>
     </message>
+    <message>
+        <source>MQTTブローカー %s に接続しました</source>
+        <translation>Connected to the MQTT broker %s</translation>
+    </message>
+    <message>
+        <source>MQTTブローカー %s との接続が切れました(%s)。再接続します</source>
+        <translation>Lost the MQTT broker %s (%s); reconnecting</translation>
+    </message>
+    <message>
+        <source>MQTTブローカー %s が接続を拒否しました(%s)</source>
+        <translation>The MQTT broker %s refused the connection (%s)</translation>
+    </message>
+    <message>
+        <source>同じクライアントID %s の別のクライアントがMQTTの接続を引き継ぎました</source>
+        <translation>Another client with the id %s took the MQTT connection over</translation>
+    </message>
+    <message>
+        <source>MQTTを開始できません(%s)</source>
+        <translation>Cannot start MQTT (%s)</translation>
+    </message>
+    <message>
+        <source>MQTTを停止しました</source>
+        <translation>MQTT stopped</translation>
+    </message>
+    <message>
+        <source>MQTTからの制御が、匿名または暗号化されていないブローカーで有効になっています</source>
+        <translation>Control over MQTT is allowed on an anonymous or unencrypted broker</translation>
+    </message>
+    <message>
+        <source>保持されていたMQTTのコマンド %s を無視しました</source>
+        <translation>Ignored the retained MQTT command %s</translation>
+    </message>
+    <message>
+        <source>MQTTのコマンド %s を拒否しました(%s)</source>
+        <translation>Refused the MQTT command %s (%s)</translation>
+    </message>
+    <message>
+        <source>MQTTからの制御は許可されていません(Control=0)</source>
+        <translation>Control over MQTT is not allowed (Control=0)</translation>
+    </message>
+    <message>
+        <source>MQTTブローカーからエンティティと状態を削除しました</source>
+        <translation>Removed the entities and the state from the MQTT broker</translation>
+    </message>
+    <message>
+        <source>MQTTブローカーが削除を受け取りませんでした</source>
+        <translation>The MQTT broker did not take the removal</translation>
+    </message>
+    <message>
+        <source>設定 [MQTT] %s の値が正しくないため既定値を使います</source>
+        <translation>The value of [MQTT] %s in the settings is not valid; the default is used</translation>
+    </message>
+    <message>
+        <source>MQTTを有効にする</source>
+        <translation>Enable MQTT</translation>
+    </message>
+    <message>
+        <source>MQTTブローカー</source>
+        <translation>MQTT broker</translation>
+    </message>
+    <message>
+        <source>MQTTのノードID</source>
+        <translation>MQTT node id</translation>
+    </message>
+    <message>
+        <source>Home Assistantの自動検出</source>
+        <translation>Home Assistant discovery</translation>
+    </message>
+    <message>
+        <source>MQTTからの制御を許可する</source>
+        <translation>Allow control over MQTT</translation>
+    </message>
+    <message>
+        <source>MQTTの状態</source>
+        <translation>MQTT state</translation>
+    </message>
+    <message>
+        <source>接続中</source>
+        <translation>connected</translation>
+    </message>
+    <message>
+        <source>接続待ち</source>
+        <translation>waiting for the broker</translation>
+    </message>
+    <message>
+        <source>停止中</source>
+        <translation>off</translation>
+    </message>
+    <message>
+        <source>状態とイベントをMQTTブローカーに送ります</source>
+        <translation>Publishes the state and the events to the MQTT broker</translation>
+    </message>
+    <message>
+        <source>mqtt://[ユーザー@]ホスト[:ポート] または mqtts://...</source>
+        <translation>mqtt://[user@]host[:port] or mqtts://...</translation>
+    </message>
+    <message>
+        <source>トピックに入るこの電源の名前(空欄: ホスト名とポート名から作ります)</source>
+        <translation>The supply's name in the topics (empty: made from the host and the port)</translation>
+    </message>
+    <message>
+        <source>Home Assistantがこの電源を自動的に見つけられるようにします</source>
+        <translation>Lets Home Assistant find this supply by itself</translation>
+    </message>
+    <message>
+        <source>ブローカーからの出力と設定値の変更を受け付けます</source>
+        <translation>Takes changes of the output and the set-points from the broker</translation>
+    </message>
 </context>
 </TS>

@@ -24,6 +24,20 @@ TEST(CommandLine, OptionsMayStandAnywhereAndTakeTheirValueEitherWay) {
     EXPECT_TRUE(line.has("append"));
 }
 
+// An option of serve that takes a value took none from the next word before: "--vxi11-port 0"
+// was read as a flag and an operand.
+TEST(CommandLine, ServesOptionsTakeTheNextWordAsTheirValue) {
+    const char* const options[] = {
+        "vxi11-port", "mqtt",      "mqtt-password-file", "mqtt-ca",       "mqtt-cert",
+        "mqtt-key",   "mqtt-node", "mqtt-base",          "mqtt-interval", "mqtt-discovery-prefix"};
+    for (const char* option : options) {
+        CommandLine line;
+        EXPECT_FALSE(parseCommandLine({"serve", std::string("--") + option, "0"}, line)) << option;
+        EXPECT_EQ(line.value(option), "0") << option;
+        EXPECT_TRUE(line.operands.empty()) << option;
+    }
+}
+
 TEST(CommandLine, DoubleDashLetsAnOperandStartWithADash) {
     CommandLine line;
     ASSERT_FALSE(parseCommandLine({"log", "--", "-data.csv"}, line));

@@ -10,40 +10,22 @@ import json
 import os
 import re
 import shutil
-import signal
 import subprocess
 import sys
-import tempfile
-import time
 import urllib.request
 
 SKIP = 77
 HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "support"))
+from sim_rig import SimFolder, stop, wait_for  # noqa: E402
 
 
-def wait_for(predicate, seconds=10.0):
-    end = time.monotonic() + seconds
-    while time.monotonic() < end:
-        value = predicate()
-        if value:
-            return value
-        time.sleep(0.05)
-    return None
-
-
-class Rig:
+class Rig(SimFolder):
     """The simulator linked into a scratch folder and a copy of quorelctl serving it."""
 
     def __init__(self, quorelctl, sim):
-        self.dir = tempfile.mkdtemp(prefix="quorel-http-")
-        self.link = os.path.join(self.dir, "psu")
-        self.sim = subprocess.Popen([sim, "--link", self.link], stdin=subprocess.PIPE,
-                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                                    text=True)
-        if not wait_for(lambda: os.path.exists(self.link)):
-            raise RuntimeError("the simulator made no link")
-        program = os.path.join(self.dir, "quorelctl")
-        shutil.copy(quorelctl, program)
+        super().__init__(quorelctl, sim, "quorel-http-")
+        program = self.program
         self.err = open(os.path.join(self.dir, "err"), "w+")
         self.serve = subprocess.Popen(
             [program, "serve", "--port", self.link, "--listen", "127.0.0.1:0",
@@ -58,10 +40,6 @@ class Rig:
         with open(self.err.name) as f:
             return f.read()
 
-    def sim_says(self, line):
-        self.sim.stdin.write(line + "\n")
-        self.sim.stdin.flush()
-
     def get(self, path):
         with urllib.request.urlopen(self.base + path, timeout=5) as r:
             return r.read().decode()
@@ -73,16 +51,9 @@ class Rig:
             return r.status
 
     def close(self):
-        for p in (self.serve, self.sim):
-            if p.poll() is None:
-                os.kill(p.pid, signal.SIGTERM)
-                try:
-                    p.wait(5)
-                except subprocess.TimeoutExpired:
-                    os.kill(p.pid, signal.SIGKILL)
-                    p.wait()
+        stop(self.serve, 5)
         self.err.close()
-        shutil.rmtree(self.dir, ignore_errors=True)
+        super().close()
 
 
 def metric(text, name):
