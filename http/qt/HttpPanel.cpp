@@ -123,6 +123,15 @@ QObject* startHttpService(session::MeasurementSession& session, const CIni& ini,
         }
         return ways;
     });
+    // The announcement on the network names the HTTP server while it listens.
+    if (remote) {
+        remote->setHttpPortFrom([s = QPointer<HttpService>(service)]() {
+            return s && s->listening()
+                       ? std::optional<std::uint16_t>(s->control().server().address().port)
+                       : std::nullopt;
+        });
+        QObject::connect(service, &HttpService::changed, remote, &RemoteService::reannounce);
+    }
     service->startFromSettings();
     return service;
 }

@@ -56,7 +56,7 @@ void RemoteService::startFromSettings() {
     if (settings_.enabled)
         serve([this] {
             if (control_.start(settings_.options()) == remote::StartResult::Ok)
-                control_.announce(settings_.announce);
+                control_.announce(settings_.announce, httpPort());
         });
     emit changed();
 }
@@ -74,10 +74,19 @@ remote::StartResult RemoteService::apply(const remote::RemoteSettings& settings)
             control_.stop();
         if (settings_.enabled && !control_.server().listening())
             result = control_.start(settings_.options());
-        control_.announce(settings_.announce);
+        control_.announce(settings_.announce, httpPort());
     });
     emit changed();
     return result;
+}
+
+void RemoteService::reannounce() {
+    if (settings_.enabled)
+        serve([this] { control_.announce(settings_.announce, httpPort()); });
+}
+
+std::optional<std::uint16_t> RemoteService::httpPort() const {
+    return httpPort_ ? httpPort_() : std::nullopt;
 }
 
 template <typename Call> void RemoteService::serve(Call call) {

@@ -5,8 +5,11 @@
 
 #include <QObject>
 
+#include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,6 +40,12 @@ public:
     void startFromSettings();
     // Keeps the settings in Quorel.ini and starts, stops or moves the server to match.
     remote::StartResult apply(const remote::RemoteSettings& settings);
+    // Where the panel's HTTP server listens, announced beside the server while both run;
+    // `reannounce` follows a change of it.
+    void setHttpPortFrom(std::function<std::optional<std::uint16_t>()> port) {
+        httpPort_ = std::move(port);
+    }
+    void reannounce();
 
     const remote::RemoteSettings& settings() const { return settings_; }
     bool listening() const { return control_.server().listening(); }
@@ -62,6 +71,7 @@ private:
     template <typename Call> void serve(Call call);
     void follow();
     void forget(Notifiers& n);
+    std::optional<std::uint16_t> httpPort() const;
 
     const CIni& ini_;
     LogFunction log_;
@@ -72,5 +82,6 @@ private:
     QTimer* deadline_ = nullptr;
     // The announcement on the network, where the build has one.
     LoopSourceWatcher* announcer_ = nullptr;
+    std::function<std::optional<std::uint16_t>()> httpPort_;
     bool inside_ = false;
 };

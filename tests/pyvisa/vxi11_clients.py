@@ -6,7 +6,7 @@ test's own, found by avahi-browse and lxi discover. Everything runs inside netwo
 (unshare -n -m, a tmpfs on /run, only the loopback interface up), so no packet leaves the
 machine and the host's rpcbind and /run are never touched.
 
-usage: vxi11_clients.py QUORELCTL QUOREL-SIM
+usage: vxi11_clients.py QUORELCTL QUOREL-SIM [QUOREL]
 Exits 77 (skipped) where it cannot run: not root, no namespaces, a program missing."""
 
 import os
@@ -18,6 +18,7 @@ import sys
 import tempfile
 import time
 import unittest
+import urllib.request
 
 PATIENCE_S = 10
 CORE_PROGRAM = "395183"  # 0x0607AF
@@ -321,6 +322,37 @@ class Discovery(unittest.TestCase):
         wait_for("withdrawal", lambda: "Quorel #2" not in browse("_scpi-raw._tcp"))
         self.assertIn("Quorel", browse("_scpi-raw._tcp"))
 
+    def test_the_panel_announces_its_http_server_beside_its_remote_control(self):
+        if not PANEL:
+            self.skipTest("the panel is not built")
+        folder = tempfile.mkdtemp(prefix="qpn", dir=self.folder)
+        os.makedirs(os.path.join(folder, "ports"))
+        link = os.path.join(folder, "ports", "com3")
+        simulator = subprocess.Popen([SIMULATOR, "--link", link], stdin=subprocess.PIPE,
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.addCleanup(stop, simulator)
+        wait_for("simulated supply", lambda: os.path.exists(link))
+        with open(os.path.join(folder, "Quorel.ini"), "w") as f:
+            f.write("[QUOREL]\nComPort=com3\nConnectAtStart=1\n"
+                    "[REMOTE]\nEnabled=1\nListen=127.0.0.1:0\nAnnounce=1\nVxi11=0\n"
+                    "[HTTP]\nEnabled=1\nListen=127.0.0.1:0\n")
+        panel = subprocess.Popen([shutil.copy(PANEL, folder)], stdin=subprocess.DEVNULL,
+                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                 env=dict(os.environ, QT_QPA_PLATFORM="offscreen"))
+        self.addCleanup(stop, panel)
+        # The panel shares the host's instance name with serve's: its own is the renamed one.
+        def panels(service):
+            return {n: v for n, v in browse(service).items() if n != "Quorel"}
+        http = wait_for("the panel's _http._tcp", lambda: panels("_http._tcp"))
+        name, (port, _) = next(iter(http.items()))
+        self.assertIn(name, panels("_scpi-raw._tcp"))
+        self.assertEqual(panels("_lxi._tcp")[name][0], port)
+        with urllib.request.urlopen(f"http://127.0.0.1:{port}/lxi/identification",
+                                    timeout=10) as reply:
+            self.assertIn(b"InstrumentAddressString", reply.read())
+        stop(panel)
+        wait_for("the panel's withdrawal", lambda: not panels("_http._tcp"))
+
 
 if __name__ == "__main__":
     if "--inside" not in sys.argv:
@@ -328,5 +360,6 @@ if __name__ == "__main__":
     sys.argv.remove("--inside")
     prepare_namespace()
     QUORELCTL, SIMULATOR = sys.argv[1], sys.argv[2]
+    PANEL = sys.argv[3] if len(sys.argv) > 3 else None
     PROGRAM = QUORELCTL
     unittest.main(argv=sys.argv[:1], verbosity=2)
