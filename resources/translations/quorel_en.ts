@@ -2056,10 +2056,6 @@ The updater ends and the main firmware starts.</translation>
         <translation>waiting for the broker</translation>
     </message>
     <message>
-        <source>停止中</source>
-        <translation>off</translation>
-    </message>
-    <message>
         <source>状態とイベントをMQTTブローカーに送ります</source>
         <translation>Publishes the state and the events to the MQTT broker</translation>
     </message>
