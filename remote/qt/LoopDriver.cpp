@@ -5,8 +5,8 @@
 
 #include <algorithm>
 
-LoopDriver::LoopDriver(remote::LoopSource& source, QObject* parent)
-    : QObject(parent), source_(source) {
+LoopDriver::LoopDriver(remote::LoopSource& source, QObject* parent, std::function<void()> turn)
+    : QObject(parent), source_(source), turn_(std::move(turn)) {
     due_ = new QTimer(this);
     due_->setSingleShot(true);
     connect(due_, &QTimer::timeout, this, &LoopDriver::serve);
@@ -19,6 +19,10 @@ LoopDriver::~LoopDriver() {
 }
 
 void LoopDriver::serve() {
+    if (turn_) {
+        turn_();
+        return;
+    }
     // A message box opened by an observer of a change must not let the source run inside
     // itself.
     if (inside_)

@@ -5,6 +5,7 @@
 
 #include <QObject>
 
+#include <functional>
 #include <map>
 
 class QSocketNotifier;
@@ -13,10 +14,12 @@ class QTimer;
 // A remote::LoopSource served by the Qt event loop: its handles watched by socket notifiers,
 // its time-outs by a timer, so that it takes its turns on the interface thread between the
 // poll's ticks. After every turn the watched handles follow what the source wants.
+// A source that shares its turns with another (the announcer beside the instrument server)
+// is given `turn` instead, which takes the shared guard, serves it and calls follow().
 class LoopDriver : public QObject {
     Q_OBJECT
 public:
-    LoopDriver(remote::LoopSource& source, QObject* parent);
+    LoopDriver(remote::LoopSource& source, QObject* parent, std::function<void()> turn = {});
     ~LoopDriver() override;
 
     // Watches what the source wants now (after a start or a stop outside a turn).
@@ -34,6 +37,7 @@ private:
     void serve();
 
     remote::LoopSource& source_;
+    std::function<void()> turn_;
     std::map<platform::SocketHandle, Notifiers> notifiers_;
     QTimer* due_ = nullptr;
     bool inside_ = false;

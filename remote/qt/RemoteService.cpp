@@ -2,7 +2,7 @@
 
 #include "platform/Clock.h"
 #include "remote/RemoteMessages.h"
-#include "remote/qt/LoopSourceWatcher.h"
+#include "remote/qt/LoopDriver.h"
 #include "resources/TextFormat.h"
 #include "resources/Texts.h"
 
@@ -27,9 +27,9 @@ RemoteService::RemoteService(session::MeasurementSession& session, const CIni& i
             [this] { serve([this] { control_.server().serviceDeadlines(); }); });
     control_.setClientsChanged([this] { emit changed(); });
     if (remote::LoopSource* announcer = control_.announcer())
-        announcer_ = new LoopSourceWatcher(
-            *announcer, [this, announcer] { serve([announcer] { announcer->serveTurn(); }); },
-            this);
+        announcer_ = new LoopDriver(*announcer, this, [this, announcer] {
+            serve([announcer] { announcer->serveTurn(); });
+        });
 }
 
 RemoteService::~RemoteService() {

@@ -14,7 +14,7 @@
 #include <vector>
 
 class CIni;
-class LoopSourceWatcher;
+class LoopDriver;
 class QSocketNotifier;
 class QTimer;
 
@@ -81,7 +81,7 @@ private:
     QTimer* work_ = nullptr;
     QTimer* deadline_ = nullptr;
     // The announcement on the network, where the build has one.
-    LoopSourceWatcher* announcer_ = nullptr;
+    LoopDriver* announcer_ = nullptr;
     std::function<std::optional<std::uint16_t>()> httpPort_;
     bool inside_ = false;
 };
