@@ -56,6 +56,7 @@ std::string statusJson(const session::MeasurementSession& session_) {
     if (connected && session_.haveReading()) {
         const DeviceStatus& s = session_.status();
         j["time"] = rfc3339(r.time);
+        j["timeMs"] = r.timeMs;
         j["source"] = ctl::sourceName(s.source);
         j["powerCapacity"] = SetpointRules::powerCapacity(s.source);
         j["output"] = s.outputOn != 0;

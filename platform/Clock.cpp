@@ -2,6 +2,7 @@
 
 #include "platform/System.h"
 
+#include <chrono>
 #include <memory>
 #include <mutex>
 
@@ -35,6 +36,13 @@ Seconds now() {
     if (testClock())
         return testClock()();
     return system::now();
+}
+
+std::int64_t nowMs() {
+    if (testClock())
+        return testClock()() * 1000;
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
 }
 
 void setClockForTest(std::function<Seconds()> clock) {

@@ -20,6 +20,9 @@ struct LocalTime {
 
 // The one source of "now" for the whole program. Tests replace it with a clock of their own.
 Seconds now();
+// The same clock in milliseconds since the epoch, for stamps that subscribers compare with
+// their own receipt; a test's clock gives its whole seconds.
+std::int64_t nowMs();
 LocalTime toLocalTime(Seconds t);
 
 // Installs a replacement for now(); an empty function restores the system clock.

@@ -250,7 +250,10 @@ DeviceResult MeasurementSession::absorb(DeviceStatus st) {
         lastSource_ = st.source;
     }
 
-    const Reading reading = makeReading(st, monotonicMs(), platform::now());
+    // One look at the calendar clock, so the whole and millisecond stamps agree.
+    const std::int64_t nowMs = platform::nowMs();
+    Reading reading = makeReading(st, monotonicMs(), nowMs / 1000);
+    reading.timeMs = nowMs;
     counters_.add(reading);
     std::vector<Trip> trips = protections_.check(reading);
     if (!trips.empty()) {

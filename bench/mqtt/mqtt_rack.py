@@ -1,12 +1,14 @@
 #!/usr/bin/python3
 """A rack on one broker: N quorel-sim + quorelctl serve --mqtt pairs through one mosquitto on
 127.0.0.1 (a free port). Measures whether every node's state arrives every interval, the gaps
-between a node's states (median and 99th percentile), the time until every node is online
+between a node's states (median and 99th percentile), the latency from the poll (the state's
+timeMs) to the subscriber's receipt on the same host's clock, the time until every node is online
 again after the broker restarts under that load, and the CPU of the serve processes at a 1 s
 interval. Every process is stopped by its PID.
 
 usage: mqtt_rack.py QUORELCTL QUOREL_SIM [N=20] [SECONDS=30]
 """
+import json
 import os
 import signal
 import statistics
@@ -61,15 +63,21 @@ def main():
         time.sleep(seconds)
         wall = time.monotonic() - start
         cpu = [(cpu_seconds(p.pid) - c) / wall * 100 for p, c in zip(serves, cpu0)]
-        gaps, counts = [], []
+        gaps, counts, latencies = [], [], []
         for b in nodes:
-            times = [m[3] for m in watcher.seen(b + "/state", since=start)]
+            states = watcher.seen(b + "/state", since=start)
+            times = [m[3] for m in states]
             counts.append(len(times))
             gaps += [1000 * (t2 - t1) for t1, t2 in zip(times, times[1:])]
+            latencies += [1000 * m[4] - json.loads(m[1])["timeMs"] for m in states]
         print(f"nodes {n}, {wall:.1f} s: states per node min {min(counts)} max {max(counts)} "
               f"(expected {int(wall)})")
         print(f"gap between a node's states: median {statistics.median(gaps):.1f} ms, "
               f"p99 {percentile(gaps, 99):.1f} ms, max {max(gaps):.1f} ms")
+        print(f"latency from the poll to the subscriber: median "
+              f"{statistics.median(latencies):.1f} ms, p99 {percentile(latencies, 99):.1f} ms, "
+              f"max {max(latencies):.1f} ms ({len(latencies)} states, "
+              f"{sum(1 for x in latencies if x > 10)} over 10 ms)")
         print(f"serve CPU at 1 s: median {statistics.median(cpu):.2f} % of a core, "
               f"max {max(cpu):.2f} %")
         # The broker restarted under the load: every node online again.

@@ -6,6 +6,7 @@ outside tools. Every daemon is stopped by its PID; nothing leaves 127.0.0.1. Exi
 
 usage: mqtt_broker.py QUORELCTL QUOREL_SIM discovery|lifecycle|control|tls
 """
+import datetime
 import json
 import os
 import shutil
@@ -84,7 +85,8 @@ class Watcher:
 
     def received(self, client, userdata, m):
         with self.lock:
-            self.messages.append((m.topic, m.payload, bool(m.retain), time.monotonic()))
+            self.messages.append((m.topic, m.payload, bool(m.retain), time.monotonic(),
+                                  time.time()))
 
     def seen(self, topic, payload=None, since=0.0):
         with self.lock:
@@ -321,6 +323,13 @@ def check_lifecycle(rig, broker, failures):
     state = wait_for(lambda: watcher.last_json(base + "/state"))
     expect(state and state.get("connected") is True and state.get("voltageSetpoint") == 5.0,
            f"the state has the simulator's values: {state}", failures)
+    # The millisecond stamp is the same moment as the whole one, taken before the receipt.
+    received = watcher.seen(base + "/state")[-1][4]
+    stamp = (state or {}).get("timeMs", 0) / 1000
+    whole = datetime.datetime.fromisoformat((state or {}).get("time", "1970-01-01T00:00:00+00:00"))
+    expect(int(stamp) == int(whole.timestamp()) and 0 <= received - stamp < 5,
+           f"timeMs {stamp} agrees with time {whole} and precedes the receipt {received}",
+           failures)
     # States arrive each interval.
     since = time.monotonic()
     time.sleep(2.6)
