@@ -9,8 +9,10 @@
 #include <mosquitto.h>
 #include <nlohmann/json.hpp>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 #ifndef QUOREL_PROJECT_VERSION
 #define QUOREL_PROJECT_VERSION "0"
@@ -37,6 +39,15 @@ std::string reasonText(int reason) {
         return text ? text : "reason " + std::to_string(reason);
     }
     return mosquitto_strerror(reason);
+}
+
+// Unlike any other start's, here or on another host.
+std::string newOrigin() {
+    std::random_device random;
+    char text[40];
+    std::snprintf(text, sizeof text, "%08x%08x-%lld", random(), random(),
+                  static_cast<long long>(platform::nowMs()));
+    return text;
 }
 
 } // namespace
@@ -115,6 +126,10 @@ bool MqttBridge::start(const BridgeOptions& options) {
     c.broker = options.broker;
     c.clientId = "quorel-" + options.node;
     c.will = retained(topics_.availability(), Offline);
+    origin_ = newOrigin();
+    c.origin = origin_;
+    connects_ = 0;
+    takeOverSaid_ = false;
     std::string problem;
     if (!client_.start(c, problem)) {
         if (log_)
@@ -124,6 +139,7 @@ bool MqttBridge::start(const BridgeOptions& options) {
     if (options.control && log_ && (options.broker.username.empty() || !options.broker.tls))
         log_(texts::LogMqttControlInsecure.str());
     client_.subscribe(topics_.base + "/set/+");
+    client_.subscribe(topics_.availability());
     if (options.discovery)
         client_.subscribe(options.discoveryPrefix + "/status");
     return true;
@@ -165,6 +181,7 @@ void MqttBridge::removeDiscovery() {
 // --- the broker ---
 
 void MqttBridge::onConnected() {
+    ++connects_;
     if (log_)
         log_(texts::fill(texts::LogMqttConnected, brokerName()));
     if (!removing_)
@@ -175,8 +192,10 @@ void MqttBridge::onConnected() {
 
 void MqttBridge::onConnectionLost(int reason) {
     if (log_) {
-        if (reason == ReasonSessionTakenOver)
+        if (reason == ReasonSessionTakenOver && !takeOverSaid_) {
+            takeOverSaid_ = true;
             log_(texts::fill(texts::LogMqttTakenOver, "quorel-" + options_.node));
+        }
         log_(texts::fill(texts::LogMqttLost, brokerName(), reasonText(reason)));
     }
     if (changed_)
@@ -188,9 +207,23 @@ void MqttBridge::onConnectRefused(int reason) {
         log_(texts::fill(texts::LogMqttRefused, brokerName(), reasonText(reason)));
 }
 
-void MqttBridge::onMessage(const std::string& topic, const std::string& payload, bool retain) {
+void MqttBridge::onMessage(const std::string& topic, const std::string& payload, bool retain,
+                           const std::string& origin) {
     if (removing_)
         return;
+    if (topic == topics_.availability()) {
+        // Many brokers close a connection taken over without a reason. At the reconnect the
+        // broker hands over the availability it kept (the other program's `online`, or its
+        // will when this one took the connection back): another start's mark means a
+        // program with the same client id connected meanwhile. Said once; a first connect
+        // finds the mark of an earlier run, which proves nothing.
+        if (!origin.empty() && origin != origin_ && connects_ > 1 && !takeOverSaid_) {
+            takeOverSaid_ = true;
+            if (log_)
+                log_(texts::fill(texts::LogMqttTakenOver, "quorel-" + options_.node));
+        }
+        return;
+    }
     if (options_.discovery && topic == options_.discoveryPrefix + "/status") {
         // Home Assistant started again: it needs the configurations anew.
         if (payload == Online)

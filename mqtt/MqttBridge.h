@@ -64,7 +64,8 @@ public:
     void onConnected() override;
     void onConnectionLost(int reason) override;
     void onConnectRefused(int reason) override;
-    void onMessage(const std::string& topic, const std::string& payload, bool retained) override;
+    void onMessage(const std::string& topic, const std::string& payload, bool retained,
+                   const std::string& origin) override;
 
     // SessionObserver
     void onConnected(bool automatic) override;
@@ -103,6 +104,11 @@ private:
     bool wasConstantCurrent_ = false;
     std::int64_t lastStateMs_ = -1000000;
     std::string discoveredFirmware_;
+    // This start's mark on what it publishes; another mark on the availability `online`
+    // found at a reconnect is a program that took the node's connection over meanwhile.
+    std::string origin_;
+    int connects_ = 0;
+    bool takeOverSaid_ = false;
 };
 
 // The node id the broker knows the supply by when none is given: the host name and the

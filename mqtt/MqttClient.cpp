@@ -3,8 +3,11 @@
 #include "platform/Clock.h"
 
 #include <mosquitto.h>
+#include <mqtt_protocol.h>
 
 #include <charconv>
+#include <cstdlib>
+#include <cstring>
 #include <mutex>
 
 namespace mqtt {
@@ -17,30 +20,47 @@ void initialiseLibrary() {
     std::call_once(once, [] { mosquitto_lib_init(); });
 }
 
+constexpr const char* OriginProperty = "quorel-origin";
+
 MqttClient& self(void* obj) {
     return *static_cast<MqttClient*>(obj);
 }
 
 void onConnect(mosquitto*, void* obj, int rc, int, const mosquitto_property*) {
     using In = MqttClient::Incoming;
-    self(obj).fromLibrary({rc == 0 ? In::Connected : In::ConnectRefused, rc, {}, {}, false});
+    self(obj).fromLibrary({rc == 0 ? In::Connected : In::ConnectRefused, rc, {}, {}, false, {}});
 }
 
 void onDisconnect(mosquitto*, void* obj, int rc, const mosquitto_property*) {
-    self(obj).fromLibrary({MqttClient::Incoming::Lost, rc, {}, {}, false});
+    self(obj).fromLibrary({MqttClient::Incoming::Lost, rc, {}, {}, false, {}});
 }
 
 void published(mosquitto*, void* obj, int mid) {
-    self(obj).fromLibrary({MqttClient::Incoming::Published, mid, {}, {}, false});
+    self(obj).fromLibrary({MqttClient::Incoming::Published, mid, {}, {}, false, {}});
 }
 
-void received(mosquitto*, void* obj, const mosquitto_message* m, const mosquitto_property*) {
+void received(mosquitto*, void* obj, const mosquitto_message* m,
+              const mosquitto_property* properties) {
     std::string payload;
     if (m->payload && m->payloadlen > 0)
         payload.assign(static_cast<const char*>(m->payload),
                        static_cast<std::size_t>(m->payloadlen));
+    std::string origin;
+    // Every user property in turn (a received packet holds a bounded list of them).
+    const mosquitto_property* p = properties;
+    bool skip = false;
+    while (p) {
+        char* name = nullptr;
+        char* value = nullptr;
+        p = mosquitto_property_read_string_pair(p, MQTT_PROP_USER_PROPERTY, &name, &value, skip);
+        if (p && name && value && std::strcmp(name, OriginProperty) == 0)
+            origin = value;
+        std::free(name);
+        std::free(value);
+        skip = true;
+    }
     self(obj).fromLibrary({MqttClient::Incoming::Message, 0, m->topic ? m->topic : "",
-                           std::move(payload), m->retain});
+                           std::move(payload), m->retain, std::move(origin)});
 }
 
 } // namespace
@@ -115,6 +135,7 @@ bool MqttClient::start(const ClientOptions& options, std::string& problem) {
     auto fail = [&](const std::string& why) {
         mosquitto_destroy(mosq_);
         mosq_ = nullptr;
+        mosquitto_property_free_all(&originProperty_);
         problem = why;
         return false;
     };
@@ -124,6 +145,10 @@ bool MqttClient::start(const ClientOptions& options, std::string& problem) {
     mosquitto_publish_callback_set(mosq_, published);
     mosquitto_message_v5_callback_set(mosq_, received);
     mosquitto_reconnect_delay_set(mosq_, 1, 30, true);
+    if (!options.origin.empty() && mosquitto_property_add_string_pair(
+                                       &originProperty_, MQTT_PROP_USER_PROPERTY, OriginProperty,
+                                       options.origin.c_str()) != MOSQ_ERR_SUCCESS)
+        return fail("the origin property cannot be made");
     const Broker& b = options.broker;
     if (!b.username.empty() &&
         mosquitto_username_pw_set(mosq_, b.username.c_str(),
@@ -144,9 +169,19 @@ bool MqttClient::start(const ClientOptions& options, std::string& problem) {
     }
     if (options.will) {
         const Message& w = *options.will;
-        if (mosquitto_will_set(mosq_, w.topic.c_str(), static_cast<int>(w.payload.size()),
-                               w.payload.data(), w.qos, w.retain) != MOSQ_ERR_SUCCESS)
+        // The will bears the mark too: the broker sends it when another client takes the
+        // connection over, and keeps it where the `online` was.
+        mosquitto_property* willProperties = nullptr;
+        if (originProperty_ &&
+            mosquitto_property_copy_all(&willProperties, originProperty_) != MOSQ_ERR_SUCCESS)
+            return fail("the origin property cannot be made");
+        // The list is the library's once the will is set, the caller's if it is not.
+        if (mosquitto_will_set_v5(mosq_, w.topic.c_str(), static_cast<int>(w.payload.size()),
+                                  w.payload.data(), w.qos, w.retain,
+                                  willProperties) != MOSQ_ERR_SUCCESS) {
+            mosquitto_property_free_all(&willProperties);
             return fail("the last will cannot be set");
+        }
     }
     // A broker not there yet is no failure: the network thread tries again with its back-off.
     mosquitto_connect_async(mosq_, b.host.c_str(), b.port, options.keepAliveSeconds);
@@ -164,6 +199,7 @@ void MqttClient::stop(int flushMs) {
     mosquitto_loop_stop(mosq_, false);
     mosquitto_destroy(mosq_);
     mosq_ = nullptr;
+    mosquitto_property_free_all(&originProperty_);
     connected_ = false;
     inFlight_.clear();
     subscriptions_.clear();
@@ -200,8 +236,8 @@ void MqttClient::send() {
         const Message& m = outbox_.front();
         int mid = 0;
         const int rc =
-            mosquitto_publish(mosq_, &mid, m.topic.c_str(), static_cast<int>(m.payload.size()),
-                              m.payload.data(), m.qos, m.retain);
+            mosquitto_publish_v5(mosq_, &mid, m.topic.c_str(), static_cast<int>(m.payload.size()),
+                                 m.payload.data(), m.qos, m.retain, originProperty_);
         if (rc == MOSQ_ERR_NO_CONN || rc == MOSQ_ERR_CONN_LOST)
             return; // kept for the next connection
         if (rc == MOSQ_ERR_SUCCESS)
@@ -260,7 +296,7 @@ void MqttClient::serveTurn() {
             }
             break;
         case Incoming::Message:
-            listener_.onMessage(in.topic, in.payload, in.retain);
+            listener_.onMessage(in.topic, in.payload, in.retain, in.origin);
             break;
         case Incoming::Published:
             inFlight_.erase(in.code);

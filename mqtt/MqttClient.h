@@ -13,6 +13,7 @@
 #include <vector>
 
 struct mosquitto;
+struct mqtt5__property; // the library's mosquitto_property
 
 // The link to an MQTT broker on the library's (libmosquitto's) own network thread, which
 // connects, keeps the connection alive and reconnects with a growing back-off (1 s doubling
@@ -49,13 +50,19 @@ public:
     virtual void onConnectionLost(int reason) = 0;
     // A connection attempt the broker refused (`reason`: its reason code).
     virtual void onConnectRefused(int reason) = 0;
-    virtual void onMessage(const std::string& topic, const std::string& payload, bool retained) = 0;
+    // `origin`: the origin property the publisher attached (see ClientOptions), or "".
+    virtual void onMessage(const std::string& topic, const std::string& payload, bool retained,
+                           const std::string& origin) = 0;
 };
 
 struct ClientOptions {
     Broker broker;
     std::string clientId;
     std::optional<Message> will;
+    // Attached to every message this client publishes as the user property `quorel-origin`,
+    // so that a program can tell its own retained messages from another's: the broker keeps
+    // the property with what it retains.
+    std::string origin;
     int keepAliveSeconds = 30;
     std::size_t outboxCapacity = 512;
     std::size_t window = 64; // messages handed to the library and not yet written out
@@ -97,6 +104,7 @@ public:
         std::string topic;
         std::string payload;
         bool retain = false;
+        std::string origin;
     };
     void fromLibrary(Incoming in);
 
@@ -106,6 +114,7 @@ private:
     ClientListener& listener_;
     Wakeup wakeup_;
     mosquitto* mosq_ = nullptr;
+    mqtt5__property* originProperty_ = nullptr; // sent with every message
     ClientOptions options_;
     Outbox outbox_{512};
     std::set<int> inFlight_;

@@ -118,6 +118,7 @@ class Rig(SimFolder):
 
     def __init__(self, quorelctl, sim):
         super().__init__(quorelctl, sim, "quorel-mqtt-")
+        self.programs = (quorelctl, sim)
         self.serve = None
         self.errs = 0
 
@@ -370,6 +371,21 @@ def check_lifecycle(rig, broker, failures):
     expect("Lost the MQTT broker" in err and err.count("Connected to the MQTT broker") >= 2,
            "the broker's loss and return logged:\n" + err, failures)
     watcher.close()
+
+    # A second program with the same node id takes the connection over. This broker closes
+    # the first one's socket without a reason; the first says so at its next connect.
+    other = Rig(*rig.programs)
+    try:
+        other.start(*args)
+        taken = f"Another client with the id quorel-{node} took the MQTT connection over"
+        expect(wait_for(lambda: taken in rig.read_err(), 20), "the take-over logged:\n" +
+               rig.read_err(), failures)
+        time.sleep(3)
+        expect(rig.read_err().count(taken) == 1, "said once while the two take turns",
+               failures)
+        other.stop_serve()
+    finally:
+        other.close()
 
 
 def check_control(rig, broker, failures):
