@@ -6,6 +6,7 @@
 // arrival against the poll it carries.
 
 #include "support/BenchSupport.h"
+#include "support/Serving.h"
 
 #include "config/Settings.h"
 #include "device/SupplyDevice.h"
@@ -16,13 +17,10 @@
 
 #include <benchmark/benchmark.h>
 
-#include <atomic>
 #include <cstdio>
 #include <memory>
-#include <mutex>
 #include <stdexcept>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -31,7 +29,7 @@ constexpr int Streams = 32;
 
 // The session, its remote control and its HTTP server on the simulated supply, served by
 // their own thread.
-class Served : private session::SessionObserver {
+class Served {
 public:
     Served() {
         settings_ = std::make_unique<Settings>();
@@ -42,7 +40,7 @@ public:
         if (session_->connect("com3") != DeviceResult::Ok)
             throw std::runtime_error("the simulated supply did not answer");
         // After the HTTP control, so that a poll's time is taken once its event is queued.
-        session_->addObserver(this);
+        session_->addObserver(&polls_);
         remote::ServerOptions options;
         options.listen = {remote::LoopbackAddress, 0};
         http::HttpOptions web;
@@ -51,39 +49,28 @@ public:
             http_->start(web) != remote::StartResult::Ok)
             throw std::runtime_error("the servers did not start");
         control_->addLoopSource(&http_->server());
-        thread_ = std::thread([this] { control_->run([this] { return stop_.load(); }); });
+        thread_ = std::make_unique<bench::ServingThread>(*control_);
     }
-    ~Served() override {
-        stop_ = true;
-        thread_.join();
+    ~Served() {
+        thread_.reset();
         http_.reset();
         control_.reset();
-        session_->removeObserver(this);
+        session_->removeObserver(&polls_);
         session_.reset();
         SupplyDevice::disconnect();
     }
     platform::SocketAddress address() const { return http_->server().address(); }
-    std::int64_t cpuUs() { return bench::threadCpuUs(thread_); }
-    std::vector<std::int64_t> polls() {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return polls_;
-    }
+    std::int64_t cpuUs() { return thread_->cpuUs(); }
+    std::vector<std::int64_t> polls() const { return polls_.all(); }
 
 private:
-    void onReading(const session::Reading&) override {
-        std::lock_guard<std::mutex> lock(mutex_);
-        polls_.push_back(bench::nowUs());
-    }
-
     bench::Bench bench_;
+    bench::PollTimes polls_;
     std::unique_ptr<Settings> settings_;
     std::unique_ptr<session::MeasurementSession> session_;
     std::unique_ptr<remote::RemoteControl> control_;
     std::unique_ptr<http::HttpControl> http_;
-    std::thread thread_;
-    std::atomic<bool> stop_{false};
-    std::mutex mutex_;
-    std::vector<std::int64_t> polls_;
+    std::unique_ptr<bench::ServingThread> thread_;
 };
 
 // One HTTP connection of the benchmark's thread.
@@ -94,16 +81,7 @@ public:
             throw std::runtime_error("no connection");
     }
     ~Connection() { platform::closeSocket(socket_); }
-    void send(std::string bytes) {
-        while (!bytes.empty()) {
-            std::size_t sent = 0;
-            if (platform::sendSome(socket_, bytes.data(), bytes.size(), sent) ==
-                platform::SocketResult::Ok)
-                bytes.erase(0, sent);
-            else
-                wait(false, 1000);
-        }
-    }
+    void send(std::string bytes) { bench::sendAll(socket_, std::move(bytes)); }
     // Reads what there is now; false once the server has closed.
     bool receive() {
         char buffer[16384];
@@ -130,14 +108,10 @@ public:
                     }
                 }
             }
-            wait(true, 1000);
+            bench::waitFor(socket_, true);
             if (!receive())
                 return {};
         }
-    }
-    void wait(bool read, int ms) {
-        std::vector<platform::SocketWatch> w{{socket_, read, !read}};
-        platform::waitForSockets(w, ms);
     }
     platform::SocketHandle socket() const { return socket_; }
 

@@ -7,12 +7,14 @@
 // MEAS:VOLT? as a device_write and a device_read each, and sixteen links querying.
 
 #include "support/BenchSupport.h"
+#include "support/Serving.h"
 
 #include "config/Settings.h"
 #include "device/SupplyDevice.h"
 #include "platform/Socket.h"
 #include "remote/RecordMarking.h"
 #include "remote/RemoteControl.h"
+#include "remote/RpcCall.h"
 #include "session/MeasurementSession.h"
 
 #include <benchmark/benchmark.h>
@@ -24,7 +26,6 @@
 #include <cstdio>
 #include <ctime>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -37,7 +38,7 @@ namespace {
 constexpr int Clients = 16;
 
 // The session and its remote control on the simulated supply, served by their own thread.
-class Served : private session::SessionObserver {
+class Served {
 public:
     Served() {
         settings_ = std::make_unique<Settings>();
@@ -45,7 +46,7 @@ public:
         control_ = std::make_unique<remote::RemoteControl>(*session_, [](const std::string&) {});
         // The machine's portmapper is none of the benchmark's business.
         control_->setUsePortmapper(false);
-        session_->addObserver(this);
+        session_->addObserver(&polls_);
         if (session_->connect("com3") != DeviceResult::Ok)
             throw std::runtime_error("the simulated supply did not answer");
         session_->setAutoReconnect(true);
@@ -54,44 +55,30 @@ public:
         options.vxi11 = true;
         if (control_->start(options) != remote::StartResult::Ok)
             throw std::runtime_error("the server did not start");
-        thread_ = std::thread([this] { control_->run([this] { return stop_.load(); }); });
+        thread_ = std::make_unique<bench::ServingThread>(*control_);
     }
-    ~Served() override {
-        stop_ = true;
-        thread_.join();
+    ~Served() {
+        thread_.reset();
         control_.reset();
-        session_->removeObserver(this);
+        session_->removeObserver(&polls_);
         session_.reset();
         SupplyDevice::disconnect();
     }
     platform::SocketAddress address() const { return control_->server().address(); }
     platform::SocketAddress vxi11Address() const { return control_->server().vxi11Address(); }
-    // CPU time of the serving thread in microseconds.
-    std::int64_t cpuUs() { return bench::threadCpuUs(thread_); }
+    std::int64_t cpuUs() { return thread_->cpuUs(); }
     // The monotonic times (us) of the polls between two moments.
-    std::vector<std::int64_t> pollsBetween(std::int64_t fromUs, std::int64_t toUs) {
-        std::lock_guard<std::mutex> lock(mutex_);
-        std::vector<std::int64_t> out;
-        for (std::int64_t t : polls_)
-            if (t >= fromUs && t <= toUs)
-                out.push_back(t);
-        return out;
+    std::vector<std::int64_t> pollsBetween(std::int64_t fromUs, std::int64_t toUs) const {
+        return polls_.between(fromUs, toUs);
     }
 
 private:
-    void onStatus(const DeviceStatus&) override {
-        std::lock_guard<std::mutex> lock(mutex_);
-        polls_.push_back(bench::nowUs());
-    }
-
     bench::Bench bench_;
+    bench::PollTimes polls_;
     std::unique_ptr<Settings> settings_;
     std::unique_ptr<session::MeasurementSession> session_;
     std::unique_ptr<remote::RemoteControl> control_;
-    std::thread thread_;
-    std::atomic<bool> stop_{false};
-    std::mutex mutex_;
-    std::vector<std::int64_t> polls_;
+    std::unique_ptr<bench::ServingThread> thread_;
 };
 
 // A client that waits for each reply, as a script does.
@@ -104,15 +91,7 @@ public:
     ~Client() { platform::closeSocket(socket_); }
     // The reply line, empty when the connection ended.
     std::string ask(const std::string& query) {
-        std::string out = query + "\n";
-        while (!out.empty()) {
-            std::size_t sent = 0;
-            if (platform::sendSome(socket_, out.data(), out.size(), sent) ==
-                platform::SocketResult::Ok)
-                out.erase(0, sent);
-            else
-                wait(false);
-        }
+        bench::sendAll(socket_, query + "\n");
         for (;;) {
             const std::size_t lf = received_.find('\n');
             if (lf != std::string::npos) {
@@ -120,31 +99,17 @@ public:
                 received_.erase(0, lf + 1);
                 return line;
             }
-            char buffer[4096];
-            std::size_t n = 0;
-            const platform::SocketResult r =
-                platform::receiveSome(socket_, buffer, sizeof buffer, n);
-            if (r == platform::SocketResult::Ok)
-                received_.append(buffer, n);
-            else if (r == platform::SocketResult::WouldBlock)
-                wait(true);
-            else
+            if (!bench::receiveWaiting(socket_, received_))
                 return {};
         }
     }
 
 private:
-    void wait(bool read) {
-        std::vector<platform::SocketWatch> w{{socket_, read, !read}};
-        platform::waitForSockets(w, 1000);
-    }
     platform::SocketHandle socket_ = platform::NoSocket;
     std::string received_;
 };
 
-template <typename T> xdrproc_t routine(bool_t (*f)(XDR*, T*)) {
-    return reinterpret_cast<xdrproc_t>(f);
-}
+using remote::rpc::routine;
 
 // A VXI-11 link as pyvisa opens one: a query is a device_write with END and a device_read.
 class LinkClient {
@@ -193,58 +158,20 @@ public:
 
 private:
     bool call(rpcproc_t proc, xdrproc_t encode, void* args, xdrproc_t decode, void* result) {
-        rpc_msg m{};
-        m.rm_xid = ++xid_;
-        m.rm_direction = CALL;
-        m.rm_call.cb_rpcvers = 2;
-        m.rm_call.cb_prog = DEVICE_CORE;
-        m.rm_call.cb_vers = DEVICE_CORE_VERSION;
-        m.rm_call.cb_proc = proc;
-        m.rm_call.cb_cred = _null_auth;
-        m.rm_call.cb_verf = _null_auth;
-        std::string buffer(1024, '\0');
-        XDR x;
-        xdrmem_create(&x, buffer.data(), static_cast<u_int>(buffer.size()), XDR_ENCODE);
-        const bool encoded = xdr_callmsg(&x, &m) && encode(&x, args, 0);
-        buffer.resize(xdr_getpos(&x));
-        xdr_destroy(&x);
-        std::string out = remote::frameRecord(buffer);
-        while (encoded && !out.empty()) {
-            std::size_t sent = 0;
-            if (platform::sendSome(socket_, out.data(), out.size(), sent) ==
-                platform::SocketResult::Ok)
-                out.erase(0, sent);
-            else
-                wait(false);
-        }
-        std::optional<std::string> reply;
-        while (encoded && !(reply = reader_.next())) {
-            char chunk[4096];
-            std::size_t n = 0;
-            const platform::SocketResult got =
-                platform::receiveSome(socket_, chunk, sizeof chunk, n);
-            if (got == platform::SocketResult::Ok)
-                reader_.receive({chunk, n});
-            else if (got == platform::SocketResult::WouldBlock)
-                wait(true);
-            else
-                return false;
-        }
-        if (!reply)
+        const std::string record =
+            remote::rpc::encodeCall(++xid_, {DEVICE_CORE, DEVICE_CORE_VERSION, proc}, encode, args);
+        if (record.empty())
             return false;
-        xdrmem_create(&x, reply->data(), static_cast<u_int>(reply->size()), XDR_DECODE);
-        rpc_msg r{};
-        r.acpted_rply.ar_verf = _null_auth;
-        r.acpted_rply.ar_results.where = static_cast<char*>(result);
-        r.acpted_rply.ar_results.proc = decode;
-        const bool ok = xdr_replymsg(&x, &r) && r.rm_xid == xid_ &&
-                        r.rm_reply.rp_stat == MSG_ACCEPTED && r.acpted_rply.ar_stat == SUCCESS;
-        xdr_destroy(&x);
-        return ok;
-    }
-    void wait(bool read) {
-        std::vector<platform::SocketWatch> w{{socket_, read, !read}};
-        platform::waitForSockets(w, 1000);
+        bench::sendAll(socket_, remote::frameRecord(record));
+        std::optional<std::string> reply;
+        std::string received;
+        while (!(reply = reader_.next())) {
+            if (!bench::receiveWaiting(socket_, received))
+                return false;
+            reader_.receive(received);
+            received.clear();
+        }
+        return remote::rpc::decodeReply(std::move(*reply), decode, result).succeeded(xid_);
     }
     platform::SocketHandle socket_ = platform::NoSocket;
     remote::RecordReader reader_{1 << 20};

@@ -15,6 +15,7 @@
 
 #include "platform/Clock.h"
 #include "remote/RecordMarking.h"
+#include "remote/RpcCall.h"
 #include "remote/Server.h"
 #include "simulator/MemoryInstrument.h"
 
@@ -82,9 +83,7 @@ bool sendAll(platform::SocketHandle c, std::string_view bytes, bool drain) {
     return true;
 }
 
-template <typename T> xdrproc_t routine(bool_t (*f)(XDR*, T*)) {
-    return reinterpret_cast<xdrproc_t>(f);
-}
+using remote::rpc::routine;
 
 // A well-behaved client of the core channel, for the check after each input.
 class Client {
@@ -97,22 +96,9 @@ public:
 
     // The call's reply decoded into `result`; false without a reply in time.
     bool call(rpcproc_t proc, xdrproc_t encode, void* args, xdrproc_t decode, void* result) {
-        rpc_msg m{};
-        m.rm_xid = ++xid_;
-        m.rm_direction = CALL;
-        m.rm_call.cb_rpcvers = 2;
-        m.rm_call.cb_prog = DEVICE_CORE;
-        m.rm_call.cb_vers = DEVICE_CORE_VERSION;
-        m.rm_call.cb_proc = proc;
-        m.rm_call.cb_cred = _null_auth;
-        m.rm_call.cb_verf = _null_auth;
-        std::string buffer(1024, '\0');
-        XDR x;
-        xdrmem_create(&x, buffer.data(), static_cast<u_int>(buffer.size()), XDR_ENCODE);
-        const bool encoded = xdr_callmsg(&x, &m) && encode(&x, args, 0);
-        buffer.resize(xdr_getpos(&x));
-        xdr_destroy(&x);
-        if (!encoded || !sendAll(socket_, remote::frameRecord(buffer), false))
+        const std::string record =
+            remote::rpc::encodeCall(++xid_, {DEVICE_CORE, DEVICE_CORE_VERSION, proc}, encode, args);
+        if (record.empty() || !sendAll(socket_, remote::frameRecord(record), false))
             return false;
         const std::int64_t end = platform::monotonicMs() + PatienceMs;
         std::optional<std::string> reply;
@@ -126,15 +112,7 @@ public:
                 platform::SocketResult::Ok)
                 reader_.receive({chunk, got});
         }
-        xdrmem_create(&x, reply->data(), static_cast<u_int>(reply->size()), XDR_DECODE);
-        rpc_msg r{};
-        r.acpted_rply.ar_verf = _null_auth;
-        r.acpted_rply.ar_results.where = static_cast<char*>(result);
-        r.acpted_rply.ar_results.proc = decode;
-        const bool ok = xdr_replymsg(&x, &r) && r.rm_xid == xid_ &&
-                        r.rm_reply.rp_stat == MSG_ACCEPTED && r.acpted_rply.ar_stat == SUCCESS;
-        xdr_destroy(&x);
-        return ok;
+        return remote::rpc::decodeReply(std::move(*reply), decode, result).succeeded(xid_);
     }
 
 private:

@@ -3,6 +3,7 @@
 // can send what a real client would, and what none would.
 #include "platform/Clock.h"
 #include "remote/RecordMarking.h"
+#include "remote/RpcCall.h"
 #include "remote/Server.h"
 #include "simulator/MemoryInstrument.h"
 #include "support/TestClient.h"
@@ -26,9 +27,7 @@ constexpr long FlagWaitLock = Vxi11Channel::FlagWaitLock;
 constexpr long FlagEnd = Vxi11Channel::FlagEnd;
 constexpr long FlagTermChar = Vxi11Channel::FlagTermChar;
 
-template <typename T> xdrproc_t routine(bool_t (*f)(XDR*, T*)) {
-    return reinterpret_cast<xdrproc_t>(f);
-}
+using remote::rpc::routine;
 
 // One connection to the core or the abort channel, speaking ONC RPC.
 class RpcClient {
@@ -42,25 +41,10 @@ public:
     }
     // A call record (without its record mark when `framed` is false).
     std::string encodeCall(rpcproc_t proc, xdrproc_t encode, void* args) {
-        rpc_msg m{};
-        m.rm_xid = ++xid_;
-        m.rm_direction = CALL;
-        m.rm_call.cb_rpcvers = 2;
-        m.rm_call.cb_prog = program_;
-        m.rm_call.cb_vers = 1;
-        m.rm_call.cb_proc = proc;
-        m.rm_call.cb_cred = _null_auth;
-        m.rm_call.cb_verf = _null_auth;
-        std::string buffer(Vxi11Channel::MaxRecvSize + 1024, '\0');
-        XDR x;
-        xdrmem_create(&x, buffer.data(), static_cast<u_int>(buffer.size()), XDR_ENCODE);
-        EXPECT_TRUE(xdr_callmsg(&x, &m));
-        if (encode) {
-            EXPECT_TRUE(encode(&x, args, 0));
-        }
-        buffer.resize(xdr_getpos(&x));
-        xdr_destroy(&x);
-        return buffer;
+        std::string record = remote::rpc::encodeCall(++xid_, {program_, 1, proc}, encode, args,
+                                                     Vxi11Channel::MaxRecvSize + 1024);
+        EXPECT_FALSE(record.empty()) << "the call encodes";
+        return record;
     }
     void call(rpcproc_t proc, xdrproc_t encode, void* args) {
         tcp.send(remote::frameRecord(encodeCall(proc, encode, args)));
@@ -78,18 +62,11 @@ public:
     accept_stat take(xdrproc_t decode, void* result) {
         std::string record = std::move(*reply_);
         reply_.reset();
-        XDR x;
-        xdrmem_create(&x, record.data(), static_cast<u_int>(record.size()), XDR_DECODE);
-        rpc_msg m{};
-        m.acpted_rply.ar_verf = _null_auth;
-        m.acpted_rply.ar_results.where = static_cast<char*>(result);
-        m.acpted_rply.ar_results.proc = decode;
-        const bool ok = xdr_replymsg(&x, &m);
-        xdr_destroy(&x);
-        EXPECT_TRUE(ok);
-        EXPECT_EQ(m.rm_xid, xid_);
-        EXPECT_EQ(m.rm_reply.rp_stat, MSG_ACCEPTED);
-        return m.acpted_rply.ar_stat;
+        const remote::rpc::Reply r = remote::rpc::decodeReply(std::move(record), decode, result);
+        EXPECT_TRUE(r.decoded);
+        EXPECT_EQ(r.xid, xid_);
+        EXPECT_EQ(r.status, MSG_ACCEPTED);
+        return r.accepted;
     }
 
     TestClient tcp;
