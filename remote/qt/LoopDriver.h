@@ -1,14 +1,12 @@
 #pragma once
 
-#include "platform/Socket.h"
 #include "remote/LoopSource.h"
+#include "remote/qt/SocketWatchers.h"
 
 #include <QObject>
 
 #include <functional>
-#include <map>
 
-class QSocketNotifier;
 class QTimer;
 
 // A remote::LoopSource served by the Qt event loop: its handles watched by socket notifiers,
@@ -30,15 +28,11 @@ signals:
     void served();
 
 private:
-    struct Notifiers {
-        QSocketNotifier* read = nullptr;
-        QSocketNotifier* write = nullptr;
-    };
     void serve();
 
     remote::LoopSource& source_;
     std::function<void()> turn_;
-    std::map<platform::SocketHandle, Notifiers> notifiers_;
+    SocketWatchers watchers_;
     QTimer* due_ = nullptr;
     bool inside_ = false;
 };

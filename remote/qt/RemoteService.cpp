@@ -6,7 +6,6 @@
 #include "resources/TextFormat.h"
 #include "resources/Texts.h"
 
-#include <QSocketNotifier>
 #include <QTimer>
 
 #include <algorithm>
@@ -14,7 +13,15 @@
 
 RemoteService::RemoteService(session::MeasurementSession& session, const CIni& ini, LogFunction log,
                              QObject* parent)
-    : QObject(parent), ini_(ini), log_(log), control_(session, log) {
+    : QObject(parent), ini_(ini), log_(log), control_(session, log),
+      watchers_(this, [this](platform::SocketHandle socket, bool readable) {
+          serve([this, socket, readable] {
+              if (readable)
+                  control_.server().onReadable(socket);
+              else
+                  control_.server().onWritable(socket);
+          });
+      }) {
     work_ = new QTimer(this);
     work_->setSingleShot(true);
     work_->setInterval(0);
@@ -36,8 +43,6 @@ RemoteService::~RemoteService() {
     control_.setClientsChanged(nullptr);
     delete announcer_;
     control_.stop();
-    for (auto& [socket, n] : notifiers_)
-        forget(n);
 }
 
 QString RemoteService::mainCaption(std::size_t clients) {
@@ -98,45 +103,10 @@ template <typename Call> void RemoteService::serve(Call call) {
     follow();
 }
 
-void RemoteService::forget(Notifiers& n) {
-    // The notifier may be the one whose signal is being delivered: it goes once that ends.
-    for (QSocketNotifier* q : {n.read, n.write}) {
-        q->setEnabled(false);
-        q->deleteLater();
-    }
-}
-
 void RemoteService::follow() {
     if (announcer_)
         announcer_->follow();
-    const std::vector<remote::Watch> watches = control_.server().watches();
-    for (auto it = notifiers_.begin(); it != notifiers_.end();) {
-        const bool watched =
-            std::any_of(watches.begin(), watches.end(),
-                        [&](const remote::Watch& w) { return w.socket == it->first; });
-        if (watched) {
-            ++it;
-            continue;
-        }
-        forget(it->second);
-        it = notifiers_.erase(it);
-    }
-    for (const remote::Watch& w : watches) {
-        Notifiers& n = notifiers_[w.socket];
-        if (!n.read) {
-            const platform::SocketHandle socket = w.socket;
-            n.read = new QSocketNotifier(socket, QSocketNotifier::Read, this);
-            n.write = new QSocketNotifier(socket, QSocketNotifier::Write, this);
-            connect(n.read, &QSocketNotifier::activated, this, [this, socket] {
-                serve([this, socket] { control_.server().onReadable(socket); });
-            });
-            connect(n.write, &QSocketNotifier::activated, this, [this, socket] {
-                serve([this, socket] { control_.server().onWritable(socket); });
-            });
-        }
-        n.read->setEnabled(w.read);
-        n.write->setEnabled(w.write);
-    }
+    watchers_.follow(control_.server().watches());
     if (control_.server().hasWork() && !work_->isActive())
         work_->start();
     if (const auto due = control_.server().nextDeadlineMs()) {

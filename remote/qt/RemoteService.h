@@ -2,12 +2,12 @@
 
 #include "remote/RemoteControl.h"
 #include "remote/RemoteSettings.h"
+#include "remote/qt/SocketWatchers.h"
 
 #include <QObject>
 
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -15,7 +15,6 @@
 
 class CIni;
 class LoopDriver;
-class QSocketNotifier;
 class QTimer;
 
 namespace session {
@@ -61,23 +60,18 @@ signals:
     void changed();
 
 private:
-    struct Notifiers {
-        QSocketNotifier* read = nullptr;
-        QSocketNotifier* write = nullptr;
-    };
     // Every call into the server goes through here: none inside another (a message box
     // opened by a command's observer must not let the server run again underneath it),
     // and the watched sockets follow afterwards.
     template <typename Call> void serve(Call call);
     void follow();
-    void forget(Notifiers& n);
     std::optional<std::uint16_t> httpPort() const;
 
     const CIni& ini_;
     LogFunction log_;
     remote::RemoteControl control_;
     remote::RemoteSettings settings_;
-    std::map<platform::SocketHandle, Notifiers> notifiers_;
+    SocketWatchers watchers_;
     QTimer* work_ = nullptr;
     QTimer* deadline_ = nullptr;
     // The announcement on the network, where the build has one.
