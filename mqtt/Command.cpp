@@ -38,9 +38,7 @@ ParsedCommand parseCommand(const std::string& what, const std::string& payload) 
     if (payload.size() > MaxCommandPayload)
         return {std::nullopt, "the payload is too long"};
     for (unsigned char c : payload)
-        if (c < 0x20 && c != '\t' && c != '\r' && c != '\n')
-            return {std::nullopt, "the payload is not text"};
-        else if (c >= 0x80)
+        if ((c < 0x20 && c != '\t' && c != '\r' && c != '\n') || c >= 0x80)
             return {std::nullopt, "the payload is not text"};
     const std::string text = trimmed(payload);
     if (text.empty())

@@ -9,6 +9,7 @@
 #include <mosquitto.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -192,14 +193,19 @@ void MqttBridge::onConnected() {
 
 void MqttBridge::onConnectionLost(int reason) {
     if (log_) {
-        if (reason == ReasonSessionTakenOver && !takeOverSaid_) {
-            takeOverSaid_ = true;
-            log_(texts::fill(texts::LogMqttTakenOver, "quorel-" + options_.node));
-        }
+        if (reason == ReasonSessionTakenOver)
+            sayTakenOver();
         log_(texts::fill(texts::LogMqttLost, brokerName(), reasonText(reason)));
     }
     if (changed_)
         changed_();
+}
+
+void MqttBridge::sayTakenOver() {
+    if (takeOverSaid_ || !log_)
+        return;
+    takeOverSaid_ = true;
+    log_(texts::fill(texts::LogMqttTakenOver, "quorel-" + options_.node));
 }
 
 void MqttBridge::onConnectRefused(int reason) {
@@ -217,11 +223,8 @@ void MqttBridge::onMessage(const std::string& topic, const std::string& payload,
         // will when this one took the connection back): another start's mark means a
         // program with the same client id connected meanwhile. Said once; a first connect
         // finds the mark of an earlier run, which proves nothing.
-        if (!origin.empty() && origin != origin_ && connects_ > 1 && !takeOverSaid_) {
-            takeOverSaid_ = true;
-            if (log_)
-                log_(texts::fill(texts::LogMqttTakenOver, "quorel-" + options_.node));
-        }
+        if (!origin.empty() && origin != origin_ && connects_ > 1)
+            sayTakenOver();
         return;
     }
     if (options_.discovery && topic == options_.discoveryPrefix + "/status") {
@@ -264,17 +267,15 @@ void MqttBridge::publishDiscovery() {
     in.firmware = session_.version();
     in.version = QUOREL_PROJECT_VERSION;
     discoveredFirmware_ = in.firmware;
-    for (DiscoveryConfig& c : discoveryConfigs(in))
+    const std::vector<DiscoveryConfig> configs = discoveryConfigs(in);
+    for (const DiscoveryConfig& c : configs)
         client_.publish(retained(c.topic, c.payload));
     // The controls go when control is not allowed (any more).
     if (!options_.control)
-        for (const std::string& topic : discoveryTopics(in.prefix, in.node)) {
-            bool published = false;
-            for (const DiscoveryConfig& c : discoveryConfigs(in))
-                published = published || c.topic == topic;
-            if (!published)
+        for (const std::string& topic : discoveryTopics(in.prefix, in.node))
+            if (std::none_of(configs.begin(), configs.end(),
+                             [&](const DiscoveryConfig& c) { return c.topic == topic; }))
                 client_.publish(retained(topic, ""));
-        }
 }
 
 void MqttBridge::publishState() {
@@ -292,6 +293,10 @@ void MqttBridge::event(const std::string& text) {
 void MqttBridge::refuse(const std::string& topic, const std::string& text) {
     if (log_)
         log_(texts::fill(texts::LogMqttCommandRefused, topic, text));
+    publishError(topic, text);
+}
+
+void MqttBridge::publishError(const std::string& topic, const std::string& text) {
     client_.publish(
         {topics_.error(), json{{"topic", topic}, {"error", text}}.dump(), 1, false, false});
 }
@@ -328,8 +333,7 @@ void MqttBridge::command(const std::string& topic, const std::string& what,
     sender_ = outer;
     if (!o.ok()) {
         // The instrument has logged the refusal as a remote action already.
-        client_.publish({topics_.error(), json{{"topic", topic}, {"error", o.refusal}}.dump(), 1,
-                         false, false});
+        publishError(topic, o.refusal);
         return;
     }
     publishState();

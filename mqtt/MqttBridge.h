@@ -86,6 +86,9 @@ private:
     void event(const std::string& json);
     void command(const std::string& topic, const std::string& what, const std::string& payload);
     void refuse(const std::string& topic, const std::string& text);
+    void publishError(const std::string& topic, const std::string& text);
+    // Once per start: another program with the same client id took the connection.
+    void sayTakenOver();
     std::string brokerName() const;
 
     session::MeasurementSession& session_;
